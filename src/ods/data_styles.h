@@ -1,0 +1,59 @@
+#pragma once
+
+// How the office shows a value: the document's data styles (number:number-style and its
+// siblings, with their conditional maps) and the cell styles that point at them.
+
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ods {
+
+/// One attribute of an XML element, namespace resolved (ns is the namespace URI).
+struct XmlAttribute {
+    std::string_view ns;
+    std::string_view local;
+    std::string_view value;
+};
+
+enum class ValueType { Float, Percentage, Currency, Date, Time, Boolean, String, Void };
+
+/// The value attributes of a cell that is no string cell.
+struct CellValue {
+    ValueType type = ValueType::Void;
+    double number = 0;           ///< office:value (float, percentage, currency)
+    std::string_view dateValue;  ///< office:date-value, e.g. "2024-03-01T12:30:00"
+    std::string_view timeValue;  ///< office:time-value, e.g. "PT12H30M00S"
+    bool boolean = false;        ///< office:boolean-value
+    std::string_view currency;   ///< office:currency, e.g. "EUR"
+};
+
+/// Collects the data styles of a document and renders values with them.
+class DataStyles {
+public:
+    DataStyles();
+    ~DataStyles();
+    DataStyles(DataStyles&&) noexcept;
+    DataStyles& operator=(DataStyles&&) noexcept;
+
+    /// The SAX events of everything inside office:styles and office:automatic-styles, first of
+    /// styles.xml, then of content.xml (the containers' own elements included).
+    void startElement(std::string_view ns, std::string_view local,
+                      std::span<const XmlAttribute> attributes);
+    void endElement(std::string_view ns, std::string_view local);
+    void characters(std::string_view text);
+
+    /// The text the office shows for a value in a cell of that cell style (empty name: the
+    /// default cell style), or nothing when the value type or the format is not known, in which
+    /// case the caller falls back to the text cached in the file.
+    std::optional<std::string> shownText(std::string_view cellStyleName,
+                                         const CellValue& value) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace ods
