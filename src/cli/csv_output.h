@@ -1,0 +1,31 @@
+#pragma once
+
+// CSV as RFC 4180 writes it: fields separated by commas, lines ended by CR LF, a field quoted
+// when it holds a quote, a comma, a CR or an LF, and quotes inside it doubled. UTF-8, no BOM.
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gridwork::cli {
+
+/// Writes rows of cell texts as CSV, every row padded with empty fields to the same width, as
+/// RFC 4180 expects of a file.
+class CsvWriter {
+public:
+    CsvWriter(std::ostream& out, std::size_t width) : out_(out), width_(width) {}
+
+    /// Writes one row; cells beyond the width are an error of the caller and are refused.
+    void writeRow(const std::vector<std::string>& cells);
+
+private:
+    std::ostream& out_;
+    std::size_t width_;
+};
+
+/// One field as it stands in the file, quoted where needed.
+std::string csvField(std::string_view text);
+
+} // namespace gridwork::cli

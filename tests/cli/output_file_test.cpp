@@ -1,0 +1,123 @@
+#include "cli/output_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace gridwork::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class OutputFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("gridstack-output-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override {
+        fs::permissions(folder_, fs::perms::owner_all);
+        fs::remove_all(folder_);
+    }
+
+    static std::string contents(const fs::path& path) {
+        std::ifstream in(path);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    static void write(const fs::path& path, const std::string& text) {
+        std::ofstream(path) << text;
+    }
+    std::size_t entries() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), {}));
+    }
+    static std::string errorOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const OutputError& e) {
+            return e.what();
+        }
+        return "no error";
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(OutputFileTest, CommitMovesTheFinishedFileIntoPlace) {
+    const std::string target = (folder_ / "result.ods").string();
+    {
+        OutputFile output(target, false);
+        const fs::path temporary(output.temporaryPath());
+        EXPECT_EQ(temporary.parent_path(), folder_);
+        EXPECT_EQ(temporary.extension(), ".ods");
+        EXPECT_TRUE(fs::exists(temporary));
+        EXPECT_FALSE(fs::exists(target));
+        write(temporary, "complete");
+        output.commit();
+    }
+    EXPECT_EQ(contents(target), "complete");
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(OutputFileTest, NothingIsLeftWhenTheRunFails) {
+    const std::string target = (folder_ / "result.csv").string();
+    {
+        OutputFile output(target, false);
+        write(output.temporaryPath(), "half");
+    }
+    EXPECT_EQ(entries(), 0u);
+}
+
+TEST_F(OutputFileTest, AnExistingOutputNeedsForce) {
+    const fs::path target = folder_ / "result.csv";
+    write(target, "old");
+    EXPECT_EQ(errorOf([&] { OutputFile(target.string(), false); }),
+              target.string() + ": exists (--force replaces it)");
+    {
+        OutputFile output(target.string(), true);
+        write(output.temporaryPath(), "new");
+        output.commit();
+    }
+    EXPECT_EQ(contents(target), "new");
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(OutputFileTest, AnOutputThatAppearsDuringTheRunIsStillNotReplaced) {
+    const fs::path target = folder_ / "result.csv";
+    OutputFile output(target.string(), false);
+    write(output.temporaryPath(), "ours");
+    write(target, "someone else's");
+    EXPECT_EQ(errorOf([&] { output.commit(); }),
+              target.string() + ": exists (--force replaces it)");
+    EXPECT_EQ(contents(target), "someone else's");
+}
+
+TEST_F(OutputFileTest, RefusesFoldersAndMissingOrClosedFolders) {
+    fs::create_directory(folder_ / "sub.ods");
+    EXPECT_EQ(errorOf([&] { OutputFile((folder_ / "sub.ods").string(), true); }),
+              (folder_ / "sub.ods").string() + ": is a folder");
+    const fs::path missing = folder_ / "none" / "x.ods";
+    EXPECT_EQ(errorOf([&] { OutputFile(missing.string(), false); }),
+              missing.string() + ": cannot write: no such folder " + (folder_ / "none").string());
+    if (::geteuid() != 0) {
+        fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_EQ(errorOf([&] { OutputFile((folder_ / "x.csv").string(), false); }),
+                  (folder_ / "x.csv").string() + ": cannot write: Permission denied");
+    }
+}
+
+TEST_F(OutputFileTest, SameFileSeesThroughOtherSpellings) {
+    write(folder_ / "a.ods", "a");
+    write(folder_ / "b.ods", "b");
+    fs::create_symlink(folder_ / "a.ods", folder_ / "link.ods");
+    EXPECT_TRUE(sameFile((folder_ / "a.ods").string(), (folder_ / "." / "a.ods").string()));
+    EXPECT_TRUE(sameFile((folder_ / "a.ods").string(), (folder_ / "link.ods").string()));
+    EXPECT_FALSE(sameFile((folder_ / "a.ods").string(), (folder_ / "b.ods").string()));
+    EXPECT_FALSE(sameFile((folder_ / "a.ods").string(), (folder_ / "none.ods").string()));
+}
+
+} // namespace
+} // namespace gridwork::cli
