@@ -1,10 +1,18 @@
 #pragma once
 
-#include "pointer_feedback.h"
+#include "look/pointer_feedback.h"
 
+#include <QCursor>
 #include <QString>
 
 namespace gridwork {
+
+/// The hand pointer file's path beside the program: the program folder followed by "/HAND-M.CUR".
+QString handPointerPath(const QString& programFolder);
+
+/// Reads a Windows cursor file (.cur): its first image and the hotspot from its directory entry.
+/// Throws std::runtime_error naming the file when it cannot be read or is no cursor.
+QCursor readCursorFile(const QString& path);
 
 /// Loads a Windows cursor file (.cur) as the custom pointer image of `feedback`.
 /// Throws std::runtime_error naming the file when it is no cursor that can be loaded.
