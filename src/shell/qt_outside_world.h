@@ -1,0 +1,37 @@
+#pragma once
+
+// The real outside world: Qt's message boxes and file dialog, the desktop's browser and file
+// manager, and a random draw seeded from the clock.
+
+#include "shell/outside_world.h"
+
+#include <random>
+
+namespace gridwork {
+
+class QtDialogs final : public Dialogs {
+public:
+    MessageAnswer showMessage(const MessageRequest& request) override;
+    QString openFileName(const OpenFileRequest& request) override;
+};
+
+class QtDesktopShell final : public DesktopShell {
+public:
+    void openWebPage(const QString& url) override;
+    void openFolder(const QString& path) override;
+};
+
+class ClockSeededRandom final : public RandomSource {
+public:
+    ClockSeededRandom();
+    int oneToHundred() override;
+
+private:
+    std::mt19937 engine_;
+};
+
+/// The text as a message box shows it: the program's texts break lines with CR LF and with a
+/// lone CR, which a Qt label would not break at.
+QString displayLineBreaks(const QString& text);
+
+} // namespace gridwork
