@@ -1,0 +1,55 @@
+// gridstack: stacks spreadsheet tables from the command line, as the window's join does.
+
+#include "cli/arguments.h"
+#include "cli/backend.h"
+#include "cli/output_file.h"
+#include "cli/progress.h"
+#include "cli/stacking.h"
+
+#include <iostream>
+#include <new>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int run(const gridwork::cli::Arguments& arguments) {
+    using namespace gridwork::cli;
+    Progress progress(std::cerr, !arguments.quiet && ::isatty(STDERR_FILENO) == 1);
+    try {
+        const std::unique_ptr<gridwork::CalcAutomation> office = makeOffice(arguments.office);
+        runStack(arguments, *office, std::cout, progress);
+        return 0;
+    } catch (const std::bad_alloc&) {
+        progress.finish();
+        std::cerr << "gridstack: out of memory\n";
+    } catch (const std::exception& e) {
+        progress.finish();
+        std::cerr << "gridstack: " << e.what() << '\n';
+    }
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace gridwork::cli;
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    Arguments arguments;
+    try {
+        arguments = parseArguments(args);
+    } catch (const UsageError& e) {
+        std::cerr << "gridstack: " << e.what() << '\n' << usageText();
+        return 2;
+    }
+    if (arguments.help) {
+        std::cout << helpText() << std::flush;
+        return std::cout ? 0 : 1;
+    }
+    if (arguments.version) {
+        std::cout << "gridstack " GRIDWORK_VERSION "\n" << std::flush;
+        return std::cout ? 0 : 1;
+    }
+    return run(arguments);
+}

@@ -1,0 +1,266 @@
+#include "cli/stacking.h"
+
+#include "cli/csv_output.h"
+#include "cli/output_file.h"
+#include "join/intermediate_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace gridwork::cli {
+
+namespace {
+
+/// Passes every call to the sheet and tells the progress how far the join has come. The join
+/// stays exactly the window's; it only sees a sheet that counts.
+class CountingSheet final : public Sheet {
+public:
+    enum class Count { CellsRead, RowsWritten };
+
+    CountingSheet(Sheet& sheet, Progress& progress, Count count)
+        : sheet_(sheet), progress_(progress), count_(count) {}
+
+    std::string name() override { return sheet_.name(); }
+    UsedArea usedArea() override { return sheet_.usedArea(); }
+
+    std::string cellText(std::int32_t column, std::int32_t row) override {
+        std::string text = sheet_.cellText(column, row);
+        if (count_ == Count::CellsRead && ++done_ % 4096 == 0)
+            progress_.advance(done_);
+        return text;
+    }
+    void setCellText(std::int32_t column, std::int32_t row, const std::string& text) override {
+        sheet_.setCellText(column, row, text);
+        if (count_ == Count::RowsWritten && row + 1 > done_)
+            progress_.advance(done_ = row + 1);
+    }
+    CellRows rangeTexts(std::int32_t firstColumn, std::int32_t firstRow, std::int32_t lastColumn,
+                        std::int32_t lastRow) override {
+        CellRows rows = sheet_.rangeTexts(firstColumn, firstRow, lastColumn, lastRow);
+        if (count_ == Count::CellsRead) {
+            done_ += (std::int64_t{lastColumn} - firstColumn + 1) *
+                     (std::int64_t{lastRow} - firstRow + 1);
+            progress_.advance(done_);
+        }
+        return rows;
+    }
+    void setRangeTexts(std::int32_t column, std::int32_t row, const CellRows& rows) override {
+        sheet_.setRangeTexts(column, row, rows);
+        if (count_ == Count::RowsWritten) {
+            done_ = std::max<std::int64_t>(done_, row + static_cast<std::int64_t>(rows.size()));
+            progress_.advance(done_);
+        }
+    }
+
+private:
+    Sheet& sheet_;
+    Progress& progress_;
+    Count count_;
+    std::int64_t done_ = 0;
+};
+
+std::string reason(int error) {
+    return std::strerror(error);
+}
+
+std::string sheetNumberText(std::int64_t count) {
+    return std::to_string(count) + (count == 1 ? " sheet" : " sheets");
+}
+
+ClosingDocument openTable(Desktop& desktop, const std::string& path) {
+    const std::string url = fileUrl(std::filesystem::absolute(path).lexically_normal().string());
+    try {
+        return ClosingDocument(desktop.openDocument(url));
+    } catch (const OfficeError& e) {
+        throw StackError(path + ": not a spreadsheet (" + e.what() + ")");
+    }
+}
+
+std::int32_t toPosition(std::int64_t checked) {
+    return static_cast<std::int32_t>(checked);
+}
+
+} // namespace
+
+ClosingDocument::~ClosingDocument() {
+    if (!document_)
+        return;
+    try {
+        document_->close();
+    } catch (...) {
+        // Already failing or already gone; the run's own error is the one worth reading.
+    }
+}
+
+void ClosingDocument::close() {
+    const std::unique_ptr<Document> document = std::move(document_);
+    if (document)
+        document->close();
+}
+
+void checkInputs(const Arguments& arguments) {
+    for (const TableSource& table : arguments.tables) {
+        const std::string& path = table.path;
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                throw StackError(path + ": no such file");
+            throw StackError(path + ": cannot read: " + reason(errno));
+        }
+        if (S_ISDIR(info.st_mode))
+            throw StackError(path + ": is a folder, not a spreadsheet");
+        if (::access(path.c_str(), R_OK) != 0)
+            throw StackError(path + ": cannot read: " + reason(errno));
+        if (table.sheet && *table.sheet == SheetChoice{std::int64_t{0}})
+            throw StackError(path + ": no such sheet 0 (sheets are counted from 1)");
+        try {
+            if (table.rows)
+                checkSpan(*table.rows, Axis::Rows);
+            if (table.columns)
+                checkSpan(*table.columns, Axis::Columns);
+        } catch (const RangeValueError& e) {
+            throw StackError(path + ": " + e.what());
+        }
+        if (arguments.outputKind != OutputKind::StandardOutput && sameFile(path, arguments.output))
+            throw StackError(arguments.output + ": is also an input FILE, and inputs are never "
+                                                "written");
+    }
+}
+
+std::optional<CellRange> tableRange(const TableSource& table, const UsedArea& used) {
+    CellRange range;
+    range.firstRow = table.rows ? toPosition(table.rows->first) : 1;
+    range.lastRow = table.rows ? toPosition(table.rows->last) : used.rows;
+    range.firstColumn = table.columns ? toPosition(table.columns->first) : 1;
+    range.lastColumn = table.columns ? toPosition(table.columns->last) : used.columns;
+    if (range.lastRow < range.firstRow || range.lastColumn < range.firstColumn)
+        return std::nullopt;
+    return range;
+}
+
+std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table) {
+    const SheetChoice choice = table.sheet.value_or(SheetChoice{std::int64_t{1}});
+    const std::int32_t count = document.sheetCount();
+    if (const auto* number = std::get_if<std::int64_t>(&choice)) {
+        if (*number < 1 || *number > count)
+            throw StackError(table.path + ": no such sheet " + std::to_string(*number) +
+                             " (the file has " + sheetNumberText(count) + ")");
+        return document.sheetByIndex(static_cast<std::int16_t>(*number - 1));
+    }
+    const std::string& name = std::get<std::string>(choice);
+    std::string names;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::string sheetName = document.sheetByIndex(static_cast<std::int16_t>(i))->name();
+        if (sheetName == name)
+            return document.sheetByName(name);
+        names += (names.empty() ? "\"" : ", \"") + sheetName + "\"";
+    }
+    throw StackError(table.path + ": no such sheet \"" + name + "\" (its sheets: " + names + ")");
+}
+
+ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
+                            Progress& progress) {
+    IntermediateFile lines;
+    std::int64_t totalRows = 0;
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        const TableSource& table = tables[i];
+        const std::string label =
+            "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size());
+        progress.begin(label, 0);
+        ClosingDocument source = openTable(desktop, table.path);
+        try {
+            const std::unique_ptr<Sheet> sheet = chooseSheet(*source, table);
+            const bool needsUsedArea = !table.rows || !table.columns;
+            const std::optional<CellRange> range =
+                tableRange(table, needsUsedArea ? sheet->usedArea() : UsedArea{});
+            if (range) {
+                const std::int64_t rows = std::int64_t{range->lastRow} - range->firstRow + 1;
+                const std::int64_t columns =
+                    std::int64_t{range->lastColumn} - range->firstColumn + 1;
+                progress.begin(label, rows * columns, "cells");
+                CountingSheet counted(*sheet, progress, CountingSheet::Count::CellsRead);
+                AppendRangeLines(counted, *range, lines);
+                totalRows += rows;
+            }
+            source.close();
+        } catch (const OfficeError& e) {
+            throw StackError(table.path + ": " + e.what());
+        }
+    }
+
+    ClosingDocument result(desktop.newDocument());
+    const std::unique_ptr<Sheet> sheet = result->sheetByIndex(0);
+    progress.begin("writing rows", totalRows, "rows");
+    CountingSheet counted(*sheet, progress, CountingSheet::Count::RowsWritten);
+    WriteResultRows(counted, lines);
+    return result;
+}
+
+bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress) {
+    const UsedArea used = sheet.usedArea();
+    if (used.rows <= 0 || used.columns <= 0)
+        return true;
+    CsvWriter csv(out, static_cast<std::size_t>(used.columns));
+    const std::int32_t rowsPerBlock =
+        static_cast<std::int32_t>(std::max<std::int64_t>(1, CellsPerBlock / used.columns));
+    for (std::int32_t first = 0; first < used.rows;) {
+        const std::int32_t last = std::min(used.rows, first + rowsPerBlock) - 1;
+        CellRows block = sheet.rangeTexts(0, first, used.columns - 1, last);
+        block.resize(static_cast<std::size_t>(last - first + 1));
+        for (const auto& row : block)
+            csv.writeRow(row);
+        if (!out)
+            return false;
+        first = last + 1;
+        progress.advance(first);
+    }
+    return true;
+}
+
+void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
+              Progress& progress) {
+    checkInputs(arguments);
+    std::optional<OutputFile> output;
+    if (arguments.outputKind != OutputKind::StandardOutput)
+        output.emplace(arguments.output, arguments.force);
+
+    std::unique_ptr<Desktop> desktop;
+    try {
+        desktop = office.connect();
+    } catch (const OfficeError& e) {
+        throw StackError(std::string("cannot reach the office: ") + e.what());
+    }
+    ClosingDocument result = stackTables(*desktop, arguments.tables, progress);
+    const std::unique_ptr<Sheet> sheet = result->sheetByIndex(0);
+    const UsedArea used = sheet->usedArea();
+
+    if (arguments.outputKind == OutputKind::Ods) {
+        progress.begin("storing " + arguments.output, 0);
+        try {
+            result->storeToFile(output->temporaryPath());
+        } catch (const OfficeError& e) {
+            throw StackError(arguments.output + ": cannot write: " + e.what());
+        }
+    } else if (arguments.outputKind == OutputKind::Csv) {
+        progress.begin("writing " + arguments.output, used.rows, "rows");
+        std::ofstream file(output->temporaryPath(), std::ios::binary | std::ios::trunc);
+        bool written = file && writeCsv(*sheet, file, progress);
+        file.close();
+        if (!written || !file)
+            throw StackError(arguments.output + ": cannot write: " + reason(errno));
+    } else {
+        progress.begin("writing the CSV", used.rows, "rows");
+        if (!writeCsv(*sheet, standardOutput, progress) || !standardOutput.flush())
+            throw StackError(std::string("standard output: cannot write: ") + reason(errno));
+    }
+    result.close();
+    if (output)
+        output->commit();
+}
+
+} // namespace gridwork::cli

@@ -1,0 +1,70 @@
+#pragma once
+
+// A gridstack run: the tables are checked, opened one after the other through the office, laid
+// out by the window's own join (AppendRangeLines, WriteResultRows) and the result stored.
+
+#include "cli/arguments.h"
+#include "cli/progress.h"
+#include "join/calc_automation.h"
+#include "join/range_copy.h"
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+namespace gridwork::cli {
+
+/// A fault of one input or of OUTPUT; what() starts with the file's name: "a.ods: no such file".
+class StackError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// An office document that is closed, unsaved, when this object goes, however the run ends.
+class ClosingDocument {
+public:
+    explicit ClosingDocument(std::unique_ptr<Document> document) : document_(std::move(document)) {}
+    ~ClosingDocument();
+    ClosingDocument(ClosingDocument&&) noexcept = default;
+    ClosingDocument& operator=(ClosingDocument&&) = delete;
+    ClosingDocument(const ClosingDocument&) = delete;
+    ClosingDocument& operator=(const ClosingDocument&) = delete;
+
+    Document& operator*() const { return *document_; }
+    Document* operator->() const { return document_.get(); }
+    /// Closes it now; throws what the office throws.
+    void close();
+
+private:
+    std::unique_ptr<Document> document_;
+};
+
+/// What can be known of the inputs without an office: range values, that every FILE is a
+/// readable file, a sheet number of 0, and that OUTPUT is none of the inputs.
+/// Throws StackError.
+void checkInputs(const Arguments& arguments);
+
+/// The range a table contributes: explicit bounds as given (checked by checkInputs), missing ones
+/// from the sheet's used area. Nothing when the range is empty (an empty sheet without a range).
+std::optional<CellRange> tableRange(const TableSource& table, const UsedArea& used);
+
+/// The sheet a table names: by number (1-based) or by name. Throws StackError naming the file.
+std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table);
+
+/// Stacks the tables into the first sheet of a new document of the office and gives that
+/// document, still open. Source documents are closed however this ends. Throws StackError
+/// (naming the file) for faults of an input and lets failures of the office through.
+ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
+                            Progress& progress);
+
+/// The used area of the sheet as CSV, from A1, read in blocks. False when the stream failed.
+bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress);
+
+/// The whole run after the arguments: checks, the stack through the office, OUTPUT written
+/// whole (a temporary file renamed into place) or the CSV on standardOutput.
+void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
+              Progress& progress);
+
+} // namespace gridwork::cli

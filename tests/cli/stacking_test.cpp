@@ -1,0 +1,197 @@
+#include "cli/output_file.h"
+#include "cli/stacking.h"
+#include "fake_office.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace gridwork::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeBook;
+using testing::FakeOffice;
+
+class StackingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("gridstack-stacking-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    /// A real file (so the checks find it) that the fake office opens as the given book.
+    std::string addFile(const std::string& name, FakeBook book) {
+        const fs::path path = folder_ / name;
+        std::ofstream(path) << "stand-in";
+        office_.state.files[path.string()] = std::move(book);
+        return path.string();
+    }
+    std::string path(const std::string& name) const { return (folder_ / name).string(); }
+
+    /// Runs gridstack on the fake office; gives what it wrote to standard output.
+    std::string run(std::vector<std::string> args) {
+        const std::vector<std::string_view> views(args.begin(), args.end());
+        const Arguments arguments = parseArguments(views);
+        std::ostringstream out;
+        std::ostringstream err;
+        Progress progress(err, false);
+        runStack(arguments, office_, out, progress);
+        return out.str();
+    }
+    template <class Error = StackError> std::string errorOf(std::vector<std::string> args) {
+        try {
+            run(std::move(args));
+        } catch (const Error& e) {
+            return e.what();
+        }
+        return "no error";
+    }
+    std::vector<std::string> folderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static std::string contents(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path folder_;
+    FakeOffice office_;
+};
+
+FakeBook oneSheet(CellRows cells) {
+    return FakeBook{{{"Sheet1", std::move(cells)}}};
+}
+
+TEST_F(StackingTest, LaysTablesOutAsTheWindowsJoinDoes) {
+    const auto a = addFile("a.ods", oneSheet({{"Name", "Qty"}, {"Apples", "5"}, {"Pears", "7"}}));
+    const auto b = addFile(
+        "b.ods",
+        oneSheet(
+            {{"h1", "h2", "h3"}, {"", "Plums", "2"}, {"", "Figs", "9"}, {"", "not", "asked"}}));
+    EXPECT_EQ(run({"-o", "-", a, "--rows", "1:3", "--columns", "1:2", b, "--rows", "2:3",
+                   "--columns", "B:C"}),
+              "Name,Qty\r\nApples,5\r\nPears,7\r\nPlums,2\r\nFigs,9\r\n");
+    EXPECT_EQ(office_.state.openDocuments, 0);
+    EXPECT_EQ(office_.state.closedDocuments, 3);
+}
+
+TEST_F(StackingTest, UsedAreaByDefaultAndEmptySheetsAddNothing) {
+    const auto a = addFile("a.ods", oneSheet({{"a1", "", ""}, {"", "", "c2"}, {}, {"", ""}}));
+    const auto empty = addFile("empty.ods", oneSheet({{"", ""}, {}}));
+    const auto c = addFile("c.ods", oneSheet({{"x", "y,z"}}));
+    EXPECT_EQ(run({"-o", "-", a, empty, c}), "a1,,\r\n,,c2\r\nx,\"y,z\",\r\n");
+    // An explicit row range on an empty sheet still has no columns to give.
+    EXPECT_EQ(run({"-o", "-", c, empty, "--rows", "1:5"}), "x,\"y,z\"\r\n");
+}
+
+TEST_F(StackingTest, ExplicitRangesKeepEmptyRowsInPlace) {
+    const auto a = addFile("a.ods", oneSheet({{"1", "2"}, {}, {"3", "4"}}));
+    EXPECT_EQ(run({"-o", "-", a, "--rows", "1:3", a, "--rows", "1:1", "--columns", "2:2"}),
+              "1,2\r\n,\r\n3,4\r\n2,\r\n");
+    EXPECT_EQ(run({"-o", "-", a, "--columns", "B:B"}), "2\r\n\"\"\r\n4\r\n");
+}
+
+TEST_F(StackingTest, ChoosesSheetsByNumberAndByName) {
+    const auto a =
+        addFile("a.ods", FakeBook{{{"Data", {{"d"}}}, {"Totals", {{"t"}}}, {"2024", {{"y"}}}}});
+    EXPECT_EQ(run({"-o", "-", a, a, "--sheet", "2", a, "--sheet", "Totals", a, "--sheet", "3"}),
+              "d\r\nt\r\nt\r\ny\r\n");
+    EXPECT_EQ(errorOf({"-o", "-", a, "--sheet", "4"}),
+              a + ": no such sheet 4 (the file has 3 sheets)");
+    EXPECT_EQ(errorOf({"-o", "-", a, "--sheet", "totals"}),
+              a + ": no such sheet \"totals\" (its sheets: \"Data\", \"Totals\", \"2024\")");
+    EXPECT_EQ(errorOf({"-o", "-", a, "--sheet", "0"}),
+              a + ": no such sheet 0 (sheets are counted from 1)");
+    EXPECT_EQ(office_.state.openDocuments, 0);
+}
+
+TEST_F(StackingTest, FaultsOfAnInputNameTheFile) {
+    const auto a = addFile("a.ods", oneSheet({{"x"}}));
+    std::ofstream(path("notes.txt")) << "hello";
+    fs::create_directory(path("folder.ods"));
+    EXPECT_EQ(errorOf({"-o", "-", a, path("missing.ods")}), path("missing.ods") + ": no such file");
+    EXPECT_EQ(errorOf({"-o", "-", a, path("folder.ods")}),
+              path("folder.ods") + ": is a folder, not a spreadsheet");
+    EXPECT_EQ(errorOf({"-o", "-", a, path("notes.txt")}),
+              path("notes.txt") + ": not a spreadsheet (type detection failed)");
+    EXPECT_EQ(errorOf({"-o", "-", a, "--rows", "0:2"}),
+              a + ": rows 0:2 lie outside the sheet (rows 1 to 1,048,576)");
+    EXPECT_EQ(errorOf({"-o", "-", a, "--columns", "XFD:XFE"}),
+              a + ": columns XFD:XFE lie outside the sheet (columns A to XFD)");
+    EXPECT_EQ(errorOf({"-o", "-", a, "--rows", "3:2"}), a + ": rows 3:2: From is greater than To");
+    EXPECT_EQ(errorOf({"-o", "-", a, "--columns", "C:A"}),
+              a + ": columns C:A: From is greater than To");
+    EXPECT_EQ(office_.state.openDocuments, 0);
+}
+
+TEST_F(StackingTest, WritesCsvFilesWholeOrNotAtAll) {
+    const auto a = addFile("a.ods", oneSheet({{"say \"hi\"", "two\nlines"}}));
+    const std::string out = path("out.csv");
+    EXPECT_EQ(run({"-o", out, a}), "");
+    EXPECT_EQ(contents(out), "\"say \"\"hi\"\"\",\"two\nlines\"\r\n");
+
+    EXPECT_EQ(errorOf<OutputError>({"-o", out, a, a}), out + ": exists (--force replaces it)");
+    EXPECT_EQ(contents(out), "\"say \"\"hi\"\"\",\"two\nlines\"\r\n");
+    run({"--force", "-o", out, a, a});
+    EXPECT_EQ(contents(out), "\"say \"\"hi\"\"\",\"two\nlines\"\r\n"
+                             "\"say \"\"hi\"\"\",\"two\nlines\"\r\n");
+
+    // A run that fails half way leaves neither OUTPUT nor its temporary file.
+    office_.state.files.erase(a);
+    EXPECT_EQ(errorOf({"-o", path("new.csv"), a}),
+              a + ": not a spreadsheet (type detection failed)");
+    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"a.ods", "out.csv"}));
+}
+
+TEST_F(StackingTest, StoresSpreadsheetsThroughTheOffice) {
+    const auto a = addFile("a.ods", oneSheet({{"x", "y"}}));
+    const auto b = addFile("b.ods", oneSheet({{"z"}}));
+    run({"-o", path("out.ods"), a, b});
+    ASSERT_EQ(office_.state.created.size(), 1u);
+    // The field after each row's last cell is written as an empty text, as in the window.
+    EXPECT_EQ(office_.state.created[0], (CellRows{{"x", "y", ""}, {"z", ""}}));
+    EXPECT_EQ(contents(path("out.ods")), "x|y||\nz||\n");
+    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"a.ods", "b.ods", "out.ods"}));
+    EXPECT_EQ(office_.state.openDocuments, 0);
+}
+
+TEST_F(StackingTest, NeverWritesAnInput) {
+    const auto a = addFile("a.ods", oneSheet({{"x"}}));
+    fs::create_symlink(a, path("link.ods"));
+    EXPECT_EQ(errorOf({"--force", "-o", path("link.ods"), a}),
+              path("link.ods") + ": is also an input FILE, and inputs are never written");
+    EXPECT_EQ(contents(a), "stand-in");
+}
+
+TEST_F(StackingTest, ReportsProgressOfReadingAndWriting) {
+    const auto a = addFile("a.ods", oneSheet({{"1"}, {"2"}, {"3"}}));
+    std::chrono::steady_clock::time_point now{};
+    std::ostringstream err;
+    std::ostringstream out;
+    {
+        // Every look at the clock finds a second gone, so every step draws.
+        Progress progress(err, true, [&] { return now += std::chrono::seconds(1); });
+        const std::vector<std::string_view> args{"-o", "-", a, a};
+        runStack(parseArguments(args), office_, out, progress);
+    }
+    const std::string drawn = err.str();
+    EXPECT_NE(drawn.find("reading table 2 of 2"), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find("100%  3 of 3 cells"), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find("100%  6 of 6 rows"), std::string::npos) << drawn;
+    EXPECT_EQ(drawn.substr(drawn.size() - 4), "\r\x1b[K");
+    EXPECT_EQ(out.str(), "1\r\n2\r\n3\r\n1\r\n2\r\n3\r\n");
+}
+
+} // namespace
+} // namespace gridwork::cli
