@@ -1,0 +1,100 @@
+#pragma once
+
+// content.xml: its automatic styles go to the data styles, its tables become sheets of shown
+// cell texts. Repeats are kept as runs and clamped to the sheet size; nothing is allocated by
+// a repeat count.
+
+#include "ods/data_styles.h"
+#include "ods/sheet_output.h"
+#include "ods/style_forwarder.h"
+#include "ods/xml_reader.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ods {
+
+struct ContentOptions {
+    std::optional<std::size_t> onlySheet;       ///< rows only for this 0-based sheet
+    std::int32_t lastRow = kMaxRows - 1;        ///< rows after it are not needed
+    std::uint64_t maxExpandedText = 1ull << 30; ///< blanks that text:s may add in all
+};
+
+class ContentContext : public XmlHandler {
+public:
+    ContentContext(DataStyles& styles, SheetOutput& output, ContentOptions options,
+                   std::string label);
+
+    void startElement(std::string_view ns, std::string_view local,
+                      std::span<const XmlAttribute> attributes) override;
+    void endElement(std::string_view ns, std::string_view local) override;
+    void characters(std::string_view text) override;
+
+    /// Everything asked for has been read; the rest of the stream may be dropped.
+    bool done() const noexcept { return done_; }
+    bool sawSpreadsheet() const noexcept { return sawSpreadsheet_; }
+
+private:
+    struct ColumnStyle {
+        std::int32_t first;
+        std::int32_t end;
+        std::string name;
+    };
+
+    void startTable(std::span<const XmlAttribute> attributes);
+    void endTable();
+    void startColumn(std::span<const XmlAttribute> attributes);
+    void startRow(std::span<const XmlAttribute> attributes);
+    void endRow();
+    void startCell(std::span<const XmlAttribute> attributes);
+    void endCell();
+    void startInCell(std::string_view ns, std::string_view local,
+                     std::span<const XmlAttribute> attributes);
+    void addCells(std::int32_t first, std::int32_t count, std::string_view styleName);
+    std::string_view columnStyle(std::int32_t column, std::int32_t& runEnd) const;
+    std::optional<std::string> renderValue(std::string_view styleName) const;
+    bool wantRows() const;
+
+    DataStyles& styles_;
+    StyleForwarder forwarder_;
+    SheetOutput& output_;
+    ContentOptions options_;
+    std::string label_;
+
+    bool done_ = false;
+    bool sawSpreadsheet_ = false;
+    bool inTable_ = false;
+    bool inRow_ = false;
+    std::size_t sheetIndex_ = 0;
+    std::vector<ColumnStyle> columnStyles_;
+    std::int32_t nextColumnStyle_ = 0;
+    std::int64_t row_ = 0;
+    std::int32_t rowRepeat_ = 1;
+    std::string rowStyle_;
+    std::vector<CellRun> cells_;
+    std::int64_t column_ = 0;
+
+    // The open cell. Its attribute values are copied: they die with the start event.
+    bool inCell_ = false;
+    bool keepCell_ = false;
+    int cellDepth_ = 0; ///< open elements below the cell
+    int skipFrom_ = 0;  ///< depth of an element whose text is no cell text, 0 when none
+    bool inParagraph_ = false;
+    int paragraphs_ = 0;
+    std::int32_t cellRepeat_ = 1;
+    std::optional<ValueType> valueType_;
+    double number_ = 0;
+    bool boolean_ = false;
+    bool hasStringValue_ = false;
+    std::string stringValue_;
+    std::string dateValue_;
+    std::string timeValue_;
+    std::string currency_;
+    std::string cellStyle_;
+    std::string text_;
+    std::uint64_t expanded_ = 0;
+};
+
+} // namespace ods

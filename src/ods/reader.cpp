@@ -1,0 +1,132 @@
+#include "ods/reader.h"
+
+#include "ods/content_context.h"
+#include "ods/error.h"
+#include "ods/manifest_context.h"
+#include "ods/style_forwarder.h"
+
+namespace ods {
+
+namespace {
+
+constexpr std::string_view kSpreadsheetType = "application/vnd.oasis.opendocument.spreadsheet";
+constexpr std::string_view kTemplateType =
+    "application/vnd.oasis.opendocument.spreadsheet-template";
+constexpr std::uint64_t kSmallPartBytes = 4u << 20;
+
+bool isSpreadsheetType(std::string_view type) {
+    return type == kSpreadsheetType || type == kTemplateType;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+[[noreturn]] void refuse(const ZipPackage& package, const std::string& problem) {
+    throw Error("cannot read " + package.label() + ": " + problem);
+}
+
+class StylesContext : public XmlHandler {
+public:
+    explicit StylesContext(DataStyles& styles) : forwarder_(styles) {}
+    void startElement(std::string_view ns, std::string_view local,
+                      std::span<const XmlAttribute> attributes) override {
+        forwarder_.startElement(ns, local, attributes);
+    }
+    void endElement(std::string_view ns, std::string_view local) override {
+        forwarder_.endElement(ns, local);
+    }
+    void characters(std::string_view text) override { forwarder_.characters(text); }
+
+private:
+    StyleForwarder forwarder_;
+};
+
+void parsePart(const ZipPackage& package, std::string_view part, XmlHandler& handler,
+               const ReadOptions& options, const std::function<bool()>& done = {}) {
+    XmlReader reader(handler, package.label() + " (" + std::string(part) + ")");
+    bool stoppedEarly = false;
+    package.readEntry(
+        part,
+        [&](std::string_view chunk) {
+            reader.feed(chunk);
+            stoppedEarly = done && done();
+            return !stoppedEarly;
+        },
+        options.maxXmlBytes, options.maxRatio);
+    if (!stoppedEarly) {
+        reader.finish();
+    }
+}
+
+// The package must hold an unencrypted spreadsheet; anything else is refused with its reason.
+void checkPackage(const ZipPackage& package) {
+    std::string manifestType;
+    if (package.hasEntry("META-INF/manifest.xml")) {
+        ManifestContext manifest;
+        XmlReader reader(manifest, package.label() + " (META-INF/manifest.xml)");
+        reader.feed(package.readSmallEntry("META-INF/manifest.xml", kSmallPartBytes));
+        reader.finish();
+        if (manifest.encrypted()) {
+            refuse(package, "it is password-protected; save it without a password first");
+        }
+        manifestType = manifest.mediaType();
+    }
+    std::string type;
+    if (package.hasEntry("mimetype")) {
+        type = trimmed(package.readSmallEntry("mimetype", 4096));
+    } else {
+        type = manifestType;
+    }
+    if (!type.empty() && !isSpreadsheetType(type)) {
+        refuse(package, "it is no spreadsheet but a document of type " + type);
+    }
+    if (!package.hasEntry("content.xml")) {
+        if (package.hasEntry("[Content_Types].xml")) {
+            refuse(package, "it is an Office Open XML file (.xlsx, .docx), not an OpenDocument "
+                            "spreadsheet");
+        }
+        refuse(package, "it is no OpenDocument spreadsheet (the package has no content.xml)");
+    }
+}
+
+} // namespace
+
+void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptions& options) {
+    checkPackage(package);
+    DataStyles styles;
+    if (package.hasEntry("styles.xml")) {
+        StylesContext context(styles);
+        parsePart(package, "styles.xml", context, options);
+    }
+    ContentOptions contentOptions;
+    contentOptions.onlySheet = options.onlySheet;
+    contentOptions.lastRow = std::clamp(options.lastRow, -1, kMaxRows - 1);
+    contentOptions.maxExpandedText = options.maxXmlBytes;
+    ContentContext content(styles, output, contentOptions, package.label());
+    parsePart(package, "content.xml", content, options, [&] { return content.done(); });
+    if (!content.sawSpreadsheet()) {
+        refuse(package, "it is no spreadsheet (content.xml holds no office:spreadsheet)");
+    }
+}
+
+Workbook readWorkbook(const std::string& path, const ReadOptions& options) {
+    const ZipPackage package = ZipPackage::openFile(path);
+    WorkbookBuilder builder;
+    readPackage(package, builder, options);
+    return builder.take();
+}
+
+Workbook readWorkbook(std::span<const std::uint8_t> bytes, const std::string& label,
+                      const ReadOptions& options) {
+    const ZipPackage package = ZipPackage::openMemory(bytes, label);
+    WorkbookBuilder builder;
+    readPackage(package, builder, options);
+    return builder.take();
+}
+
+} // namespace ods

@@ -1,0 +1,34 @@
+#pragma once
+
+// Reads .ods documents: the package, its styles and the shown text of every cell.
+
+#include "ods/sheet_output.h"
+#include "ods/workbook.h"
+#include "ods/zip_package.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace ods {
+
+struct ReadOptions {
+    /// Reads the rows of this 0-based sheet only (the other sheets come with their names).
+    std::optional<std::size_t> onlySheet;
+    /// Rows below this 0-based row are not needed; reading may stop once past it.
+    std::int32_t lastRow = kMaxRows - 1;
+    /// Most bytes an XML part may unpack to, and most times its compressed size.
+    std::uint64_t maxXmlBytes = 1ull << 30;
+    std::uint64_t maxRatio = 1000;
+};
+
+/// Reads the document at path; throws Error naming the file and the problem.
+Workbook readWorkbook(const std::string& path, const ReadOptions& options = {});
+/// Reads a document held in memory; `label` names it in errors.
+Workbook readWorkbook(std::span<const std::uint8_t> bytes, const std::string& label,
+                      const ReadOptions& options = {});
+/// Checks that the package is a readable spreadsheet and pushes its sheets into output.
+void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptions& options);
+
+} // namespace ods

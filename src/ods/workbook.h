@@ -1,0 +1,71 @@
+#pragma once
+
+// The in-memory document: sheets of shown cell texts, kept sparse and run-length encoded. A
+// row run stands for `repeat` equal rows and a cell run for `repeat` equal cells side by side,
+// exactly as the file says, so a document claiming a million repeated rows costs one entry.
+// Empty cells are never stored.
+
+#include "ods/limits.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ods {
+
+struct CellRun {
+    std::int32_t column = 0;
+    std::int32_t repeat = 1;
+    std::string text;
+};
+
+struct RowRun {
+    std::int32_t row = 0;
+    std::int32_t repeat = 1;
+    std::vector<CellRun> cells; ///< ascending, non-overlapping, texts never empty
+};
+
+/// Last used column and row, 1-based counts from A1 (0 x 0 when the sheet is empty).
+struct Extent {
+    std::int32_t columns = 0;
+    std::int32_t rows = 0;
+};
+
+class Sheet {
+public:
+    explicit Sheet(std::string name) : name_(std::move(name)) {}
+
+    const std::string& name() const noexcept { return name_; }
+    /// The shown text of a cell; empty for an empty cell or a position beyond the sheet.
+    std::string_view text(std::int32_t column, std::int32_t row) const;
+    /// Sets a text cell (an empty text empties it). Positions must lie inside the sheet.
+    void setText(std::int32_t column, std::int32_t row, std::string_view text);
+    Extent extent() const;
+    const std::vector<RowRun>& rows() const noexcept { return rows_; }
+
+    /// Appends a row run below every stored row (the reader's and the bulk writer's fast path).
+    /// Empty rows need not be appended.
+    void appendRow(RowRun row);
+    /// The row run holding `row`, or nullptr.
+    const RowRun* findRow(std::int32_t row) const;
+
+private:
+    std::vector<RowRun>::iterator splitRowAt(std::int32_t row);
+
+    std::string name_;
+    std::vector<RowRun> rows_; ///< ascending, non-overlapping
+};
+
+class Workbook {
+public:
+    std::vector<Sheet>& sheets() noexcept { return sheets_; }
+    const std::vector<Sheet>& sheets() const noexcept { return sheets_; }
+    /// The sheet of that name, or nullptr.
+    const Sheet* sheetByName(std::string_view name) const;
+
+private:
+    std::vector<Sheet> sheets_;
+};
+
+} // namespace ods

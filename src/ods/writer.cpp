@@ -1,0 +1,553 @@
+#include "ods/writer.h"
+
+#include "ods/error.h"
+#include "ods/output_file.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <zip.h>
+
+namespace ods {
+
+namespace {
+
+constexpr std::string_view kMimeType = "application/vnd.oasis.opendocument.spreadsheet";
+// Rows are produced until this much XML waits to be compressed.
+constexpr std::size_t kChunkBytes = 256 * 1024;
+
+constexpr std::string_view kNamespaces =
+    R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+    R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
+    R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")"
+    R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
+    R"( xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0")"
+    R"( xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0")"
+    R"( xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0")"
+    R"( office:version="1.3")";
+
+void appendNumber(std::string& out, std::int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
+}
+
+// Length of the valid UTF-8 sequence at the start of text, or 0 when it is malformed.
+std::size_t utf8Length(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 0;
+    std::uint32_t min = 0;
+    if (lead < 0x80) {
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) {
+        return 0;
+    }
+    std::uint32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    const bool nonCharacter = code == 0xFFFE || code == 0xFFFF;
+    return code < min || code > 0x10FFFF || surrogate || nonCharacter ? 0 : length;
+}
+
+void appendBlanks(std::string& out, std::size_t count) {
+    if (count == 1) {
+        out += "<text:s/>";
+    } else {
+        out += "<text:s text:c=\"";
+        appendNumber(out, static_cast<std::int64_t>(count));
+        out += "\"/>";
+    }
+}
+
+void appendParagraph(std::string& out, std::string_view line) {
+    if (line.empty()) {
+        out += "<text:p/>";
+        return;
+    }
+    out += "<text:p>";
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const char c = line[i];
+        if (c == ' ') {
+            std::size_t run = 1;
+            while (i + run < line.size() && line[i + run] == ' ') {
+                ++run;
+            }
+            // The office keeps one plain blank between words; anything more is spelled out.
+            if (i == 0) {
+                appendBlanks(out, run);
+            } else {
+                out += ' ';
+                if (run > 1) {
+                    appendBlanks(out, run - 1);
+                }
+            }
+            i += run;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            const std::size_t length = utf8Length(line.substr(i));
+            if (length == 0) {
+                out += "\xEF\xBF\xBD";
+                ++i;
+            } else {
+                out.append(line.substr(i, length));
+                i += length;
+            }
+            continue;
+        }
+        switch (c) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        case '\t':
+            // The office drops text:tab in cells when it reads them; the character survives.
+            out += '\t';
+            break;
+        default:
+            // Other control characters cannot be carried by XML 1.0 at all.
+            if (byte >= 0x20) {
+                out += c;
+            }
+        }
+        ++i;
+    }
+    out += "</text:p>";
+}
+
+void appendAttributeText(std::string& out, std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x80) {
+            const std::size_t length = utf8Length(text.substr(i));
+            out.append(length == 0 ? std::string_view("\xEF\xBF\xBD") : text.substr(i, length));
+            i += length == 0 ? 1 : length;
+            continue;
+        }
+        switch (text[i]) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            if (byte >= 0x20) {
+                out += text[i];
+            }
+        }
+        ++i;
+    }
+}
+
+// content.xml, produced piece by piece as libzip asks for bytes.
+class ContentStream {
+public:
+    explicit ContentStream(const Workbook& workbook) : workbook_(workbook) {
+        buffer_.reserve(kChunkBytes * 2);
+    }
+
+    std::size_t read(char* out, std::size_t size) {
+        std::size_t given = 0;
+        while (given < size) {
+            if (position_ == buffer_.size()) {
+                buffer_.clear();
+                position_ = 0;
+                if (!produce()) {
+                    break;
+                }
+            }
+            const std::size_t piece = std::min(size - given, buffer_.size() - position_);
+            std::memcpy(out + given, buffer_.data() + position_, piece);
+            position_ += piece;
+            given += piece;
+        }
+        return given;
+    }
+
+private:
+    enum class Stage { Head, SheetHead, Rows, Tail, Done };
+
+    bool produce() {
+        while (buffer_.size() < kChunkBytes) {
+            switch (stage_) {
+            case Stage::Head:
+                buffer_ += R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                           "\n<office:document-content";
+                buffer_ += kNamespaces;
+                buffer_ += "><office:body><office:spreadsheet>";
+                stage_ = Stage::SheetHead;
+                break;
+            case Stage::SheetHead:
+                if (sheet_ == workbook_.sheets().size()) {
+                    stage_ = Stage::Tail;
+                    break;
+                }
+                startSheet(workbook_.sheets()[sheet_]);
+                stage_ = Stage::Rows;
+                break;
+            case Stage::Rows:
+                if (!writeRow(workbook_.sheets()[sheet_])) {
+                    buffer_ += "</table:table>";
+                    ++sheet_;
+                    stage_ = Stage::SheetHead;
+                }
+                break;
+            case Stage::Tail:
+                buffer_ += "</office:spreadsheet></office:body></office:document-content>\n";
+                stage_ = Stage::Done;
+                return true;
+            case Stage::Done:
+                return !buffer_.empty();
+            }
+        }
+        return true;
+    }
+
+    void startSheet(const Sheet& sheet) {
+        const Extent extent = sheet.extent();
+        width_ = std::max(extent.columns, 1);
+        row_ = 0;
+        nextRow_ = 0;
+        buffer_ += "<table:table table:name=\"";
+        appendAttributeText(buffer_, sheet.name());
+        buffer_ += "\"><table:table-column";
+        appendRepeat("table:number-columns-repeated", width_);
+        buffer_ += "/>";
+        if (extent.rows == 0) {
+            buffer_ += "<table:table-row><table:table-cell/></table:table-row>";
+        }
+    }
+
+    void appendRepeat(std::string_view name, std::int64_t count) {
+        if (count > 1) {
+            buffer_ += ' ';
+            buffer_ += name;
+            buffer_ += "=\"";
+            appendNumber(buffer_, count);
+            buffer_ += '"';
+        }
+    }
+
+    void appendEmptyCells(std::int64_t count) {
+        buffer_ += "<table:table-cell";
+        appendRepeat("table:number-columns-repeated", count);
+        buffer_ += "/>";
+    }
+
+    // Writes the next row run (after the empty rows before it); false when the sheet is done.
+    bool writeRow(const Sheet& sheet) {
+        const auto& rows = sheet.rows();
+        while (row_ < rows.size() && rows[row_].cells.empty()) {
+            ++row_;
+        }
+        if (row_ == rows.size()) {
+            return false;
+        }
+        const RowRun& run = rows[row_++];
+        if (run.row > nextRow_) {
+            buffer_ += "<table:table-row";
+            appendRepeat("table:number-rows-repeated", run.row - nextRow_);
+            buffer_ += '>';
+            appendEmptyCells(width_);
+            buffer_ += "</table:table-row>";
+        }
+        buffer_ += "<table:table-row";
+        appendRepeat("table:number-rows-repeated", run.repeat);
+        buffer_ += '>';
+        std::int32_t column = 0;
+        for (const CellRun& cell : run.cells) {
+            if (cell.column > column) {
+                appendEmptyCells(cell.column - column);
+            }
+            buffer_ += "<table:table-cell";
+            appendRepeat("table:number-columns-repeated", cell.repeat);
+            buffer_ += " office:value-type=\"string\">";
+            appendTextParagraphs(buffer_, cell.text);
+            buffer_ += "</table:table-cell>";
+            column = cell.column + cell.repeat;
+        }
+        buffer_ += "</table:table-row>";
+        nextRow_ = run.row + run.repeat;
+        return true;
+    }
+
+    const Workbook& workbook_;
+    std::string buffer_;
+    std::size_t position_ = 0;
+    Stage stage_ = Stage::Head;
+    std::size_t sheet_ = 0;
+    std::size_t row_ = 0;
+    std::int32_t nextRow_ = 0;
+    std::int32_t width_ = 1;
+};
+
+// The zip source that pulls content.xml out of a ContentStream while the package is written.
+struct ContentSource {
+    const Workbook& workbook;
+    std::optional<ContentStream> stream;
+    zip_error_t error{};
+
+    static zip_int64_t callback(void* state, void* data, zip_uint64_t length,
+                                zip_source_cmd_t command) {
+        auto& self = *static_cast<ContentSource*>(state);
+        try {
+            switch (command) {
+            case ZIP_SOURCE_OPEN:
+                self.stream.emplace(self.workbook);
+                return 0;
+            case ZIP_SOURCE_READ:
+                return static_cast<zip_int64_t>(
+                    self.stream->read(static_cast<char*>(data), static_cast<std::size_t>(length)));
+            case ZIP_SOURCE_CLOSE:
+                self.stream.reset();
+                return 0;
+            case ZIP_SOURCE_STAT: {
+                auto* stat = static_cast<zip_stat_t*>(data);
+                zip_stat_init(stat);
+                stat->mtime = std::time(nullptr);
+                stat->valid |= ZIP_STAT_MTIME;
+                return sizeof(zip_stat_t);
+            }
+            case ZIP_SOURCE_ERROR:
+                return zip_error_to_data(&self.error, data, length);
+            case ZIP_SOURCE_FREE:
+                return 0;
+            case ZIP_SOURCE_SUPPORTS:
+                return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ,
+                                                      ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                      ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+            default:
+                zip_error_set(&self.error, ZIP_ER_OPNOTSUPP, 0);
+                return -1;
+            }
+        } catch (const std::bad_alloc&) {
+            zip_error_set(&self.error, ZIP_ER_MEMORY, 0);
+            return -1;
+        }
+    }
+};
+
+struct ArchiveDeleter {
+    void operator()(zip* archive) const noexcept { zip_discard(archive); }
+};
+
+class PackageWriter {
+public:
+    PackageWriter(const std::string& path, const std::string& target) : target_(target) {
+        int code = 0;
+        archive_.reset(zip_open(path.c_str(), ZIP_CREATE | ZIP_EXCL, &code));
+        if (!archive_) {
+            zip_error_t error;
+            zip_error_init_with_code(&error, code);
+            const std::string text = zip_error_strerror(&error);
+            zip_error_fini(&error);
+            throw Error("cannot write " + target_ + ": " + text);
+        }
+    }
+
+    void addText(const char* name, std::string text, bool compress) {
+        texts_.push_back(std::move(text));
+        const std::string& kept = texts_.back();
+        add(name, zip_source_buffer(archive_.get(), kept.data(), kept.size(), 0), compress);
+    }
+
+    void addSource(const char* name, zip_source_t* source) { add(name, source, true); }
+
+    zip* archive() { return archive_.get(); }
+
+    void close() {
+        if (zip_close(archive_.get()) != 0) {
+            fail();
+        }
+        archive_.release();
+    }
+
+private:
+    void add(const char* name, zip_source_t* source, bool compress) {
+        if (source == nullptr) {
+            fail();
+        }
+        const zip_int64_t index = zip_file_add(archive_.get(), name, source, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(source);
+            fail();
+        }
+        const auto entry = static_cast<zip_uint64_t>(index);
+        const int status = compress
+                               ? zip_set_file_compression(archive_.get(), entry, ZIP_CM_DEFLATE, 1)
+                               : zip_set_file_compression(archive_.get(), entry, ZIP_CM_STORE, 0);
+        if (status != 0) {
+            fail();
+        }
+    }
+
+    [[noreturn]] void fail() {
+        throw Error("cannot write " + target_ + ": " +
+                    zip_error_strerror(zip_get_error(archive_.get())));
+    }
+
+    std::string target_;
+    std::unique_ptr<zip, ArchiveDeleter> archive_;
+    std::vector<std::string> texts_;
+};
+
+std::string stylesXml() {
+    std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                      "\n<office:document-styles";
+    xml += kNamespaces;
+    xml += R"(><office:styles><style:default-style style:family="table-cell"/>)"
+           R"(<style:style style:name="Default" style:family="table-cell"/>)"
+           "</office:styles></office:document-styles>\n";
+    return xml;
+}
+
+std::string metaXml() {
+    std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                      "\n<office:document-meta";
+    xml += kNamespaces;
+    xml += "><office:meta><meta:generator>Gridwork Stacker</meta:generator></office:meta>"
+           "</office:document-meta>\n";
+    return xml;
+}
+
+std::string manifestXml() {
+    return R"(<?xml version="1.0" encoding="UTF-8"?>)"
+           "\n"
+           R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3">)"
+           R"(<manifest:file-entry manifest:full-path="/" manifest:version="1.3" manifest:media-type="application/vnd.oasis.opendocument.spreadsheet"/>)"
+           R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
+           R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
+           R"(<manifest:file-entry manifest:full-path="meta.xml" manifest:media-type="text/xml"/>)"
+           "</manifest:manifest>\n";
+}
+
+void appendCsvField(std::string& out, std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        if (c == '"') {
+            out += '"';
+        }
+        out += c;
+    }
+    out += '"';
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+
+} // namespace
+
+void appendTextParagraphs(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', start);
+        appendParagraph(out, text.substr(start, end - start));
+        if (end == std::string_view::npos) {
+            return;
+        }
+        start = end + 1;
+    }
+}
+
+void writeWorkbook(const Workbook& workbook, const std::string& path) {
+    if (workbook.sheets().empty()) {
+        throw Error("cannot write " + path + ": a document needs at least one sheet");
+    }
+    OutputFile output(path);
+    ContentSource content{workbook, std::nullopt, {}};
+    zip_error_init(&content.error);
+    {
+        PackageWriter package(output.path(), path);
+        // The mimetype comes first and uncompressed, so that the type can be told from the
+        // first bytes of the file.
+        package.addText("mimetype", std::string(kMimeType), false);
+        package.addText("META-INF/manifest.xml", manifestXml(), true);
+        package.addText("styles.xml", stylesXml(), true);
+        package.addText("meta.xml", metaXml(), true);
+        package.addSource("content.xml", zip_source_function(package.archive(),
+                                                             &ContentSource::callback, &content));
+        package.close();
+    }
+    zip_error_fini(&content.error);
+    output.commit();
+}
+
+void writeCsv(const Sheet& sheet, const std::string& path) {
+    OutputFile output(path);
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(output.path().c_str(), "wbx"));
+    if (!file) {
+        throw Error("cannot write " + path + ": " + std::strerror(errno));
+    }
+    const Extent extent = sheet.extent();
+    std::string line;
+    for (std::int32_t row = 0; row < extent.rows; ++row) {
+        line.clear();
+        const RowRun* run = sheet.findRow(row);
+        std::size_t cell = 0;
+        for (std::int32_t column = 0; column < extent.columns; ++column) {
+            if (column > 0) {
+                line += ',';
+            }
+            if (run == nullptr) {
+                continue;
+            }
+            while (cell < run->cells.size() &&
+                   run->cells[cell].column + run->cells[cell].repeat <= column) {
+                ++cell;
+            }
+            if (cell < run->cells.size() && run->cells[cell].column <= column) {
+                appendCsvField(line, run->cells[cell].text);
+            }
+        }
+        line += '\n';
+        if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size()) {
+            throw Error("cannot write " + path + ": " + std::strerror(errno));
+        }
+    }
+    if (std::fclose(file.release()) != 0) {
+        throw Error("cannot write " + path + ": " + std::strerror(errno));
+    }
+    output.commit();
+}
+
+} // namespace ods

@@ -1,0 +1,144 @@
+#include "ods/xml_reader.h"
+
+#include "ods/error.h"
+
+#include <climits>
+#include <cstring>
+#include <exception>
+#include <expat.h>
+
+namespace ods {
+
+namespace {
+
+// Separates a namespace URI from the local name in expat's names; it cannot occur in a URI.
+constexpr char kSeparator = '\x01';
+
+std::pair<std::string_view, std::string_view> splitName(const XML_Char* name) {
+    const std::string_view full(name);
+    const auto cut = full.find(kSeparator);
+    if (cut == std::string_view::npos) {
+        return {{}, full};
+    }
+    return {full.substr(0, cut), full.substr(cut + 1)};
+}
+
+struct ParserDeleter {
+    void operator()(XML_ParserStruct* parser) const noexcept { XML_ParserFree(parser); }
+};
+
+} // namespace
+
+struct XmlReader::Impl {
+    std::unique_ptr<XML_ParserStruct, ParserDeleter> parser;
+    std::vector<XmlAttribute> attributes;
+    std::string refusal;
+    // An exception thrown by a handler cannot cross expat's C frames; it waits here.
+    std::exception_ptr pending;
+    XmlReader* owner = nullptr;
+
+    static void onStart(void* data, const XML_Char* name, const XML_Char** atts) {
+        auto& self = *static_cast<Impl*>(data);
+        if (self.pending) {
+            return;
+        }
+        try {
+            self.attributes.clear();
+            for (const XML_Char** a = atts; *a != nullptr; a += 2) {
+                const auto [ns, local] = splitName(a[0]);
+                self.attributes.push_back({ns, local, std::string_view(a[1])});
+            }
+            const auto [ns, local] = splitName(name);
+            self.owner->handler_.startElement(ns, local, self.attributes);
+        } catch (...) {
+            self.pending = std::current_exception();
+            XML_StopParser(self.parser.get(), XML_FALSE);
+        }
+    }
+    static void onEnd(void* data, const XML_Char* name) {
+        auto& self = *static_cast<Impl*>(data);
+        if (self.pending) {
+            return;
+        }
+        try {
+            const auto [ns, local] = splitName(name);
+            self.owner->handler_.endElement(ns, local);
+        } catch (...) {
+            self.pending = std::current_exception();
+            XML_StopParser(self.parser.get(), XML_FALSE);
+        }
+    }
+    static void onText(void* data, const XML_Char* text, int length) {
+        auto& self = *static_cast<Impl*>(data);
+        if (self.pending) {
+            return;
+        }
+        try {
+            self.owner->handler_.characters(
+                std::string_view(text, static_cast<std::size_t>(length)));
+        } catch (...) {
+            self.pending = std::current_exception();
+            XML_StopParser(self.parser.get(), XML_FALSE);
+        }
+    }
+    static void onDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+        auto& self = *static_cast<Impl*>(data);
+        self.refusal = "it declares a document type (DTD), which is not allowed";
+        XML_StopParser(self.parser.get(), XML_FALSE);
+    }
+    static void onEntity(void* data, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                         const XML_Char*, const XML_Char*, const XML_Char*) {
+        auto& self = *static_cast<Impl*>(data);
+        self.refusal = "it declares entities, which is not allowed";
+        XML_StopParser(self.parser.get(), XML_FALSE);
+    }
+};
+
+XmlReader::XmlReader(XmlHandler& handler, std::string label)
+    : handler_(handler), label_(std::move(label)), impl_(std::make_unique<Impl>()) {
+    impl_->parser.reset(XML_ParserCreateNS("UTF-8", kSeparator));
+    if (!impl_->parser) {
+        throw Error("cannot read " + label_ + ": out of memory");
+    }
+    impl_->owner = this;
+    XML_Parser parser = impl_->parser.get();
+    XML_SetUserData(parser, impl_.get());
+    XML_SetElementHandler(parser, &Impl::onStart, &Impl::onEnd);
+    XML_SetCharacterDataHandler(parser, &Impl::onText);
+    XML_SetStartDoctypeDeclHandler(parser, &Impl::onDoctype);
+    XML_SetEntityDeclHandler(parser, &Impl::onEntity);
+    XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
+}
+
+XmlReader::~XmlReader() = default;
+
+void XmlReader::check(int status) {
+    if (impl_->pending) {
+        std::rethrow_exception(impl_->pending);
+    }
+    if (!impl_->refusal.empty()) {
+        throw Error("cannot read " + label_ + ": " + impl_->refusal);
+    }
+    if (status == XML_STATUS_ERROR) {
+        XML_Parser parser = impl_->parser.get();
+        const XML_Error code = XML_GetErrorCode(parser);
+        const char* text = XML_ErrorString(code);
+        throw Error("cannot read " + label_ + ": the XML is damaged (" +
+                    std::string(text != nullptr ? text : "unknown error") + " at line " +
+                    std::to_string(XML_GetCurrentLineNumber(parser)) + ")");
+    }
+}
+
+void XmlReader::feed(std::string_view chunk) {
+    while (!chunk.empty()) {
+        const std::size_t piece = std::min<std::size_t>(chunk.size(), INT_MAX / 2);
+        check(XML_Parse(impl_->parser.get(), chunk.data(), static_cast<int>(piece), XML_FALSE));
+        chunk.remove_prefix(piece);
+    }
+}
+
+void XmlReader::finish() {
+    check(XML_Parse(impl_->parser.get(), nullptr, 0, XML_TRUE));
+}
+
+} // namespace ods

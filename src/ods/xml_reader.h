@@ -1,0 +1,49 @@
+#pragma once
+
+// The SAX layer: expat with namespace processing, fed chunk by chunk. Element and attribute
+// names arrive split into namespace URI and local name. Document type declarations are refused,
+// so no entity is ever declared, expanded or fetched.
+
+#include "ods/data_styles.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ods {
+
+/// Receives the events of one XML stream.
+class XmlHandler {
+public:
+    virtual ~XmlHandler() = default;
+    virtual void startElement(std::string_view ns, std::string_view local,
+                              std::span<const XmlAttribute> attributes) = 0;
+    virtual void endElement(std::string_view ns, std::string_view local) = 0;
+    virtual void characters(std::string_view text) = 0;
+};
+
+class XmlReader {
+public:
+    /// `label` names the stream in errors, e.g. "report.ods (content.xml)".
+    XmlReader(XmlHandler& handler, std::string label);
+    ~XmlReader();
+    XmlReader(const XmlReader&) = delete;
+    XmlReader& operator=(const XmlReader&) = delete;
+
+    /// Parses the next chunk; throws Error on malformed XML or a document type declaration.
+    void feed(std::string_view chunk);
+    /// Ends the stream; throws Error when the document is incomplete.
+    void finish();
+
+private:
+    struct Impl;
+    void check(int status);
+
+    XmlHandler& handler_;
+    std::string label_;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace ods

@@ -1,0 +1,167 @@
+#include "ods/error.h"
+#include "ods/reader.h"
+#include "ods_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace ods {
+namespace {
+
+using test::readTables;
+
+std::string cellXml(const std::string& inner, const std::string& attributes = {}) {
+    return "<table:table-cell office:value-type=\"string\"" + attributes + ">" + inner +
+           "</table:table-cell>";
+}
+
+std::string oneRow(const std::string& cells) {
+    return "<table:table table:name=\"S\"><table:table-row>" + cells +
+           "</table:table-row></table:table>";
+}
+
+std::string textOf(const std::string& cellInner, const std::string& attributes = {}) {
+    const Workbook book = readTables(oneRow(cellXml(cellInner, attributes)));
+    return std::string(book.sheets().at(0).text(0, 0));
+}
+
+TEST(ReaderCellText, ParagraphsAreJoinedWithLineFeedsIncludingEmptyOnes) {
+    EXPECT_EQ(textOf("<text:p>one</text:p><text:p>two</text:p><text:p/>"), "one\ntwo\n");
+    EXPECT_EQ(textOf("<text:p/>"), "");
+}
+
+TEST(ReaderCellText, BlanksExpandAsTheOfficeReadsThem) {
+    EXPECT_EQ(textOf("<text:p><text:s text:c=\"3\"/>lead<text:s/>x  y </text:p>"), "   lead x  y ");
+    // A count of 0 still gives one blank, a negative count none.
+    EXPECT_EQ(textOf("<text:p>A<text:s text:c=\"0\"/>B<text:s text:c=\"-2\"/>C</text:p>"), "A BC");
+}
+
+TEST(ReaderCellText, TabAndLineBreakElementsAreDroppedButCharactersKept) {
+    EXPECT_EQ(textOf("<text:p>a<text:tab/>b<text:line-break/>c</text:p>"), "abc");
+    EXPECT_EQ(textOf("<text:p>a\tb&#13;c</text:p>"), "a\tb\rc");
+}
+
+TEST(ReaderCellText, NestedSpansAndLinksCountNotesRubyAndAnnotationsDoNot) {
+    EXPECT_EQ(textOf("<text:p>x<text:span>y<text:span>z</text:span></text:span>"
+                     "<text:a xlink:href=\"http://e\">L</text:a></text:p>"),
+              "xyzL");
+    EXPECT_EQ(textOf("<text:p>t<text:note><text:note-body><text:p>fn</text:p></text:note-body>"
+                     "</text:note>x<text:ruby><text:ruby-base>rb</text:ruby-base>"
+                     "<text:ruby-text>rt</text:ruby-text></text:ruby></text:p>"),
+              "txrb");
+    EXPECT_EQ(textOf("<office:annotation><text:p>note</text:p></office:annotation>"
+                     "<text:p>shown</text:p>"),
+              "shown");
+    EXPECT_EQ(textOf("<text:h>head</text:h><text:list><text:list-item><text:p>li</text:p>"
+                     "</text:list-item></text:list>"),
+              "");
+}
+
+TEST(ReaderCellText, StringValueWinsOverParagraphsUnlessEmpty) {
+    EXPECT_EQ(textOf("<text:p>P</text:p>", " office:string-value=\"SV\""), "SV");
+    EXPECT_EQ(textOf("<text:p>#DIV/0!</text:p>", " office:string-value=\"\""), "#DIV/0!");
+}
+
+TEST(ReaderCellText, ValueCellsWithUnknownFormatsFallBackToTheCachedText) {
+    const Workbook book = readTables(oneRow(
+        "<table:table-cell office:value-type=\"float\" office:value=\"1.5\"><text:p>1.50"
+        "</text:p></table:table-cell><table:table-cell><text:p>no type</text:p>"
+        "</table:table-cell><table:table-cell office:value-type=\"bogus\"><text:p>odd</text:p>"
+        "</table:table-cell>"));
+    const Sheet& sheet = book.sheets().at(0);
+    EXPECT_EQ(sheet.text(1, 0), "no type");
+    EXPECT_EQ(sheet.text(2, 0), "odd");
+    EXPECT_FALSE(sheet.text(0, 0).empty());
+}
+
+TEST(ReaderLayout, RepeatedEmptyRowsAndColumnsCostNothingAndCountAsPositions) {
+    const Workbook book = readTables(
+        "<table:table table:name=\"S\"><table:table-column table:number-columns-repeated="
+        "\"16384\"/><table:table-row table:number-rows-repeated=\"3\"><table:table-cell "
+        "table:number-columns-repeated=\"16384\"/></table:table-row><table:table-row>"
+        "<table:table-cell table:number-columns-repeated=\"2\"/>" +
+        cellXml("<text:p>x</text:p>") +
+        "</table:table-row><table:table-row table:number-rows-repeated=\"1048572\">"
+        "<table:table-cell table:number-columns-repeated=\"16384\"/></table:table-row>"
+        "</table:table>");
+    const Sheet& sheet = book.sheets().at(0);
+    EXPECT_EQ(sheet.rows().size(), 1u);
+    EXPECT_EQ(sheet.text(2, 3), "x");
+    EXPECT_EQ(sheet.extent().columns, 3);
+    EXPECT_EQ(sheet.extent().rows, 4);
+}
+
+TEST(ReaderLayout, RepeatedNonEmptyCellsRepeatTheirTextClampedToTheSheet) {
+    const Workbook book =
+        readTables("<table:table table:name=\"S\"><table:table-row table:number-rows-repeated="
+                   "\"999999999\">" +
+                   cellXml("<text:p>X</text:p>", " table:number-columns-repeated=\"999999999\"") +
+                   "</table:table-row></table:table>");
+    const Sheet& sheet = book.sheets().at(0);
+    EXPECT_EQ(sheet.text(0, 0), "X");
+    EXPECT_EQ(sheet.text(16383, 1048575), "X");
+    EXPECT_EQ(sheet.extent().columns, kMaxColumns);
+    EXPECT_EQ(sheet.extent().rows, kMaxRows);
+    EXPECT_EQ(sheet.rows().size(), 1u);
+}
+
+TEST(ReaderLayout, CoveredCellsKeepTheirColumnAndContent) {
+    const Workbook book = readTables(
+        oneRow(cellXml("<text:p>merged</text:p>", " table:number-columns-spanned=\"2\"") +
+               "<table:covered-table-cell office:value-type=\"string\"><text:p>hidden</text:p>"
+               "</table:covered-table-cell>" +
+               cellXml("<text:p>after</text:p>")));
+    const Sheet& sheet = book.sheets().at(0);
+    EXPECT_EQ(sheet.text(0, 0), "merged");
+    EXPECT_EQ(sheet.text(1, 0), "hidden");
+    EXPECT_EQ(sheet.text(2, 0), "after");
+}
+
+TEST(ReaderLayout, RowsInsideGroupsAndHeadersCountLikeAnyRow) {
+    const std::string row =
+        "<table:table-row>" + cellXml("<text:p>r</text:p>") + "</table:table-row>";
+    const Workbook book = readTables(
+        "<table:table table:name=\"S\"><table:table-header-rows>" + row +
+        "</table:table-header-rows><table:table-row-group>" + row + "<table:table-rows>" + row +
+        "</table:table-rows></table:table-row-group><table:table-row "
+        "table:visibility=\"collapse\">" +
+        cellXml("<text:p>hidden</text:p>") + "</table:table-row></table:table>");
+    const Sheet& sheet = book.sheets().at(0);
+    EXPECT_EQ(sheet.text(0, 2), "r");
+    EXPECT_EQ(sheet.text(0, 3), "hidden");
+}
+
+TEST(ReaderSheets, SheetsComeInOrderWithTheirNames) {
+    const Workbook book = readTables(
+        "<table:table table:name=\"First\"/><table:table table:name=\"Zweite Tabelle ä\">"
+        "<table:table-row>" +
+        cellXml("<text:p>b</text:p>") + "</table:table-row></table:table>");
+    ASSERT_EQ(book.sheets().size(), 2u);
+    EXPECT_EQ(book.sheets()[0].name(), "First");
+    EXPECT_EQ(book.sheets()[0].extent().rows, 0);
+    ASSERT_NE(book.sheetByName("Zweite Tabelle ä"), nullptr);
+    EXPECT_EQ(book.sheetByName("Zweite Tabelle ä")->text(0, 0), "b");
+    EXPECT_EQ(book.sheetByName("missing"), nullptr);
+}
+
+TEST(ReaderSheets, OnlyTheSheetAndRowsAskedForAreRead) {
+    const test::TempDir dir;
+    const std::string path = dir.file("t.ods");
+    std::string rows;
+    for (int i = 0; i < 10; ++i) {
+        rows += "<table:table-row>" + cellXml("<text:p>" + std::to_string(i) + "</text:p>") +
+                "</table:table-row>";
+    }
+    test::writeOds(path, test::contentXml("<table:table table:name=\"A\">" + rows +
+                                          "</table:table><table:table table:name=\"B\">" + rows +
+                                          "</table:table>"));
+    ReadOptions options;
+    options.onlySheet = 0;
+    options.lastRow = 3;
+    const Workbook book = readWorkbook(path, options);
+    ASSERT_EQ(book.sheets().size(), 1u);
+    EXPECT_EQ(book.sheets()[0].text(0, 3), "3");
+    EXPECT_EQ(book.sheets()[0].extent().rows, 4);
+}
+
+} // namespace
+} // namespace ods
