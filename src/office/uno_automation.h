@@ -1,0 +1,68 @@
+#pragma once
+
+// The office operations over UNO, against the installed LibreOffice or OpenOffice.
+
+#include "join/calc_automation.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace gridwork {
+
+/// How UnoAutomation finds, starts and reaches the office.
+struct OfficeOptions {
+    /// The soffice program; when set it is the only one tried. Unset: searched for.
+    std::optional<std::string> program;
+    /// A profile folder of our own (-env:UserInstallation); empty: the user's own profile, so an
+    /// office the user already runs is reused.
+    std::string profileFolder;
+    /// TMPDIR of an office we start; empty: inherited.
+    std::string officeTempFolder;
+    /// No windows: --headless --invisible, and documents load hidden.
+    bool headless = false;
+    /// The pipe the office listens on; empty: defaultPipeName(profileFolder).
+    std::string pipeName;
+    /// How long a started office may take to accept the connection.
+    std::chrono::milliseconds startTimeout{30'000};
+    /// Whether an office we started runs on after this object is gone (it shows the result
+    /// document to the user). When false the destructor shuts it down.
+    bool keepStartedOffice = true;
+
+    /// GRIDWORK_OFFICE (program), GRIDWORK_OFFICE_PROFILE (profile folder) and
+    /// GRIDWORK_OFFICE_HEADLESS=1 (headless).
+    static OfficeOptions fromEnvironment();
+};
+
+/// "gridwork-stacker-<uid>", with a hash of the profile folder appended when one is given, so
+/// every user and every private profile has its own office.
+std::string defaultPipeName(const std::string& profileFolder);
+
+/// CalcAutomation through the C++ UNO runtime. connect() reaches an office listening on the
+/// pipe or starts one. Failures of the office come out as OfficeError carrying the office's own
+/// message (or the UNO exception's type name when the office gives no message).
+///
+/// Beyond the single-cell operations, sheets read a block of shown texts through the office's
+/// "as shown" CSV export of that sheet (LibreOffice 7.2 or newer) and write blocks with
+/// setDataArray, which stores texts exactly as setString does. storeToFile writes .csv from
+/// the first sheet. Document::close() is XCloseable::close(false): the document closes unsaved
+/// unless a listener vetoes, which fails.
+class UnoAutomation final : public CalcAutomation {
+public:
+    explicit UnoAutomation(OfficeOptions options = OfficeOptions::fromEnvironment());
+    ~UnoAutomation() override;
+    UnoAutomation(const UnoAutomation&) = delete;
+    UnoAutomation& operator=(const UnoAutomation&) = delete;
+
+    std::unique_ptr<Desktop> connect() override;
+
+    /// Whether the last connect() had to start the office.
+    bool startedOffice() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace gridwork

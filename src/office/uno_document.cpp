@@ -1,0 +1,319 @@
+#include "office/uno_document.h"
+
+#include "office/csv_rows.h"
+#include "office/uno_support.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+namespace gridwork::uno {
+namespace {
+
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+// The office's CSV filter: ',' separated, '"' quoted, UTF-8 (76), texts as shown, no formulas,
+// spaces kept. A sheet number (1-based) may follow as the twelfth token.
+constexpr const char* csvFilter = "Text - txt - csv (StarCalc)";
+constexpr const char* csvOptions = "44,34,76,1,,0,false,true,true,false,false";
+
+// Cells per setDataArray call: large blocks are fast, but one huge call holds the office's
+// solar mutex (and its window) for long.
+constexpr std::size_t cellsPerBlock = 20'000;
+
+// A private folder for the files the office writes for us; removed with everything in it.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "gridwork-office-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw OfficeError("Cannot create a temporary folder \"" + pattern +
+                              "\": " + std::strerror(errno));
+        }
+        path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void storeTo(const Reference<css::lang::XComponent>& model, const std::filesystem::path& path,
+             const char* filter, const std::string& options) {
+    Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
+    std::vector<std::pair<const char*, Any>> values{{"FilterName", Any(toOffice(filter))},
+                                                    {"Overwrite", Any(true)}};
+    if (!options.empty()) {
+        values.emplace_back("FilterOptions", Any(toOffice(options)));
+    }
+    storable->storeToURL(toOffice(fileUrl(path.string())), properties(values));
+}
+
+// The office names a one-sheet export "<name>-<sheet name>.csv": take the one file it wrote.
+std::filesystem::path exportedFile(const std::filesystem::path& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            return entry.path();
+        }
+    }
+    throw OfficeError("The office wrote no sheet export into \"" + folder.string() + "\"");
+}
+
+// The sheet at `sheetNumber` (1-based) as CSV with the texts as shown, in a private folder.
+std::filesystem::path exportSheet(const Reference<css::lang::XComponent>& model, int sheetNumber,
+                                  const TempFolder& folder) {
+    storeTo(model, folder.path() / "sheet.csv", csvFilter,
+            std::string(csvOptions) + "," + std::to_string(sheetNumber));
+    return exportedFile(folder.path());
+}
+
+std::string readWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string describeUrl(const std::string& url) {
+    return url.starts_with("file:") ? pathFromFileUrl(url) : url;
+}
+
+} // namespace
+
+std::unique_ptr<Document> UnoDesktop::openDocument(const std::string& url) {
+    return load(url, describeUrl(url));
+}
+
+std::unique_ptr<Document> UnoDesktop::newDocument() {
+    return load("private:factory/scalc", "A new spreadsheet");
+}
+
+std::unique_ptr<Document> UnoDesktop::load(const std::string& url, const std::string& name) {
+    return officeCall([&]() -> std::unique_ptr<Document> {
+        const auto arguments =
+            hidden_ ? properties({{"Hidden", Any(true)}}) : Sequence<css::beans::PropertyValue>();
+        const Reference<css::lang::XComponent> component =
+            loader_->loadComponentFromURL(toOffice(url), toOffice("_blank"), 0, arguments);
+        const std::string failure =
+            "\"" + name + "\" is not a spreadsheet document the office can open";
+        if (!component.is()) {
+            throw OfficeError(failure);
+        }
+        if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
+            // Opened by another module of the office: close that window again, then fail.
+            try {
+                const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+                if (closeable.is()) {
+                    closeable->close(true);
+                } else {
+                    component->dispose();
+                }
+            } catch (const css::uno::Exception&) {
+                // The document is useless to us either way; the failure to report is the type.
+            }
+            throw OfficeError(failure);
+        }
+        return std::make_unique<UnoDocument>(component);
+    });
+}
+
+std::unique_ptr<Sheet> UnoDocument::sheetByIndex(std::int16_t index) {
+    return officeCall([&] {
+        const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
+        const Reference<css::container::XIndexAccess> sheets(document->getSheets(),
+                                                             UNO_QUERY_THROW);
+        const Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(index), UNO_QUERY_THROW);
+        return std::make_unique<UnoSheet>(model_, sheet);
+    });
+}
+
+std::unique_ptr<Sheet> UnoDocument::sheetByName(const std::string& name) {
+    return officeCall([&] {
+        const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
+        const Reference<css::sheet::XSpreadsheet> sheet(
+            document->getSheets()->getByName(toOffice(name)), UNO_QUERY_THROW);
+        return std::make_unique<UnoSheet>(model_, sheet);
+    });
+}
+
+std::int32_t UnoDocument::sheetCount() {
+    return officeCall([&] {
+        const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
+        const Reference<css::container::XIndexAccess> sheets(document->getSheets(),
+                                                             UNO_QUERY_THROW);
+        return static_cast<std::int32_t>(sheets->getCount());
+    });
+}
+
+void UnoDocument::close() {
+    // The office accepts closing a closed document silently; a second close is our fault.
+    if (closed_) {
+        throw OfficeError("The document is already closed");
+    }
+    officeCall([&] {
+        const Reference<css::util::XCloseable> closeable(model_, UNO_QUERY_THROW);
+        closeable->close(false);
+    });
+    closed_ = true;
+}
+
+void UnoDocument::storeToFile(const std::string& path) {
+    const std::filesystem::path target = std::filesystem::absolute(path);
+    std::error_code error;
+    if (!std::filesystem::is_directory(target.parent_path(), error)) {
+        // The office would create the missing folders instead.
+        throw OfficeError("Cannot store \"" + path + "\": the folder \"" +
+                          target.parent_path().string() + "\" does not exist");
+    }
+    std::string extension = target.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    officeCall([&] {
+        if (extension == ".csv") {
+            const TempFolder folder;
+            std::filesystem::copy_file(exportSheet(model_, 1, folder), target,
+                                       std::filesystem::copy_options::overwrite_existing);
+        } else {
+            storeTo(model_, target, "calc8", "");
+        }
+    });
+}
+
+std::string UnoSheet::name() {
+    return officeCall([&] {
+        const Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
+        return fromOffice(named->getName());
+    });
+}
+
+UsedArea UnoSheet::usedArea() {
+    return officeCall([&] {
+        // Content cells only: the office's own used area also counts cells that merely carry
+        // a format, which hold no text for us.
+        const Reference<css::sheet::XCellRangesQuery> query(sheet_, UNO_QUERY_THROW);
+        const Reference<css::sheet::XSheetCellRanges> ranges = query->queryContentCells(
+            css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
+            css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
+        UsedArea area;
+        if (!ranges.is()) {
+            return area;
+        }
+        for (const auto& range : ranges->getRangeAddresses()) {
+            area.columns = std::max(area.columns, range.EndColumn + 1);
+            area.rows = std::max(area.rows, range.EndRow + 1);
+        }
+        return area;
+    });
+}
+
+std::string UnoSheet::cellText(std::int32_t column, std::int32_t row) {
+    return officeCall([&] {
+        const Reference<css::text::XText> text(sheet_->getCellByPosition(column, row),
+                                               UNO_QUERY_THROW);
+        return fromOffice(text->getString());
+    });
+}
+
+void UnoSheet::setCellText(std::int32_t column, std::int32_t row, const std::string& text) {
+    officeCall([&] {
+        const Reference<css::text::XText> cell(sheet_->getCellByPosition(column, row),
+                                               UNO_QUERY_THROW);
+        cell->setString(toOffice(text));
+    });
+}
+
+CellRows UnoSheet::rangeTexts(std::int32_t firstColumn, std::int32_t firstRow,
+                              std::int32_t lastColumn, std::int32_t lastRow) {
+    if (lastRow < firstRow) {
+        return {};
+    }
+    if (lastColumn < firstColumn) {
+        return CellRows(static_cast<std::size_t>(lastRow - firstRow) + 1);
+    }
+    return officeCall([&] {
+        // Fails like cellText for positions outside the sheet.
+        const Reference<css::sheet::XCellRangeAddressable> range(
+            sheet_->getCellRangeByPosition(firstColumn, firstRow, lastColumn, lastRow),
+            UNO_QUERY_THROW);
+        const int sheetNumber = range->getRangeAddress().Sheet + 1;
+        // getDataArray gives raw values (dates as serial numbers); the "as shown" export gives
+        // the same texts as getString. It always covers the sheet from A1.
+        const TempFolder folder;
+        return cutRectangle(parseCsvRows(readWholeFile(exportSheet(model_, sheetNumber, folder))),
+                            firstColumn, firstRow, lastColumn, lastRow);
+    });
+}
+
+void UnoSheet::setRangeTexts(std::int32_t column, std::int32_t row, const CellRows& rows) {
+    officeCall([&] {
+        std::size_t first = 0;
+        while (first < rows.size()) {
+            // setDataArray needs a rectangle: a block is a run of rows of one width. Padding a
+            // short row would empty cells that setCellText leaves alone.
+            const std::size_t width = rows[first].size();
+            const std::size_t blockRows =
+                std::max<std::size_t>(1, cellsPerBlock / std::max<std::size_t>(width, 1));
+            std::size_t end = first + 1;
+            while (end < rows.size() && rows[end].size() == width && end - first < blockRows) {
+                ++end;
+            }
+            if (width > 0) {
+                const std::int64_t lastColumn =
+                    std::int64_t{column} + static_cast<std::int64_t>(width) - 1;
+                const std::int64_t top = std::int64_t{row} + static_cast<std::int64_t>(first);
+                const std::int64_t bottom = std::int64_t{row} + static_cast<std::int64_t>(end) - 1;
+                constexpr auto limit = std::numeric_limits<std::int32_t>::max();
+                if (lastColumn > limit || bottom > limit) {
+                    throw OfficeError("The texts to write reach beyond the last cell of a sheet");
+                }
+                Sequence<Sequence<Any>> data(static_cast<sal_Int32>(end - first));
+                auto* out = data.getArray();
+                for (std::size_t r = first; r < end; ++r, ++out) {
+                    out->realloc(static_cast<sal_Int32>(width));
+                    auto* cell = out->getArray();
+                    for (const auto& text : rows[r]) {
+                        *cell++ <<= toOffice(text);
+                    }
+                }
+                const Reference<css::sheet::XCellRangeData> range(
+                    sheet_->getCellRangeByPosition(column, static_cast<std::int32_t>(top),
+                                                   static_cast<std::int32_t>(lastColumn),
+                                                   static_cast<std::int32_t>(bottom)),
+                    UNO_QUERY_THROW);
+                range->setDataArray(data);
+            }
+            first = end;
+        }
+    });
+}
+
+} // namespace gridwork::uno

@@ -1,0 +1,67 @@
+#pragma once
+
+// The desktop, document and sheet objects of the office over UNO. Private to this folder.
+
+#include "join/calc_automation.h"
+
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/uno/Reference.hxx>
+
+namespace gridwork::uno {
+
+namespace css = com::sun::star;
+
+class UnoDesktop final : public Desktop {
+public:
+    /// `hidden`: documents load with Hidden=true, which a headless office needs.
+    UnoDesktop(css::uno::Reference<css::frame::XComponentLoader> loader, bool hidden)
+        : loader_(std::move(loader)), hidden_(hidden) {}
+
+    std::unique_ptr<Document> openDocument(const std::string& url) override;
+    std::unique_ptr<Document> newDocument() override;
+
+private:
+    std::unique_ptr<Document> load(const std::string& url, const std::string& name);
+
+    css::uno::Reference<css::frame::XComponentLoader> loader_;
+    bool hidden_;
+};
+
+class UnoDocument final : public Document {
+public:
+    explicit UnoDocument(css::uno::Reference<css::lang::XComponent> model)
+        : model_(std::move(model)) {}
+
+    std::unique_ptr<Sheet> sheetByIndex(std::int16_t index) override;
+    std::unique_ptr<Sheet> sheetByName(const std::string& name) override;
+    std::int32_t sheetCount() override;
+    void close() override;
+    void storeToFile(const std::string& path) override;
+
+private:
+    css::uno::Reference<css::lang::XComponent> model_;
+    bool closed_ = false;
+};
+
+class UnoSheet final : public Sheet {
+public:
+    UnoSheet(css::uno::Reference<css::lang::XComponent> model,
+             css::uno::Reference<css::sheet::XSpreadsheet> sheet)
+        : model_(std::move(model)), sheet_(std::move(sheet)) {}
+
+    std::string name() override;
+    UsedArea usedArea() override;
+    std::string cellText(std::int32_t column, std::int32_t row) override;
+    void setCellText(std::int32_t column, std::int32_t row, const std::string& text) override;
+    CellRows rangeTexts(std::int32_t firstColumn, std::int32_t firstRow, std::int32_t lastColumn,
+                        std::int32_t lastRow) override;
+    void setRangeTexts(std::int32_t column, std::int32_t row, const CellRows& rows) override;
+
+private:
+    css::uno::Reference<css::lang::XComponent> model_;
+    css::uno::Reference<css::sheet::XSpreadsheet> sheet_;
+};
+
+} // namespace gridwork::uno

@@ -1,0 +1,115 @@
+// Block reads and writes give exactly what cell-by-cell reads and writes give.
+
+#include "office_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace gridwork::test {
+namespace {
+
+struct Closing {
+    std::unique_ptr<Document> document;
+    ~Closing() {
+        try {
+            document->close();
+        } catch (const OfficeError&) {
+            // Already closed by the test.
+        }
+    }
+    Document* operator->() const { return document.get(); }
+};
+
+CellRows cellByCell(Sheet& sheet, std::int32_t firstColumn, std::int32_t firstRow,
+                    std::int32_t lastColumn, std::int32_t lastRow) {
+    CellRows rows;
+    for (std::int32_t r = firstRow; r <= lastRow; ++r) {
+        auto& row = rows.emplace_back();
+        for (std::int32_t c = firstColumn; c <= lastColumn; ++c) {
+            row.push_back(sheet.cellText(c, r));
+        }
+    }
+    return rows;
+}
+
+void expectSameRows(const CellRows& actual, const CellRows& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t r = 0; r < actual.size(); ++r) {
+        EXPECT_EQ(actual[r], expected[r]) << "row " << r;
+    }
+}
+
+TEST(OfficeBulkRead, SameTextsAsCellByCell) {
+    const Closing document{testDesktop().openDocument(fileUrl(officeTestData("shown_texts.ods")))};
+    const auto data = document->sheetByIndex(0);
+    // Beyond the used area and the formatted empty cell too.
+    expectSameRows(data->rangeTexts(0, 0, 5, 31), cellByCell(*data, 0, 0, 5, 31));
+    expectSameRows(data->rangeTexts(1, 3, 1, 19), cellByCell(*data, 1, 3, 1, 19));
+    // A sheet other than the first, and an empty one.
+    const auto second = document->sheetByIndex(1);
+    expectSameRows(second->rangeTexts(1, 1, 2, 2), CellRows{{"", ""}, {"", "x"}});
+    const auto empty = document->sheetByName("Empty");
+    expectSameRows(empty->rangeTexts(0, 0, 1, 1), CellRows{{"", ""}, {"", ""}});
+}
+
+TEST(OfficeBulkRead, EmptyAndInvalidRectangles) {
+    const Closing document{testDesktop().newDocument()};
+    const auto sheet = document->sheetByIndex(0);
+    EXPECT_TRUE(sheet->rangeTexts(0, 5, 0, 4).empty());
+    EXPECT_EQ(sheet->rangeTexts(3, 0, 2, 1), CellRows(2));
+    EXPECT_THROW(sheet->rangeTexts(-1, 0, 2, 2), OfficeError);
+    EXPECT_THROW(sheet->rangeTexts(0, -1, 2, 2), OfficeError);
+    EXPECT_THROW(sheet->rangeTexts(0, 0, 16384, 2), OfficeError);
+}
+
+TEST(OfficeBulkWrite, SameCellsAsCellByCell) {
+    const Closing document{testDesktop().newDocument()};
+    const auto sheet = document->sheetByIndex(0);
+    const CellRows rows{
+        {"=1+1", "123", "TRUE", "2024-03-15"},
+        {"12.5%", "  blanks  ", "line\nbreak", "\"q\",c"},
+        {"Grüße ☃ 😀", "0012"},
+        {},
+        {"", "after an empty text"},
+        {"a", "b", "c", "d"},
+    };
+    // Cells that the short rows do not reach keep what they hold.
+    sheet->setCellText(4, 3, "kept");
+    sheet->setCellText(3, 4, "kept too");
+    sheet->setRangeTexts(1, 1, rows);
+    const auto back = sheet->rangeTexts(1, 1, 4, 6);
+    EXPECT_EQ(back[0], (std::vector<std::string>{"=1+1", "123", "TRUE", "2024-03-15"}));
+    EXPECT_EQ(back[1], (std::vector<std::string>{"12.5%", "  blanks  ", "line\nbreak", "\"q\",c"}));
+    EXPECT_EQ(back[2], (std::vector<std::string>{"Grüße ☃ 😀", "0012", "", "kept"}));
+    EXPECT_EQ(back[3], (std::vector<std::string>{"", "", "kept too", ""}));
+    EXPECT_EQ(back[4], (std::vector<std::string>{"", "after an empty text", "", ""}));
+    EXPECT_EQ(back[5], (std::vector<std::string>{"a", "b", "c", "d"}));
+    expectSameRows(back, cellByCell(*sheet, 1, 1, 4, 6));
+    EXPECT_EQ(sheet->usedArea().rows, 7);
+}
+
+TEST(OfficeBulkWrite, LargeBlocksRoundTrip) {
+    const Closing document{testDesktop().newDocument()};
+    const auto sheet = document->sheetByIndex(0);
+    CellRows rows;
+    for (int r = 0; r < 3000; ++r) {
+        auto& row = rows.emplace_back();
+        for (int c = 0; c < 10; ++c) {
+            row.push_back(r % 7 == 0 ? "" : "r" + std::to_string(r) + ",c" + std::to_string(c));
+        }
+    }
+    sheet->setRangeTexts(0, 0, rows);
+    expectSameRows(sheet->rangeTexts(0, 0, 9, 2999), rows);
+    EXPECT_EQ(sheet->cellText(9, 2999), "r2999,c9");
+}
+
+TEST(OfficeBulkWrite, PositionsOutsideTheSheetFail) {
+    const Closing document{testDesktop().newDocument()};
+    const auto sheet = document->sheetByIndex(0);
+    EXPECT_THROW(sheet->setRangeTexts(-1, 0, CellRows{{"x"}}), OfficeError);
+    EXPECT_THROW(sheet->setRangeTexts(0, -1, CellRows{{"x"}}), OfficeError);
+    EXPECT_THROW(sheet->setRangeTexts(16383, 0, CellRows{{"x", "y"}}), OfficeError);
+    EXPECT_THROW(sheet->setRangeTexts(0, 2147483647, CellRows{{"x"}, {"y"}}), OfficeError);
+}
+
+} // namespace
+} // namespace gridwork::test

@@ -1,0 +1,145 @@
+#include "office_fixture.h"
+
+#include "office/office_process.h"
+#include "office/uno_automation.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <regex>
+#include <unistd.h>
+
+namespace gridwork::test {
+namespace {
+
+class OfficeEnvironment final : public ::testing::Environment {
+public:
+    ~OfficeEnvironment() override { shutDown(); }
+
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "gridwork-office-test-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr) << "cannot create " << pattern;
+        root_ = pattern;
+        const auto temp = root_ / "tmp";
+        std::filesystem::create_directories(temp);
+        // Files the tests and the office write end up inside the folder removed at the end.
+        ::setenv("TMPDIR", temp.c_str(), 1);
+
+        OfficeOptions options = OfficeOptions::fromEnvironment();
+        options.profileFolder = (root_ / "profile").string();
+        options.officeTempFolder = temp.string();
+        options.headless = true;
+        options.pipeName = "gridwork-test-" + std::to_string(::getpid());
+        options.keepStartedOffice = false;
+        try {
+            seedOfficeProfile(options.profileFolder,
+                              officeVersion(findOfficeProgram(options.program)));
+            const auto begin = std::chrono::steady_clock::now();
+            automation_ = std::make_unique<UnoAutomation>(options);
+            desktop_ = automation_->connect();
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
+            std::printf("[office] started in %.2f s\n", took.count());
+        } catch (const std::exception& error) {
+            shutDown();
+            GTEST_FAIL() << "Cannot start the test office: " << error.what();
+        }
+    }
+
+    void TearDown() override { shutDown(); }
+
+    CalcAutomation& automation() {
+        if (!automation_) {
+            throw std::logic_error("the test office did not start");
+        }
+        return *automation_;
+    }
+    Desktop& desktop() {
+        if (!desktop_) {
+            throw std::logic_error("the test office did not start");
+        }
+        return *desktop_;
+    }
+    std::filesystem::path tempFolder() const { return root_ / "tmp"; }
+
+private:
+    void shutDown() noexcept {
+        desktop_.reset();
+        automation_.reset(); // terminates the office, killing it when it does not end in time
+        if (!root_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(root_, ignored);
+            root_.clear();
+        }
+    }
+
+    std::filesystem::path root_;
+    std::unique_ptr<UnoAutomation> automation_;
+    std::unique_ptr<Desktop> desktop_;
+};
+
+// Registered when a test program links this file, i.e. uses testOffice(); gtest owns it.
+OfficeEnvironment& environment() {
+    static OfficeEnvironment* const registered =
+        static_cast<OfficeEnvironment*>(::testing::AddGlobalTestEnvironment(new OfficeEnvironment));
+    return *registered;
+}
+[[maybe_unused]] const bool registeredAtStart = (environment(), true);
+
+} // namespace
+
+CalcAutomation& testOffice() {
+    return environment().automation();
+}
+
+Desktop& testDesktop() {
+    return environment().desktop();
+}
+
+std::filesystem::path testTempFolder() {
+    return environment().tempFolder();
+}
+
+std::string officeTestData(const std::string& name) {
+    return std::string(GRIDWORK_SOURCE_DIR) + "/tests/data/office/" + name;
+}
+
+void seedOfficeProfile(const std::filesystem::path& profileFolder,
+                       const std::string& officeVersion) {
+    std::filesystem::create_directories(profileFolder / "user");
+    std::ofstream out(profileFolder / "user" / "registrymodifications.xcu");
+    out << R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+)";
+    if (!officeVersion.empty()) {
+        out << R"(<item oor:path="/org.openoffice.Setup/Product"><prop oor:name="ooSetupLastVersion" oor:op="fuse"><value>)"
+            << officeVersion << "</value></prop></item>\n";
+    }
+    out << R"(<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooSetupSystemLocale" oor:op="fuse"><value>en-US</value></prop></item>
+<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooLocale" oor:op="fuse"><value>en-US</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="FirstRun" oor:op="fuse"><value>false</value></prop></item>
+</oor:items>
+)";
+}
+
+std::string officeVersion(const std::string& program) {
+    const std::string command =
+        "'" + std::regex_replace(program, std::regex("'"), "'\\''") + "' --version 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) {
+        return {};
+    }
+    char line[256] = {};
+    if (std::fgets(line, sizeof line, pipe.get()) == nullptr) {
+        return {};
+    }
+    std::cmatch match;
+    return std::regex_search(line, match, std::regex(R"((\d+)\.(\d+)\.)"))
+               ? match[1].str() + "." + match[2].str()
+               : std::string();
+}
+
+} // namespace gridwork::test

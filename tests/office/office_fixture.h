@@ -1,0 +1,39 @@
+#pragma once
+
+// The office for tests: one headless LibreOffice per test program, shared by its tests.
+//
+// Link the target gridwork_office_fixture and call testDesktop() (or testOffice()) in a test.
+// Before the first test the fixture starts the office with a private profile (pre-seeded with
+// the office version and the locale en-US, so it starts in about a second and shows texts as
+// "3.14" and "TRUE"), with TMPDIR pointing into that profile; after the last test, also when
+// tests fail, it shuts the office down and removes the profile. Environment variable
+// GRIDWORK_OFFICE still chooses the office program.
+
+#include "join/calc_automation.h"
+
+#include <filesystem>
+#include <string>
+
+namespace gridwork::test {
+
+/// The automation of this test program's office.
+CalcAutomation& testOffice();
+
+/// A desktop of this test program's office, connected once.
+Desktop& testDesktop();
+
+/// A private folder for files the tests write; removed with the office's profile.
+std::filesystem::path testTempFolder();
+
+/// The absolute path of a file under tests/data/office.
+std::string officeTestData(const std::string& name);
+
+/// Writes a minimal profile into `profileFolder` that records `officeVersion` ("7.4") as the
+/// last version run and the locale en-US, so the office skips its first-start work.
+void seedOfficeProfile(const std::filesystem::path& profileFolder,
+                       const std::string& officeVersion);
+
+/// "7.4" for the office program's "LibreOffice 7.4.7.2 40(Build:2)"; empty when unknown.
+std::string officeVersion(const std::string& program);
+
+} // namespace gridwork::test

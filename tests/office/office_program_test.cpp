@@ -1,0 +1,175 @@
+// Finding and starting the office, without needing a working one.
+
+#include "office/office_process.h"
+#include "office/uno_automation.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <optional>
+#include <signal.h>
+#include <thread>
+#include <unistd.h>
+
+namespace gridwork {
+namespace {
+
+// A private folder with small stand-in "office" scripts; removed at the end.
+class ScriptFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "gridwork-office-unit-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string script(const std::string& name, const std::string& body) {
+        const auto path = folder_ / name;
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        return path.string();
+    }
+
+    // The pid a script wrote with `echo $$ > name`, once it is there.
+    std::optional<pid_t> pidFrom(const std::string& name) {
+        for (int i = 0; i < 250; ++i) {
+            std::ifstream in(folder_ / name);
+            pid_t pid = 0;
+            if (in >> pid && pid > 0) {
+                return pid;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return std::nullopt;
+    }
+
+    // A killed orphan stays a zombie until some init reaps it: that is dead enough.
+    static bool alive(pid_t pid) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string text;
+        std::getline(stat, text);
+        const auto end = text.rfind(')');
+        return end != std::string::npos && end + 2 < text.size() && text[end + 2] != 'Z';
+    }
+
+    OfficeOptions options(const std::string& program) const {
+        OfficeOptions result;
+        result.program = program;
+        result.headless = true;
+        result.pipeName = "gridwork-unit-nothing-" + std::to_string(::getpid());
+        result.startTimeout = std::chrono::milliseconds(600);
+        return result;
+    }
+
+    std::filesystem::path folder_;
+};
+
+std::string failureOf(UnoAutomation& automation) {
+    try {
+        automation.connect();
+    } catch (const OfficeError& error) {
+        return error.what();
+    }
+    return "no failure";
+}
+
+TEST_F(ScriptFolder, ConfiguredProgramIsTheOnlyOneTried) {
+    const auto office = script("my-soffice", "exit 0");
+    EXPECT_EQ(findOfficeProgram(office), office);
+    try {
+        findOfficeProgram(std::string("/nonexistent"));
+        ADD_FAILURE() << "no failure";
+    } catch (const OfficeError& error) {
+        EXPECT_STREQ(error.what(), "The office program \"/nonexistent\" named by GRIDWORK_OFFICE "
+                                   "does not exist or cannot be run");
+    }
+    EXPECT_THROW(findOfficeProgram(std::string()), OfficeError);
+    EXPECT_THROW(findOfficeProgram(folder_.string()), OfficeError) << "a folder";
+}
+
+TEST_F(ScriptFolder, SearchesPathForSofficeThenLibreoffice) {
+    const char* saved = std::getenv("PATH");
+    const std::string oldPath = saved ? saved : "";
+    const auto libreoffice = script("libreoffice", "exit 0");
+    ::setenv("PATH", ("/nonexistent-folder::" + folder_.string()).c_str(), 1);
+    EXPECT_EQ(findOfficeProgram(std::nullopt), libreoffice);
+    const auto soffice = script("soffice", "exit 0");
+    EXPECT_EQ(findOfficeProgram(std::nullopt), soffice);
+    ::setenv("PATH", oldPath.c_str(), 1);
+}
+
+TEST(DefaultPipeName, PerUserAndPerProfile) {
+    const std::string user = "gridwork-stacker-" + std::to_string(::getuid());
+    EXPECT_EQ(defaultPipeName(""), user);
+    EXPECT_TRUE(defaultPipeName("/tmp/a").starts_with(user + "-"));
+    EXPECT_NE(defaultPipeName("/tmp/a"), defaultPipeName("/tmp/b"));
+    EXPECT_EQ(defaultPipeName("/tmp/a"), defaultPipeName("/tmp/a"));
+}
+
+TEST(OfficeOptionsFromEnvironment, ReadsTheThreeVariables) {
+    ::setenv("GRIDWORK_OFFICE", "/opt/x/soffice", 1);
+    ::setenv("GRIDWORK_OFFICE_PROFILE", "/tmp/profile", 1);
+    ::setenv("GRIDWORK_OFFICE_HEADLESS", "1", 1);
+    auto options = OfficeOptions::fromEnvironment();
+    EXPECT_EQ(options.program, std::optional<std::string>("/opt/x/soffice"));
+    EXPECT_EQ(options.profileFolder, "/tmp/profile");
+    EXPECT_TRUE(options.headless);
+    ::unsetenv("GRIDWORK_OFFICE");
+    ::unsetenv("GRIDWORK_OFFICE_PROFILE");
+    ::setenv("GRIDWORK_OFFICE_HEADLESS", "yes", 1);
+    options = OfficeOptions::fromEnvironment();
+    EXPECT_EQ(options.program, std::nullopt);
+    EXPECT_EQ(options.profileFolder, "");
+    EXPECT_FALSE(options.headless);
+    ::unsetenv("GRIDWORK_OFFICE_HEADLESS");
+}
+
+TEST_F(ScriptFolder, MissingOfficeFailsAtOnce) {
+    UnoAutomation automation(options("/nonexistent"));
+    EXPECT_EQ(failureOf(automation), "The office program \"/nonexistent\" named by "
+                                     "GRIDWORK_OFFICE does not exist or cannot be run");
+}
+
+TEST_F(ScriptFolder, OfficeThatEndsWithAFailureFails) {
+    UnoAutomation automation(options(script("soffice", "exit 3")));
+    EXPECT_EQ(failureOf(automation), "The office program \"" + (folder_ / "soffice").string() +
+                                         "\" ended with exit code 3 before it accepted a "
+                                         "connection");
+}
+
+TEST_F(ScriptFolder, OfficeThatNeverAnswersIsStoppedWithAllItStarted) {
+    // The script starts a child, as soffice starts oosplash and soffice.bin.
+    const auto program =
+        script("soffice", "sleep 300 & echo $! > '" + (folder_ / "child").string() +
+                              "'\necho $$ > '" + (folder_ / "pid").string() + "'\nwait");
+    UnoAutomation automation(options(program));
+    EXPECT_EQ(failureOf(automation),
+              "The office program \"" + program + "\" did not accept a connection on pipe \"" +
+                  "gridwork-unit-nothing-" + std::to_string(::getpid()) +
+                  "\" within 0.6 s; it has been stopped. Close any office dialog that waits for "
+                  "an answer and try again");
+    const auto pid = pidFrom("pid");
+    const auto child = pidFrom("child");
+    ASSERT_TRUE(pid && child);
+    EXPECT_FALSE(alive(*pid));
+    EXPECT_FALSE(alive(*child));
+}
+
+TEST_F(ScriptFolder, ProcessPassesEnvironmentAndReportsExit) {
+    const auto program =
+        script("env-probe", "echo \"$TMPDIR|$1\" > " + (folder_ / "out").string() + "\nexit 5");
+    auto process = OfficeProcess::start(program, {"arg one"}, {"TMPDIR=/some/where"});
+    ASSERT_TRUE(process.waitForExit(std::chrono::seconds(10)));
+    EXPECT_EQ(process.exitCode(), 5);
+    std::string line;
+    std::getline(std::ifstream(folder_ / "out"), line);
+    EXPECT_EQ(line, "/some/where|arg one");
+}
+
+} // namespace
+} // namespace gridwork

@@ -1,0 +1,219 @@
+// The office operations against a real headless office (see office_fixture.h).
+
+#include "office_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace gridwork::test {
+namespace {
+
+// Runs `call`, expecting OfficeError; gives its description.
+template <class Call> std::string officeFailure(Call&& call) {
+    try {
+        call();
+    } catch (const OfficeError& error) {
+        return error.what();
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << "not an OfficeError: " << error.what();
+        return {};
+    }
+    ADD_FAILURE() << "no failure";
+    return {};
+}
+
+std::unique_ptr<Document> openTestData(const std::string& name) {
+    return testDesktop().openDocument(fileUrl(officeTestData(name)));
+}
+
+// Closes the document when the test ends, however it ends.
+struct Closing {
+    std::unique_ptr<Document> document;
+    ~Closing() {
+        try {
+            if (document) {
+                document->close();
+            }
+        } catch (const OfficeError&) {
+            // Tests that close the document themselves leave nothing to close.
+        }
+    }
+    Document* operator->() const { return document.get(); }
+};
+
+TEST(OfficeRead, ShownTextsOfFormattedCells) {
+    const Closing document{openTestData("shown_texts.ods")};
+    const auto sheet = document->sheetByIndex(0);
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"Kind", "Value"},
+        {"number", "1,234.50"},
+        {"currency", "$1,234.50"},
+        {"negative currency", "-$42.00"},
+        {"percent", "12.5%"},
+        {"date", "2024-03-15"},
+        {"long date", "Friday, March 15, 2024"},
+        {"time", "13:05"},
+        {"formula", "2469"},
+        {"error", "#DIV/0!"},
+        {"boolean", "TRUE"},
+        {"empty", ""},
+        {"blanks", "  inner  and outer  "},
+        {"line break", "first line\nsecond line"},
+        {"non-ASCII", "Grüße – 東京 ☃ 😀"},
+        {"quotes", "He said \"yes, twice\", then left"},
+        {"general", "0.333333333333333"},
+        {"text number", "0012"},
+        {"large number", "123456789012"},
+        {"text formula", "a,b"},
+    };
+    for (std::size_t row = 0; row < expected.size(); ++row) {
+        const auto r = static_cast<std::int32_t>(row);
+        EXPECT_EQ(sheet->cellText(0, r), expected[row].first) << "row " << row + 1;
+        EXPECT_EQ(sheet->cellText(1, r), expected[row].second) << expected[row].first;
+    }
+    EXPECT_EQ(sheet->cellText(2, 0), "");
+    EXPECT_EQ(sheet->cellText(4, 29), "") << "a formatted empty cell has no text";
+    EXPECT_EQ(sheet->cellText(16383, 1048575), "") << "the last cell of a sheet";
+}
+
+TEST(OfficeRead, SheetsByIndexAndName) {
+    const Closing document{openTestData("shown_texts.ods")};
+    EXPECT_EQ(document->sheetCount(), 3);
+    EXPECT_EQ(document->sheetByIndex(0)->name(), "Data");
+    EXPECT_EQ(document->sheetByIndex(2)->name(), "Empty");
+    const auto second = document->sheetByName("Second");
+    EXPECT_EQ(second->name(), "Second");
+    EXPECT_EQ(second->cellText(0, 0), "second sheet");
+    EXPECT_EQ(second->cellText(2, 2), "x");
+
+    EXPECT_NE(officeFailure([&] { document->sheetByIndex(-1); }), "");
+    EXPECT_NE(officeFailure([&] { document->sheetByIndex(3); }), "");
+    EXPECT_NE(officeFailure([&] { document->sheetByName("Nowhere"); }), "");
+}
+
+TEST(OfficeRead, UsedAreaCountsCellsWithContentOnly) {
+    const Closing document{openTestData("shown_texts.ods")};
+    const auto data = document->sheetByIndex(0)->usedArea();
+    EXPECT_EQ(data.columns, 2) << "the formatted empty cell in column E does not count";
+    EXPECT_EQ(data.rows, 20) << "the formatted empty cell in row 30 does not count";
+    const auto second = document->sheetByIndex(1)->usedArea();
+    EXPECT_EQ(second.columns, 3);
+    EXPECT_EQ(second.rows, 3);
+    const auto empty = document->sheetByIndex(2)->usedArea();
+    EXPECT_EQ(empty.columns, 0);
+    EXPECT_EQ(empty.rows, 0);
+}
+
+TEST(OfficeRead, PositionsOutsideTheSheetFail) {
+    const Closing document{openTestData("shown_texts.ods")};
+    const auto sheet = document->sheetByIndex(0);
+    for (const auto& [column, row] : std::vector<std::pair<std::int32_t, std::int32_t>>{
+             {-1, 0}, {0, -1}, {-1, -1}, {16384, 0}, {0, 1048576}}) {
+        EXPECT_NE(officeFailure([&] { sheet->cellText(column, row); }), "") << column << "," << row;
+        EXPECT_NE(officeFailure([&] { sheet->setCellText(column, row, "x"); }), "")
+            << column << "," << row;
+    }
+}
+
+TEST(OfficeOpen, FilesTheOfficeCannotOpenFail) {
+    const auto missing = officeTestData("no-such-file.ods");
+    const std::string description =
+        officeFailure([&] { testDesktop().openDocument(fileUrl(missing)); });
+    EXPECT_NE(description.find("type detection failed"), std::string::npos) << description;
+
+    EXPECT_NE(officeFailure([&] { testDesktop().openDocument(""); }), "");
+    EXPECT_NE(officeFailure([&] { testDesktop().openDocument(fileUrl("")); }), "");
+    EXPECT_NE(officeFailure([&] { testDesktop().openDocument(fileUrl(officeTestData(""))); }), "")
+        << "a folder";
+
+    for (const std::string name : {"not-a-spreadsheet.txt", "random-bytes.ods"}) {
+        const auto path = officeTestData(name);
+        EXPECT_EQ(officeFailure([&] { testDesktop().openDocument(fileUrl(path)); }),
+                  "\"" + path + "\" is not a spreadsheet document the office can open");
+    }
+}
+
+TEST(OfficeOpen, PathsThatNeedPercentEncoding) {
+    const auto folder = testTempFolder() / "a folder #1 100% Grüße";
+    std::filesystem::create_directories(folder);
+    const auto copy = folder / "copy #2 50% ☃.ods";
+    std::filesystem::copy_file(officeTestData("shown_texts.ods"), copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    const Closing document{testDesktop().openDocument(fileUrl(copy.string()))};
+    EXPECT_EQ(document->sheetByIndex(0)->cellText(1, 1), "1,234.50");
+}
+
+TEST(OfficeDocument, ClosedDocumentFails) {
+    auto document = openTestData("shown_texts.ods");
+    const auto sheet = document->sheetByIndex(0);
+    document->close();
+    EXPECT_NE(officeFailure([&] { document->sheetByIndex(0); }), "");
+    EXPECT_NE(officeFailure([&] { document->sheetCount(); }), "");
+    EXPECT_NE(officeFailure([&] { document->close(); }), "");
+    EXPECT_NE(officeFailure([&] { sheet->cellText(0, 0); }), "");
+    EXPECT_NE(officeFailure([&] { sheet->setCellText(0, 0, "x"); }), "");
+}
+
+TEST(OfficeDocument, NewDocumentKeepsWrittenTexts) {
+    const Closing document{testDesktop().newDocument()};
+    EXPECT_GE(document->sheetCount(), 1);
+    const auto sheet = document->sheetByIndex(0);
+    EXPECT_EQ(sheet->usedArea().rows, 0);
+    // Texts that look like numbers, formulas, booleans or dates stay texts.
+    const std::vector<std::string> texts{"plain",      "123",     "=1+1",       "TRUE",
+                                         "2024-03-15", "12.5%",   "  blanks  ", "line\nbreak",
+                                         "Grüße ☃",    "\"q\",c", "0012"};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        sheet->setCellText(static_cast<std::int32_t>(i % 3), static_cast<std::int32_t>(i),
+                           texts[i]);
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(sheet->cellText(static_cast<std::int32_t>(i % 3), static_cast<std::int32_t>(i)),
+                  texts[i]);
+    }
+    EXPECT_EQ(sheet->usedArea().columns, 3);
+    EXPECT_EQ(sheet->usedArea().rows, static_cast<std::int32_t>(texts.size()));
+    sheet->setCellText(0, 0, "");
+    EXPECT_EQ(sheet->cellText(0, 0), "");
+}
+
+TEST(OfficeDocument, StoresOdsAndCsv) {
+    const auto folder = testTempFolder() / "stored";
+    std::filesystem::create_directories(folder);
+    {
+        const Closing document{testDesktop().newDocument()};
+        const auto sheet = document->sheetByIndex(0);
+        sheet->setCellText(0, 0, "a,b");
+        sheet->setCellText(1, 0, "Grüße");
+        sheet->setCellText(0, 1, "line\nbreak");
+        document->storeToFile((folder / "result.ods").string());
+        document->storeToFile((folder / "result.csv").string());
+        EXPECT_EQ(officeFailure([&] { document->storeToFile((folder / "no" / "x.ods").string()); }),
+                  "Cannot store \"" + (folder / "no" / "x.ods").string() + "\": the folder \"" +
+                      (folder / "no").string() + "\" does not exist");
+        EXPECT_FALSE(std::filesystem::exists(folder / "no"));
+    }
+    std::ifstream csv(folder / "result.csv", std::ios::binary);
+    std::stringstream text;
+    text << csv.rdbuf();
+    EXPECT_EQ(text.str(), "\"a,b\",Grüße\n\"line\nbreak\",\n");
+
+    const Closing reopened{testDesktop().openDocument(fileUrl((folder / "result.ods").string()))};
+    const auto sheet = reopened->sheetByIndex(0);
+    EXPECT_EQ(sheet->cellText(0, 0), "a,b");
+    EXPECT_EQ(sheet->cellText(1, 0), "Grüße");
+    EXPECT_EQ(sheet->cellText(0, 1), "line\nbreak");
+}
+
+TEST(OfficeConnect, EveryConnectGivesAWorkingDesktop) {
+    for (int i = 0; i < 3; ++i) {
+        const auto desktop = testOffice().connect();
+        const Closing document{desktop->newDocument()};
+        EXPECT_EQ(document->sheetByIndex(0)->cellText(0, 0), "");
+    }
+}
+
+} // namespace
+} // namespace gridwork::test
