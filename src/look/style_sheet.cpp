@@ -107,7 +107,8 @@ private:
             fail(start, "the selector " + quoted(selectorText) + " is not followed by '{'");
         }
         if (current() != '{') {
-            fail(pos_, QString("'%1' where a '{' should open the rule").arg(current()));
+            fail(pos_, "the selector " + quoted(selectorText) +
+                           QString(" is followed by '%1' instead of '{'").arg(current()));
         }
         ++pos_;
         StyleRule result{selectors(selectorText, start), {}};
