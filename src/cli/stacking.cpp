@@ -73,11 +73,16 @@ std::string sheetNumberText(std::int64_t count) {
 }
 
 ClosingDocument openTable(Desktop& desktop, const std::string& path) {
-    const std::string url = fileUrl(std::filesystem::absolute(path).lexically_normal().string());
+    const std::string absolute = std::filesystem::absolute(path).lexically_normal().string();
     try {
-        return ClosingDocument(desktop.openDocument(url));
+        return ClosingDocument(desktop.openDocument(fileUrl(absolute)));
     } catch (const OfficeError& e) {
-        throw StackError(path + ": not a spreadsheet (" + e.what() + ")");
+        // The engine's message names the file again; once, as the user typed it, is enough.
+        std::string_view detail = e.what();
+        const std::string namedAgain = "cannot read " + absolute + ": ";
+        if (detail.starts_with(namedAgain))
+            detail.remove_prefix(namedAgain.size());
+        throw StackError(path + ": not a spreadsheet (" + std::string(detail) + ")");
     }
 }
 

@@ -1,0 +1,266 @@
+// The built gridstack, run as a user runs it, on spreadsheets the office made from the sources
+// in tests/data/cli (see make-inputs there; shown-*.csv are the office's own texts of them).
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+const std::string data = GRIDSTACK_DATA_DIR;
+const std::string people = data + "/people.ods";
+const std::string orders = data + "/orders.ods";
+
+const std::string peopleCsv =
+    "Name,Born,Salary,Note,,\r\n"
+    "Ada Lovelace,1815-12-10,\"1,234.50\",\"Says \"\"hi\"\", often\",,\r\n"
+    "\"Grace, Hopper\",1906-12-09,\"98,765.43\",\"two\nlines\",,edge\r\n"
+    "Zoë Çelik 東京,,0.00,,,\r\n"
+    ",,,,,\r\n"
+    "  padded  ,,7,last,,\r\n";
+
+class GridstackTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("gridstack-cli-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        for (const auto& input : {people, orders})
+            inputsBefore_[input] = contents(input);
+    }
+    void TearDown() override {
+        fs::permissions(folder_, fs::perms::owner_all);
+        fs::remove_all(folder_);
+        for (const auto& [input, before] : inputsBefore_)
+            EXPECT_EQ(contents(input), before) << input << " was written";
+    }
+
+    /// Runs gridstack in the test's folder; stdout and stderr go to files, so neither can block.
+    Outcome run(const std::vector<std::string>& args,
+                const std::vector<std::string>& environment = {},
+                const fs::path& standardOutput = {}) const {
+        const fs::path outPath = standardOutput.empty() ? folder_ / ".stdout" : standardOutput;
+        const fs::path errPath = folder_ / ".stderr";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+                ::chdir(folder_.c_str()) != 0)
+                ::_exit(127);
+            for (const auto& assignment : environment)
+                ::putenv(const_cast<char*>(assignment.c_str()));
+            std::vector<char*> argv{const_cast<char*>(GRIDSTACK_PATH)};
+            for (const auto& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            ::execv(GRIDSTACK_PATH, argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        Outcome outcome;
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        outcome.err = contents(errPath);
+        fs::remove(errPath);
+        if (standardOutput.empty()) {
+            outcome.out = contents(outPath);
+            fs::remove(outPath);
+        }
+        return outcome;
+    }
+
+    /// A failed run: exit status 1, nothing on stdout and the one line on stderr.
+    void expectError(const std::vector<std::string>& args, const std::string& line) const {
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, 1) << line;
+        EXPECT_EQ(outcome.out, "") << line;
+        EXPECT_EQ(outcome.err, "gridstack: " + line + "\n");
+    }
+
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path folder_;
+    std::map<std::string, std::string> inputsBefore_;
+};
+
+TEST_F(GridstackTest, StacksUsedAreasOntoStandardOutput) {
+    const Outcome outcome = run({"-o", "-", people, orders});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, peopleCsv + "Order,Item,Qty,,,\r\n1001,Apples,5,,,\r\n"
+                                       "1002,Pears,7,,,\r\n1003,Plums,2,,,\r\n");
+    EXPECT_EQ(entries(), std::vector<std::string>{});
+}
+
+TEST_F(GridstackTest, EveryTableOptionOnThreeInputs) {
+    const Outcome outcome =
+        run({"--quiet", "-o",   "-",         people, "--sheet", "Totals", "--rows",
+             "2:3",     orders, "--sheet",   "1",    "--rows",  "3:4",    "--columns",
+             "B:C",     people, "--columns", "3:4",  "--rows",  "1:2"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, "North,12\r\nSouth,30\r\nPears,7\r\nPlums,2\r\nSalary,Note\r\n"
+                           "\"1,234.50\",\"Says \"\"hi\"\", often\"\r\n");
+}
+
+TEST_F(GridstackTest, RangesBeyondTheDataAndEmptySheets) {
+    // Rows 3 to 6 of Orders reach two rows past its data: they stay as empty rows, and an empty
+    // sheet adds nothing.
+    const Outcome outcome = run({"-o", "-", orders, "--rows", "3:6", "--columns", "A:B", orders,
+                                 "--sheet", "Empty", orders, "--rows", "1:1", "--columns", "C:C"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "1002,Pears\r\n1003,Plums\r\n,\r\n,\r\nQty,\r\n");
+}
+
+TEST_F(GridstackTest, WritesCsvAndSpreadsheetFiles) {
+    ASSERT_EQ(run({"-o", "both.csv", people, orders, "--rows", "1:1"}).status, 0);
+    EXPECT_EQ(contents(folder_ / "both.csv"), peopleCsv + "Order,Item,Qty,,,\r\n");
+
+    const Outcome stored = run({"-o", "both.ods", people, orders, "--rows", "1:1"});
+    EXPECT_EQ(stored.status, 0) << stored.err;
+    EXPECT_EQ(stored.out, "");
+    // Read back: every cell is the text it showed in its source.
+    const Outcome readBack = run({"-o", "-", "both.ods"});
+    EXPECT_EQ(readBack.out, peopleCsv + "Order,Item,Qty,,,\r\n");
+    EXPECT_EQ(entries(), (std::vector<std::string>{"both.csv", "both.ods"}));
+}
+
+TEST_F(GridstackTest, RefusesAnExistingOutputUnlessForced) {
+    std::ofstream(folder_ / "out.csv") << "keep me";
+    expectError({"-o", "out.csv", orders}, "out.csv: exists (--force replaces it)");
+    EXPECT_EQ(contents(folder_ / "out.csv"), "keep me");
+    const Outcome forced = run({"-o", "out.csv", "--force", orders, "--rows", "1:1"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(contents(folder_ / "out.csv"), "Order,Item,Qty\r\n");
+    EXPECT_EQ(entries(), std::vector<std::string>{"out.csv"});
+}
+
+TEST_F(GridstackTest, EachFaultOfAnInputHasItsLine) {
+    std::ofstream(folder_ / "notes.txt") << "not a spreadsheet";
+    fs::create_directory(folder_ / "folder.ods");
+    expectError({"-o", "out.ods", orders, "missing.ods"}, "missing.ods: no such file");
+    expectError({"-o", "out.ods", orders, "folder.ods"},
+                "folder.ods: is a folder, not a spreadsheet");
+    expectError({"-o", "out.ods", orders, "notes.txt"},
+                "notes.txt: not a spreadsheet (it is no OpenDocument file (not a zip package))");
+    expectError({"-o", "out.ods", orders, "--sheet", "3"},
+                orders + ": no such sheet 3 (the file has 2 sheets)");
+    expectError({"-o", "out.ods", orders, "--sheet", "Staff"},
+                orders + ": no such sheet \"Staff\" (its sheets: \"Orders\", \"Empty\")");
+    expectError({"-o", "out.ods", orders, "--rows", "1:1048577"},
+                orders + ": rows 1:1048577 lie outside the sheet (rows 1 to 1,048,576)");
+    expectError({"-o", "out.ods", orders, "--columns", "A:XFE"},
+                orders + ": columns A:XFE lie outside the sheet (columns A to XFD)");
+    expectError({"-o", "out.ods", orders, "--rows", "4:2"},
+                orders + ": rows 4:2: From is greater than To");
+    expectError({"-o", "out.ods", orders, "--columns", "C:B"},
+                orders + ": columns C:B: From is greater than To");
+    EXPECT_EQ(entries(), (std::vector<std::string>{"folder.ods", "notes.txt"}));
+}
+
+TEST_F(GridstackTest, EachFaultOfTheOutputHasItsLine) {
+    expectError({"-o", "none/out.ods", orders}, "none/out.ods: cannot write: no such folder none");
+    fs::create_directory(folder_ / "out.ods");
+    expectError({"--force", "-o", "out.ods", orders}, "out.ods: is a folder");
+    fs::copy_file(orders, folder_ / "copy.ods");
+    expectError({"--force", "-o", "copy.ods", "copy.ods"},
+                "copy.ods: is also an input FILE, and inputs are never written");
+    if (::geteuid() != 0) {
+        fs::create_directory(folder_ / "closed");
+        fs::permissions(folder_ / "closed", fs::perms::owner_read | fs::perms::owner_exec);
+        expectError({"-o", "closed/out.csv", orders},
+                    "closed/out.csv: cannot write: Permission denied");
+    }
+    if (fs::exists("/dev/full")) {
+        const Outcome full = run({"-o", "-", orders}, {}, "/dev/full");
+        EXPECT_EQ(full.status, 1);
+        EXPECT_EQ(full.err, "gridstack: standard output: cannot write: No space left on device\n");
+    }
+}
+
+TEST_F(GridstackTest, UsageErrorsPrintTheUsage) {
+    const auto expectUsage = [&](const std::vector<std::string>& args, const std::string& line) {
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, 2) << line;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err.substr(0, outcome.err.find('\n') + 1), "gridstack: " + line + "\n");
+        EXPECT_NE(outcome.err.find("usage: gridstack [--office] [--force] [--quiet] -o OUTPUT"),
+                  std::string::npos);
+    };
+    expectUsage({}, "no OUTPUT given (-o OUTPUT)");
+    expectUsage(
+        {"-o", "out.xlsx", orders},
+        "OUTPUT must end in .ods or .csv, or be - for CSV on standard output: \"out.xlsx\"");
+    expectUsage({"-o", "out.ods"}, "no FILE given");
+    expectUsage({"--rows", "1:2", "-o", "out.ods", orders},
+                "--rows must follow the FILE it applies to");
+    expectUsage(
+        {"-o", "out.ods", orders, "--columns", "B-D"},
+        "--columns: \"B-D\" is not a range; expected column numbers or letters such as B:D");
+    expectUsage({"-o", "out.ods", orders, "--frobnicate"}, "unknown option --frobnicate");
+    EXPECT_EQ(entries(), std::vector<std::string>{});
+}
+
+TEST_F(GridstackTest, HelpDocumentsTheCommand) {
+    const Outcome outcome = run({"--help"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out.rfind("usage: gridstack", 0), 0u);
+    EXPECT_NE(outcome.out.find("--columns C:D"), std::string::npos);
+}
+
+#ifdef GRIDSTACK_WITH_OFFICE
+/// The office gives every cell the same text as the engine, for CSV and for a stored .ods.
+TEST_F(GridstackTest, OfficeAndEngineGiveTheSameCells) {
+    const std::vector<std::string> office{
+        "GRIDWORK_OFFICE_HEADLESS=1", "GRIDWORK_OFFICE_PROFILE=" + (folder_ / "profile").string()};
+    const std::vector<std::string> tables{people, orders, "--rows",  "2:4",   "--columns",
+                                          "B:C",  people, "--sheet", "Totals"};
+    std::vector<std::string> viaOffice{"--office", "-o", "-"};
+    viaOffice.insert(viaOffice.end(), tables.begin(), tables.end());
+    std::vector<std::string> viaEngine{"-o", "-"};
+    viaEngine.insert(viaEngine.end(), tables.begin(), tables.end());
+
+    const Outcome fromOffice = run(viaOffice, office);
+    const Outcome fromEngine = run(viaEngine);
+    EXPECT_EQ(fromOffice.status, 0) << fromOffice.err;
+    EXPECT_EQ(fromEngine.status, 0) << fromEngine.err;
+    EXPECT_EQ(fromOffice.out, fromEngine.out);
+
+    std::vector<std::string> stored{"--office", "-o", "office.ods"};
+    stored.insert(stored.end(), tables.begin(), tables.end());
+    const Outcome storing = run(stored, office);
+    EXPECT_EQ(storing.status, 0) << storing.err;
+    EXPECT_EQ(run({"-o", "-", "office.ods"}).out, fromEngine.out);
+}
+#endif
+
+} // namespace
