@@ -106,6 +106,9 @@ private:
         if (atEnd()) {
             fail(start, "the selector " + quoted(selectorText) + " is not followed by '{'");
         }
+        if (selectorText.isEmpty() && current() != '{') {
+            fail(pos_, QString("a '%1' outside any rule").arg(current()));
+        }
         if (current() != '{') {
             fail(pos_, "the selector " + quoted(selectorText) +
                            QString(" is followed by '%1' instead of '{'").arg(current()));

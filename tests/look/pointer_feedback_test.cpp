@@ -2,13 +2,39 @@
 #include "test_window.h"
 
 #include <QBitmap>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace gridwork {
 namespace {
+
+// Records where pointer moves arrive. Offscreen they arrive at once; on a real display (Xvfb) they
+// come back from the server later, and a step of a test must wait for its own move.
+class MoveLog : public QObject {
+public:
+    bool arrived(const QWidget* widget, QPoint at) const {
+        return std::find(moves_.begin(), moves_.end(), std::pair(widget, at)) != moves_.end();
+    }
+    void clear() { moves_.clear(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove && watched->isWidgetType()) {
+            moves_.emplace_back(static_cast<const QWidget*>(watched),
+                                static_cast<QMouseEvent*>(event)->position().toPoint());
+        }
+        return false;
+    }
+
+private:
+    std::vector<std::pair<const QWidget*, QPoint>> moves_;
+};
 
 class PointerFeedbackTest : public ::testing::Test {
 protected:
@@ -29,12 +55,17 @@ protected:
         form.window->move(0, 0);
         form.window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.window.get()));
+        QCoreApplication::instance()->installEventFilter(&moves_);
     }
 
     // Each move ends at a new spot, so the pointer really moves.
     void moveOver(QWidget* widget, QPoint offset = {0, 0}) {
         ++nudge_;
-        QTest::mouseMove(widget, QPoint(3 + nudge_ % 4, 3 + nudge_ % 3) + offset);
+        const QPoint at = QPoint(3 + nudge_ % 4, 3 + nudge_ % 3) + offset;
+        moves_.clear();
+        QTest::mouseMove(widget, at);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return moves_.arrived(widget, at); }))
+            << "no pointer move arrived at " << widget->objectName().toStdString();
     }
 
     static QCursor arrow() { return QCursor(Qt::ArrowCursor); }
@@ -44,6 +75,7 @@ protected:
 
 private:
     int nudge_ = 0;
+    MoveLog moves_;
 };
 
 TEST_F(PointerFeedbackTest, StartsWithTheArrow) {

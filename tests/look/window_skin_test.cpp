@@ -32,8 +32,9 @@ class WindowSkinTest : public ::testing::Test {
 protected:
     void SetUp() override {
         radio = new QRadioButton("radio", form.table2.frame);
-        check = new QCheckBox("check", form.window.get());
-        check->setGeometry(300, 300, 80, 20);
+        radio->setGeometry(360, 56, 80, 20);
+        check = new QCheckBox("check", form.table1.frame);
+        check->setGeometry(360, 56, 80, 20);
     }
 
     QString skinPath() const { return skinFilePath(program.path()); }
