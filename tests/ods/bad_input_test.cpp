@@ -1,0 +1,156 @@
+// Documents that must be refused with a clear reason, quickly and without running out of memory.
+
+#include "ods/error.h"
+#include "ods/reader.h"
+#include "ods_test_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace ods {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readError(const std::string& path, const ReadOptions& options = {}) {
+    try {
+        readWorkbook(path, options);
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+std::string contentError(const std::string& content, const ReadOptions& options = {}) {
+    const test::TempDir dir;
+    const std::string path = dir.file("bad.ods");
+    test::writeOds(path, content);
+    const std::string error = readError(path, options);
+    const std::string prefix = "cannot read " + path;
+    return error.starts_with(prefix) ? "<file>" + error.substr(prefix.size()) : error;
+}
+
+TEST(BadInput, MissingFoldersAndNonZipFilesAreNamed) {
+    const test::TempDir dir;
+    const std::string missing = dir.file("missing.ods");
+    EXPECT_EQ(readError(missing), "cannot read " + missing + ": the file does not exist");
+    EXPECT_EQ(readError(dir.path().string()),
+              "cannot read " + dir.path().string() + ": it is a folder, not a file");
+    const std::string text = dir.file("text.ods");
+    std::ofstream(text) << "just some text, certainly no zip archive at all";
+    EXPECT_EQ(readError(text),
+              "cannot read " + text + ": it is no OpenDocument file (not a zip package)");
+    const std::vector<std::uint8_t> bytes{'P', 'K', 3, 4, 0, 0};
+    try {
+        readWorkbook(bytes, "memory.ods");
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "cannot read memory.ods: it is no OpenDocument file (not a zip package)");
+    }
+}
+
+TEST(BadInput, ZipsThatHoldNoSpreadsheetAreRefusedWithTheirKind) {
+    const test::TempDir dir;
+    const std::string odt = dir.file("letter.ods");
+    test::writeZip(odt, {{"mimetype", "application/vnd.oasis.opendocument.text"},
+                         {"content.xml", test::contentXml("")}});
+    EXPECT_EQ(readError(odt), "cannot read " + odt +
+                                  ": it is no spreadsheet but a document of type "
+                                  "application/vnd.oasis.opendocument.text");
+    const std::string xlsx = dir.file("book.xlsx");
+    test::writeZip(xlsx, {{"[Content_Types].xml", "<Types/>"}, {"xl/workbook.xml", "<x/>"}});
+    EXPECT_EQ(readError(xlsx), "cannot read " + xlsx +
+                                   ": it is an Office Open XML file (.xlsx, .docx), not an "
+                                   "OpenDocument spreadsheet");
+    const std::string bare = dir.file("bare.ods");
+    test::writeZip(bare, {{"content.xml", R"(<office:document-content xmlns:office="urn:oasis:)"
+                                          R"(names:tc:opendocument:xmlns:office:1.0"><office:)"
+                                          R"(body><office:text/></office:body></office:)"
+                                          R"(document-content>)"}});
+    EXPECT_EQ(readError(bare), "cannot read " + bare +
+                                   ": it is no spreadsheet (content.xml holds no "
+                                   "office:spreadsheet)");
+}
+
+TEST(BadInput, PasswordProtectedDocumentsAreRecognised) {
+    const test::TempDir dir;
+    const std::string path = dir.file("secret.ods");
+    test::writeZip(
+        path,
+        {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+         {"META-INF/manifest.xml",
+          R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
+          R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml">)"
+          R"(<manifest:encryption-data manifest:checksum-type="SHA1"/></manifest:file-entry>)"
+          R"(</manifest:manifest>)"},
+         {"content.xml", "\x01\x02 encrypted bytes"}});
+    EXPECT_EQ(readError(path), "cannot read " + path +
+                                   ": it is password-protected; save it without a password "
+                                   "first");
+}
+
+TEST(BadInput, DamagedXmlIsReportedWithItsPartAndLine) {
+    const std::string truncated =
+        test::contentXml("<table:table table:name=\"S\"><table:table-row><table:table-cell>");
+    EXPECT_EQ(contentError(truncated.substr(0, truncated.find("<table:table-ro") + 10)),
+              "<file> (content.xml): the XML is damaged (unclosed token at line 1)");
+    EXPECT_EQ(contentError(test::contentXml("<table:table table:name=\"S\">&bogus;</table:table>")),
+              "<file> (content.xml): the XML is damaged (undefined entity at line 1)");
+    EXPECT_EQ(contentError(""), "<file> (content.xml): the XML is damaged (no element found at "
+                                "line 1)");
+}
+
+TEST(BadInput, DocumentTypesAndEntitiesAreNeverResolved) {
+    const std::string external = R"(<?xml version="1.0"?><!DOCTYPE d [<!ENTITY x SYSTEM )"
+                                 R"("file:///etc/passwd">]><d>&x;</d>)";
+    EXPECT_EQ(contentError(external), "<file> (content.xml): it declares a document type (DTD), "
+                                      "which is not allowed");
+    const std::string laughs = R"(<?xml version="1.0"?><!DOCTYPE d [<!ENTITY a "aaaaaaaaaa">)"
+                               R"(<!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">]><d>&b;</d>)";
+    EXPECT_EQ(contentError(laughs), "<file> (content.xml): it declares a document type (DTD), "
+                                    "which is not allowed");
+}
+
+TEST(BadInput, ZipBombsAndExpandingBlanksHitTheLimits) {
+    std::string content = test::contentXml("<table:table table:name=\"S\"/>");
+    content.insert(content.size() - 30, std::string(17u << 20, ' '));
+    ReadOptions options;
+    options.maxRatio = 10;
+    EXPECT_EQ(contentError(content, options),
+              "<file>: content.xml unpacks to more than 16 MB (a zip bomb?)");
+    content.resize(2u << 20);
+    options = {};
+    options.maxXmlBytes = 1u << 20;
+    EXPECT_EQ(contentError(content, options),
+              "<file>: content.xml unpacks to more than 1 MB (a zip bomb?)");
+    options = {};
+    options.maxXmlBytes = 100000;
+    const std::string blanks = test::contentXml(
+        "<table:table table:name=\"S\"><table:table-row><table:table-cell><text:p>"
+        "<text:s text:c=\"60000\"/><text:s text:c=\"60000\"/></text:p></table:table-cell>"
+        "</table:table-row></table:table>");
+    EXPECT_EQ(contentError(blanks, options),
+              "<file>: its cells expand to more blanks than a document can hold");
+}
+
+TEST(BadInput, TheSharedHostileDocuments) {
+    const fs::path hostile = fs::path(GRIDWORK_CORPUS_DIR) / "hostile";
+    if (!fs::is_directory(hostile)) {
+        GTEST_SKIP() << "no corpus at " << hostile;
+    }
+    const std::string dos = (hostile / "calamine__tests_issue_594_dos.ods").string();
+    const Workbook book = readWorkbook(dos);
+    ASSERT_EQ(book.sheets().size(), 1u);
+    EXPECT_EQ(book.sheets()[0].extent().columns, kMaxColumns);
+    EXPECT_EQ(book.sheets()[0].extent().rows, kMaxRows);
+    EXPECT_EQ(book.sheets()[0].text(kMaxColumns - 1, kMaxRows - 1), "X");
+    const std::string locked = (hostile / "calamine__tests_pass_protected.ods").string();
+    EXPECT_EQ(readError(locked), "cannot read " + locked +
+                                     ": it is password-protected; save it without a password "
+                                     "first");
+}
+
+} // namespace
+} // namespace ods
