@@ -47,6 +47,11 @@ TEST(OfficeBulkRead, SameTextsAsCellByCell) {
     // A sheet other than the first, and an empty one.
     const auto second = document->sheetByIndex(1);
     expectSameRows(second->rangeTexts(1, 1, 2, 2), CellRows{{"", ""}, {"", "x"}});
+    const auto layout = document->sheetByName("Layout");
+    expectSameRows(layout->rangeTexts(0, 0, 4, 5), cellByCell(*layout, 0, 0, 4, 5));
+    expectSameRows(layout->rangeTexts(0, 0, 9, 9), cellByCell(*layout, 0, 0, 9, 9));
+    expectSameRows(layout->rangeTexts(2, 1, 3, 1),
+                   CellRows{{"in a hidden column", "123,456,789.00"}});
     const auto empty = document->sheetByName("Empty");
     expectSameRows(empty->rangeTexts(0, 0, 1, 1), CellRows{{"", ""}, {"", ""}});
 }
@@ -54,11 +59,21 @@ TEST(OfficeBulkRead, SameTextsAsCellByCell) {
 TEST(OfficeBulkRead, EmptyAndInvalidRectangles) {
     const Closing document{testDesktop().newDocument()};
     const auto sheet = document->sheetByIndex(0);
+    EXPECT_EQ(sheet->rangeTexts(0, 0, 1, 0), (CellRows{{"", ""}})) << "an empty sheet";
+    // The export covers the sheet from A1 even when the first rows and columns are empty.
+    sheet->setCellText(3, 4, "alone");
+    EXPECT_EQ(sheet->rangeTexts(2, 3, 3, 4), (CellRows{{"", ""}, {"", "alone"}}));
+    const auto wide = sheet->rangeTexts(0, 0, 9, 9);
+    ASSERT_EQ(wide.size(), 10U);
+    EXPECT_EQ(wide[4], (std::vector<std::string>{"", "", "", "alone", "", "", "", "", "", ""}));
+    EXPECT_EQ(wide[3], std::vector<std::string>(10));
     EXPECT_TRUE(sheet->rangeTexts(0, 5, 0, 4).empty());
     EXPECT_EQ(sheet->rangeTexts(3, 0, 2, 1), CellRows(2));
     EXPECT_THROW(sheet->rangeTexts(-1, 0, 2, 2), OfficeError);
     EXPECT_THROW(sheet->rangeTexts(0, -1, 2, 2), OfficeError);
     EXPECT_THROW(sheet->rangeTexts(0, 0, 16384, 2), OfficeError);
+    EXPECT_THROW(sheet->rangeTexts(-1, 0, 100, 100), OfficeError) << "a large block";
+    EXPECT_THROW(sheet->rangeTexts(0, 1048570, 100, 1048576), OfficeError) << "a large block";
 }
 
 TEST(OfficeBulkWrite, SameCellsAsCellByCell) {

@@ -1,6 +1,7 @@
 #include "office_fixture.h"
 
 #include "office/office_process.h"
+#include "office/office_profile.h"
 #include "office/uno_automation.h"
 
 #include <chrono>
@@ -105,41 +106,6 @@ std::filesystem::path testTempFolder() {
 
 std::string officeTestData(const std::string& name) {
     return std::string(GRIDWORK_SOURCE_DIR) + "/tests/data/office/" + name;
-}
-
-void seedOfficeProfile(const std::filesystem::path& profileFolder,
-                       const std::string& officeVersion) {
-    std::filesystem::create_directories(profileFolder / "user");
-    std::ofstream out(profileFolder / "user" / "registrymodifications.xcu");
-    out << R"(<?xml version="1.0" encoding="UTF-8"?>
-<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
-)";
-    if (!officeVersion.empty()) {
-        out << R"(<item oor:path="/org.openoffice.Setup/Product"><prop oor:name="ooSetupLastVersion" oor:op="fuse"><value>)"
-            << officeVersion << "</value></prop></item>\n";
-    }
-    out << R"(<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooSetupSystemLocale" oor:op="fuse"><value>en-US</value></prop></item>
-<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooLocale" oor:op="fuse"><value>en-US</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="FirstRun" oor:op="fuse"><value>false</value></prop></item>
-</oor:items>
-)";
-}
-
-std::string officeVersion(const std::string& program) {
-    const std::string command =
-        "'" + std::regex_replace(program, std::regex("'"), "'\\''") + "' --version 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) {
-        return {};
-    }
-    char line[256] = {};
-    if (std::fgets(line, sizeof line, pipe.get()) == nullptr) {
-        return {};
-    }
-    std::cmatch match;
-    return std::regex_search(line, match, std::regex(R"((\d+)\.(\d+)\.)"))
-               ? match[1].str() + "." + match[2].str()
-               : std::string();
 }
 
 } // namespace gridwork::test

@@ -28,12 +28,4 @@ std::filesystem::path testTempFolder();
 /// The absolute path of a file under tests/data/office.
 std::string officeTestData(const std::string& name);
 
-/// Writes a minimal profile into `profileFolder` that records `officeVersion` ("7.4") as the
-/// last version run and the locale en-US, so the office skips its first-start work.
-void seedOfficeProfile(const std::filesystem::path& profileFolder,
-                       const std::string& officeVersion);
-
-/// "7.4" for the office program's "LibreOffice 7.4.7.2 40(Build:2)"; empty when unknown.
-std::string officeVersion(const std::string& program);
-
 } // namespace gridwork::test

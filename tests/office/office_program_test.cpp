@@ -1,6 +1,7 @@
 // Finding and starting the office, without needing a working one.
 
 #include "office/office_process.h"
+#include "office/office_profile.h"
 #include "office/uno_automation.h"
 
 #include <cerrno>
@@ -169,6 +170,30 @@ TEST_F(ScriptFolder, ProcessPassesEnvironmentAndReportsExit) {
     std::string line;
     std::getline(std::ifstream(folder_ / "out"), line);
     EXPECT_EQ(line, "/some/where|arg one");
+}
+
+TEST_F(ScriptFolder, OfficeVersionFromTheProgram) {
+    EXPECT_EQ(officeVersion(script("it's soffice", "echo 'LibreOffice 7.4.7.2 40(Build:2)'")),
+              "7.4");
+    EXPECT_EQ(officeVersion(script("silent", "exit 1")), "");
+    EXPECT_EQ(officeVersion("/nonexistent"), "");
+}
+
+TEST_F(ScriptFolder, SeededProfileRecordsVersionAndLocale) {
+    seedOfficeProfile(folder_ / "profile", "7.4");
+    std::ifstream in(folder_ / "profile" / "user" / "registrymodifications.xcu");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("<prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>7.4</value>"),
+              std::string::npos);
+    EXPECT_NE(
+        text.find("<prop oor:name=\"ooSetupSystemLocale\" oor:op=\"fuse\"><value>en-US</value>"),
+        std::string::npos);
+    seedOfficeProfile(folder_ / "unknown", "");
+    std::ifstream unknown(folder_ / "unknown" / "user" / "registrymodifications.xcu");
+    const std::string seeded((std::istreambuf_iterator<char>(unknown)),
+                             std::istreambuf_iterator<char>());
+    EXPECT_EQ(seeded.find("ooSetupLastVersion"), std::string::npos);
+    EXPECT_NE(seeded.find("ooLocale"), std::string::npos);
 }
 
 } // namespace

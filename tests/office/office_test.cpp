@@ -78,9 +78,21 @@ TEST(OfficeRead, ShownTextsOfFormattedCells) {
     EXPECT_EQ(sheet->cellText(16383, 1048575), "") << "the last cell of a sheet";
 }
 
+TEST(OfficeRead, HiddenNarrowAndMergedCellsShowTheirTexts) {
+    const Closing document{openTestData("shown_texts.ods")};
+    const auto sheet = document->sheetByName("Layout");
+    EXPECT_EQ(sheet->cellText(2, 1), "in a hidden column");
+    EXPECT_EQ(sheet->cellText(3, 1), "123,456,789.00") << "never ### in a narrow column";
+    EXPECT_EQ(sheet->cellText(0, 2), "in a hidden row");
+    EXPECT_EQ(sheet->cellText(0, 3), "merged over two columns");
+    EXPECT_EQ(sheet->cellText(1, 3), "");
+    EXPECT_EQ(sheet->cellText(2, 3), "'quoted start");
+    EXPECT_EQ(sheet->cellText(3, 4), "-0.5");
+}
+
 TEST(OfficeRead, SheetsByIndexAndName) {
     const Closing document{openTestData("shown_texts.ods")};
-    EXPECT_EQ(document->sheetCount(), 3);
+    EXPECT_EQ(document->sheetCount(), 4);
     EXPECT_EQ(document->sheetByIndex(0)->name(), "Data");
     EXPECT_EQ(document->sheetByIndex(2)->name(), "Empty");
     const auto second = document->sheetByName("Second");
@@ -89,7 +101,7 @@ TEST(OfficeRead, SheetsByIndexAndName) {
     EXPECT_EQ(second->cellText(2, 2), "x");
 
     EXPECT_NE(officeFailure([&] { document->sheetByIndex(-1); }), "");
-    EXPECT_NE(officeFailure([&] { document->sheetByIndex(3); }), "");
+    EXPECT_NE(officeFailure([&] { document->sheetByIndex(4); }), "");
     EXPECT_NE(officeFailure([&] { document->sheetByName("Nowhere"); }), "");
 }
 
