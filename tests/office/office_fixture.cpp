@@ -105,7 +105,15 @@ std::filesystem::path testTempFolder() {
 }
 
 std::string officeTestData(const std::string& name) {
-    return std::string(GRIDWORK_SOURCE_DIR) + "/tests/data/office/" + name;
+    const std::filesystem::path source =
+        std::filesystem::path(GRIDWORK_SOURCE_DIR) / "tests" / "data" / "office" / name;
+    const auto copies = testTempFolder() / "data";
+    std::filesystem::create_directories(copies);
+    const auto copy = copies / name;
+    if (std::filesystem::is_regular_file(source) && !std::filesystem::exists(copy)) {
+        std::filesystem::copy_file(source, copy);
+    }
+    return copy.string();
 }
 
 } // namespace gridwork::test

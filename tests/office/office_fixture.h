@@ -25,7 +25,9 @@ Desktop& testDesktop();
 /// A private folder for files the tests write; removed with the office's profile.
 std::filesystem::path testTempFolder();
 
-/// The absolute path of a file under tests/data/office.
+/// The absolute path of this program's own copy of a file under tests/data/office (the path
+/// where it would be when there is no such file; the copies' folder for ""). An office locks
+/// every document it opens, and a second test office would then fail to open the original.
 std::string officeTestData(const std::string& name);
 
 } // namespace gridwork::test
