@@ -2,6 +2,7 @@
 
 #include "cli/arguments.h"
 #include "cli/backend.h"
+#include "cli/interruption.h"
 #include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/stacking.h"
@@ -15,16 +16,22 @@ namespace {
 
 int run(const gridwork::cli::Arguments& arguments) {
     using namespace gridwork::cli;
+    const Interruption interruption;
     Progress progress(std::cerr, !arguments.quiet && ::isatty(STDERR_FILENO) == 1);
     try {
         const std::unique_ptr<gridwork::CalcAutomation> office = makeOffice(arguments.office);
-        runStack(arguments, *office, std::cout, progress);
+        runStack(arguments, *office, std::cout, progress, [&] { interruption.check(); });
         return 0;
     } catch (const std::bad_alloc&) {
         progress.finish();
         std::cerr << "gridstack: out of memory\n";
     } catch (const std::exception& e) {
         progress.finish();
+        // Ctrl-C also reaches an office we started, whose failure is then no news.
+        if (interruption.signal() != 0) {
+            std::cerr << "gridstack: interrupted\n";
+            return 128 + interruption.signal();
+        }
         std::cerr << "gridstack: " << e.what() << '\n';
     }
     return 1;

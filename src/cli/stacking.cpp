@@ -22,8 +22,8 @@ class CountingSheet final : public Sheet {
 public:
     enum class Count { CellsRead, RowsWritten };
 
-    CountingSheet(Sheet& sheet, Progress& progress, Count count)
-        : sheet_(sheet), progress_(progress), count_(count) {}
+    CountingSheet(Sheet& sheet, Progress& progress, const Checkpoint& checkpoint, Count count)
+        : sheet_(sheet), progress_(progress), checkpoint_(checkpoint), count_(count) {}
 
     std::string name() override { return sheet_.name(); }
     UsedArea usedArea() override { return sheet_.usedArea(); }
@@ -31,13 +31,13 @@ public:
     std::string cellText(std::int32_t column, std::int32_t row) override {
         std::string text = sheet_.cellText(column, row);
         if (count_ == Count::CellsRead && ++done_ % 4096 == 0)
-            progress_.advance(done_);
+            reached(done_);
         return text;
     }
     void setCellText(std::int32_t column, std::int32_t row, const std::string& text) override {
         sheet_.setCellText(column, row, text);
         if (count_ == Count::RowsWritten && row + 1 > done_)
-            progress_.advance(done_ = row + 1);
+            reached(done_ = row + 1);
     }
     CellRows rangeTexts(std::int32_t firstColumn, std::int32_t firstRow, std::int32_t lastColumn,
                         std::int32_t lastRow) override {
@@ -45,7 +45,7 @@ public:
         if (count_ == Count::CellsRead) {
             done_ += (std::int64_t{lastColumn} - firstColumn + 1) *
                      (std::int64_t{lastRow} - firstRow + 1);
-            progress_.advance(done_);
+            reached(done_);
         }
         return rows;
     }
@@ -53,15 +53,21 @@ public:
         sheet_.setRangeTexts(column, row, rows);
         if (count_ == Count::RowsWritten) {
             done_ = std::max<std::int64_t>(done_, row + static_cast<std::int64_t>(rows.size()));
-            progress_.advance(done_);
+            reached(done_);
         }
     }
 
 private:
     Sheet& sheet_;
     Progress& progress_;
+    const Checkpoint& checkpoint_;
     Count count_;
     std::int64_t done_ = 0;
+
+    void reached(std::int64_t done) {
+        progress_.advance(done);
+        checkpoint_();
+    }
 };
 
 std::string reason(int error) {
@@ -169,7 +175,7 @@ std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table)
 }
 
 ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
-                            Progress& progress) {
+                            Progress& progress, const Checkpoint& checkpoint) {
     IntermediateFile lines;
     std::int64_t totalRows = 0;
     for (std::size_t i = 0; i < tables.size(); ++i) {
@@ -177,6 +183,7 @@ ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& ta
         const std::string label =
             "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size());
         progress.begin(label, 0);
+        checkpoint();
         ClosingDocument source = openTable(desktop, table.path);
         try {
             const std::unique_ptr<Sheet> sheet = chooseSheet(*source, table);
@@ -188,7 +195,8 @@ ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& ta
                 const std::int64_t columns =
                     std::int64_t{range->lastColumn} - range->firstColumn + 1;
                 progress.begin(label, rows * columns, "cells");
-                CountingSheet counted(*sheet, progress, CountingSheet::Count::CellsRead);
+                CountingSheet counted(*sheet, progress, checkpoint,
+                                      CountingSheet::Count::CellsRead);
                 AppendRangeLines(counted, *range, lines);
                 totalRows += rows;
             }
@@ -201,12 +209,13 @@ ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& ta
     ClosingDocument result(desktop.newDocument());
     const std::unique_ptr<Sheet> sheet = result->sheetByIndex(0);
     progress.begin("writing rows", totalRows, "rows");
-    CountingSheet counted(*sheet, progress, CountingSheet::Count::RowsWritten);
+    checkpoint();
+    CountingSheet counted(*sheet, progress, checkpoint, CountingSheet::Count::RowsWritten);
     WriteResultRows(counted, lines);
     return result;
 }
 
-bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress) {
+bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpoint& checkpoint) {
     const UsedArea used = sheet.usedArea();
     if (used.rows <= 0 || used.columns <= 0)
         return true;
@@ -223,12 +232,13 @@ bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress) {
             return false;
         first = last + 1;
         progress.advance(first);
+        checkpoint();
     }
     return true;
 }
 
 void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
-              Progress& progress) {
+              Progress& progress, const Checkpoint& checkpoint) {
     checkInputs(arguments);
     std::optional<OutputFile> output;
     if (arguments.outputKind != OutputKind::StandardOutput)
@@ -240,7 +250,8 @@ void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& 
     } catch (const OfficeError& e) {
         throw StackError(std::string("cannot reach the office: ") + e.what());
     }
-    ClosingDocument result = stackTables(*desktop, arguments.tables, progress);
+    checkpoint();
+    ClosingDocument result = stackTables(*desktop, arguments.tables, progress, checkpoint);
     const std::unique_ptr<Sheet> sheet = result->sheetByIndex(0);
     const UsedArea used = sheet->usedArea();
 
@@ -254,15 +265,16 @@ void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& 
     } else if (arguments.outputKind == OutputKind::Csv) {
         progress.begin("writing " + arguments.output, used.rows, "rows");
         std::ofstream file(output->temporaryPath(), std::ios::binary | std::ios::trunc);
-        bool written = file && writeCsv(*sheet, file, progress);
+        bool written = file && writeCsv(*sheet, file, progress, checkpoint);
         file.close();
         if (!written || !file)
             throw StackError(arguments.output + ": cannot write: " + reason(errno));
     } else {
         progress.begin("writing the CSV", used.rows, "rows");
-        if (!writeCsv(*sheet, standardOutput, progress) || !standardOutput.flush())
+        if (!writeCsv(*sheet, standardOutput, progress, checkpoint) || !standardOutput.flush())
             throw StackError(std::string("standard output: cannot write: ") + reason(errno));
     }
+    checkpoint();
     result.close();
     if (output)
         output->commit();

@@ -8,6 +8,7 @@
 #include "join/calc_automation.h"
 #include "join/range_copy.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -21,6 +22,10 @@ class StackError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+/// Called between the steps of a run (between blocks of cells, before and after each file); it
+/// stops the run by throwing.
+using Checkpoint = std::function<void()>;
 
 /// An office document that is closed, unsaved, when this object goes, however the run ends.
 class ClosingDocument {
@@ -57,14 +62,15 @@ std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table)
 /// document, still open. Source documents are closed however this ends. Throws StackError
 /// (naming the file) for faults of an input and lets failures of the office through.
 ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
-                            Progress& progress);
+                            Progress& progress, const Checkpoint& checkpoint);
 
 /// The used area of the sheet as CSV, from A1, read in blocks. False when the stream failed.
-bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress);
+bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpoint& checkpoint);
 
 /// The whole run after the arguments: checks, the stack through the office, OUTPUT written
 /// whole (a temporary file renamed into place) or the CSV on standardOutput.
-void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
-              Progress& progress);
+void runStack(
+    const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
+    Progress& progress, const Checkpoint& checkpoint = [] {});
 
 } // namespace gridwork::cli

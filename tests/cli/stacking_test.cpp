@@ -1,3 +1,4 @@
+#include "cli/interruption.h"
 #include "cli/output_file.h"
 #include "cli/stacking.h"
 #include "fake_office.h"
@@ -172,6 +173,31 @@ TEST_F(StackingTest, NeverWritesAnInput) {
     EXPECT_EQ(errorOf({"--force", "-o", path("link.ods"), a}),
               path("link.ods") + ": is also an input FILE, and inputs are never written");
     EXPECT_EQ(contents(a), "stand-in");
+}
+
+TEST_F(StackingTest, AStoppedRunLeavesNothingBehind) {
+    const fs::path temp = folder_ / "temp";
+    fs::create_directory(temp);
+    ::setenv("TEMP", temp.c_str(), 1);
+    const auto a = addFile("a.ods", oneSheet({{"1"}, {"2"}}));
+    for (int stopAt = 1; stopAt <= 6; ++stopAt) {
+        int calls = 0;
+        std::ostringstream err;
+        std::ostringstream out;
+        Progress progress(err, false);
+        const std::vector<std::string_view> args{"-o", "stopped.ods", "--force", a, a};
+        EXPECT_THROW(runStack(parseArguments(args), office_, out, progress,
+                              [&] {
+                                  if (++calls == stopAt)
+                                      throw Interrupted(SIGINT);
+                              }),
+                     Interrupted)
+            << stopAt;
+        EXPECT_EQ(office_.state.openDocuments, 0) << stopAt;
+        EXPECT_TRUE(fs::is_empty(temp)) << stopAt;
+        EXPECT_EQ(folderEntries(), (std::vector<std::string>{"a.ods", "temp"})) << stopAt;
+    }
+    ::unsetenv("TEMP");
 }
 
 TEST_F(StackingTest, ReportsProgressOfReadingAndWriting) {

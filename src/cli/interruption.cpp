@@ -1,0 +1,42 @@
+#include "cli/interruption.h"
+
+namespace gridwork::cli {
+
+namespace {
+
+constexpr int handled[] = {SIGINT, SIGTERM, SIGHUP};
+
+// A signal handler can reach nothing but a static flag.
+volatile std::sig_atomic_t received = 0;
+
+extern "C" void record(int signal) {
+    received = signal;
+}
+
+} // namespace
+
+Interruption::Interruption() {
+    received = 0;
+    struct sigaction action {};
+    action.sa_handler = record;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    for (int i = 0; i < 3; ++i)
+        sigaction(handled[i], &action, &previous_[i]);
+}
+
+Interruption::~Interruption() {
+    for (int i = 0; i < 3; ++i)
+        sigaction(handled[i], &previous_[i], nullptr);
+}
+
+int Interruption::signal() const noexcept {
+    return received;
+}
+
+void Interruption::check() const {
+    if (received != 0)
+        throw Interrupted(received);
+}
+
+} // namespace gridwork::cli
