@@ -37,11 +37,10 @@ const std::array<FieldPlace, 6> places{{
 
 constexpr int captionHeightTwips = 225;
 
-void paintWhite(QWidget& widget) {
+void setWhiteBackground(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, Qt::white);
     widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
 }
 
 // Window activation and pop-ups move the focus too, but only a move between the window's own
@@ -64,7 +63,8 @@ TablePanel::TablePanel(QWidget& window, int table, int frameTopTwips, int firstL
     frame_->setObjectName(QStringLiteral("Frame") + number);
     frame_->setGeometry(twipRect(120, frameTopTwips, 7800, 2145));
     frame_->setFont(windowFont());
-    paintWhite(*frame_);
+    setWhiteBackground(*frame_);
+    frame_->setAutoFillBackground(true);
 
     for (std::size_t i = 0; i < places.size(); ++i) {
         const FieldPlace& place = places[i];
@@ -83,7 +83,9 @@ TablePanel::TablePanel(QWidget& window, int table, int frameTopTwips, int firstL
         label->setGeometry(twipRect(place.captionLeft, captionTop,
                                     place.captionRight - place.captionLeft, captionHeightTwips));
         label->setFont(windowFont());
-        paintWhite(*label);
+        // Captions show their frame's background rather than painting a box of their own, so
+        // they match the frame whatever shade the style gives its inside.
+        setWhiteBackground(*label);
         labels_[i] = label;
     }
 

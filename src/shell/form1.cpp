@@ -46,14 +46,14 @@ QPushButton* makeButton(QWidget& window, const char* name, const QString& captio
 }
 
 // A fixed window with a minimise button but no maximise button.
-constexpr Qt::WindowFlags windowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                                        Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags fixedWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 
 } // namespace
 
 Form1::Form1(OutsideWorld world)
-    : QWidget(nullptr, windowFlags), world_(std::move(world)), settings_(world_.settingsFile),
+    : QWidget(nullptr, fixedWindowFlags), world_(std::move(world)), settings_(world_.settingsFile),
       joinRun_(*this, world_.office) {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(pixels(8040), pixels(5520));
@@ -149,7 +149,7 @@ bool Form1::formLoad() {
     trap.step(126, [&] {
         setWindowTitle(qstring(maker::productTitle));
         setWindowIcon(QIcon(QStringLiteral(":/gridwork/gridwork-stacker.xpm")));
-        applicationTitle_ = QString::fromStdString(applicationTitle(maker::productTitle));
+        applicationTitle_ = QString::fromStdString(gridwork::applicationTitle(maker::productTitle));
     });
     const auto one = [&](int step, QLineEdit* field) {
         trap.step(step, [&] { field->setText(QStringLiteral("1")); });
