@@ -1,12 +1,12 @@
 #include "look/hand_pointer.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
-#include <QtEndian>
 #include <stdexcept>
 #include <string>
 
@@ -26,12 +26,26 @@ constexpr qint64 largestCursor = qint64{1} << 20;
                              "\" " + reason);
 }
 
-quint16 word(const QByteArray& data, qsizetype offset) {
-    return qFromLittleEndian<quint16>(data.constData() + offset);
-}
+struct CursorDirectory {
+    quint16 reserved = 0;
+    quint16 type = 0;
+    quint16 count = 0;
+    quint16 hotspotX = 0;
+    quint16 hotspotY = 0;
+    quint32 imageSize = 0;
+    quint32 imageOffset = 0;
+};
 
-quint32 doubleWord(const QByteArray& data, qsizetype offset) {
-    return qFromLittleEndian<quint32>(data.constData() + offset);
+// The header and the first directory entry; the entry's width, height and colour count are left
+// to the image reader, which reads them from the picture itself.
+CursorDirectory readDirectory(const QByteArray& data) {
+    QDataStream stream(data);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    CursorDirectory directory;
+    quint32 sizeAndColours = 0;
+    stream >> directory.reserved >> directory.type >> directory.count >> sizeAndColours >>
+        directory.hotspotX >> directory.hotspotY >> directory.imageSize >> directory.imageOffset;
+    return directory;
 }
 
 QByteArray readWhole(const QString& path) {
@@ -57,26 +71,24 @@ QCursor readCursorFile(const QString& path) {
     if (data.size() < headerSize + entrySize) {
         refuse(path, "is no Windows cursor (.cur): it is too short for a cursor header.");
     }
-    const quint16 type = word(data, 2);
-    if (word(data, 0) != 0 || (type != cursorType && type != iconType)) {
+    const CursorDirectory directory = readDirectory(data);
+    if (directory.reserved != 0 || (directory.type != cursorType && directory.type != iconType)) {
         refuse(path, "is no Windows cursor (.cur): it does not start with a cursor header.");
     }
-    if (type == iconType) {
+    if (directory.type == iconType) {
         refuse(path, "is an icon (.ico), not a Windows cursor (.cur).");
     }
-    if (word(data, 4) == 0) {
+    if (directory.count == 0) {
         refuse(path, "is a Windows cursor (.cur) without any image.");
     }
-    // Qt's reader gives the picture but not the hotspot, which only the directory entry holds.
-    const int hotspotX = word(data, headerSize + 4);
-    const int hotspotY = word(data, headerSize + 6);
-    const quint64 imageSize = doubleWord(data, headerSize + 8);
-    const quint64 imageOffset = doubleWord(data, headerSize + 12);
-    if (imageOffset + imageSize > static_cast<quint64>(data.size())) {
+    if (quint64{directory.imageOffset} + directory.imageSize > static_cast<quint64>(data.size())) {
         refuse(path,
                "is a damaged Windows cursor (.cur): its image lies beyond the end of the file.");
     }
-
+    if (!QImageReader::supportedImageFormats().contains("cur")) {
+        refuse(path, "cannot be shown: this installation of Qt has no reader for cursor files "
+                     "(the ICO image format plugin is missing).");
+    }
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
@@ -86,6 +98,9 @@ QCursor readCursorFile(const QString& path) {
         refuse(path,
                "is a damaged Windows cursor (.cur): " + reader.errorString().toStdString() + ".");
     }
+    // Qt's reader gives the picture but not the hotspot, which only the directory entry holds.
+    const int hotspotX = directory.hotspotX;
+    const int hotspotY = directory.hotspotY;
     if (hotspotX >= image.width() || hotspotY >= image.height()) {
         refuse(path, "is a damaged Windows cursor (.cur): its hotspot lies outside the picture.");
     }

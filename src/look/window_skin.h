@@ -10,9 +10,10 @@
 //              mean nothing yet. Starts at 0.
 //   property 5 apply colours (bool, starts false): the colour and background declarations of
 //              the sheet take effect.
-//   property 10 apply metrics (bool, starts false): fonts, paddings, margins, sizes and border
-//              widths take effect. Declarations that are neither (border styles, images,
-//              sub-control placement) always take effect.
+//   property 10 apply metrics (bool, starts false): fonts, paddings, margins, spacings, sizes,
+//              radii and border widths take effect, the border shorthands ("border: 1px solid
+//              red") included. Declarations that are neither (border styles, images, sub-control
+//              placement) always take effect.
 //   method 3   apply(window handle): restyles the program's window whose handle's low 32 bits
 //              equal the argument with the loaded sheet, as the properties say at that moment.
 
