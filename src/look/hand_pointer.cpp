@@ -62,10 +62,6 @@ QByteArray readWhole(const QString& path) {
 
 } // namespace
 
-QString handPointerPath(const QString& programFolder) {
-    return programFolder + "/HAND-M.CUR";
-}
-
 QCursor readCursorFile(const QString& path) {
     const QByteArray data = readWhole(path);
     if (data.size() < headerSize + entrySize) {

@@ -7,9 +7,6 @@
 
 namespace gridwork {
 
-/// The hand pointer file's path beside the program: the program folder followed by "/HAND-M.CUR".
-QString handPointerPath(const QString& programFolder);
-
 /// Reads a Windows cursor file (.cur): its first image and the hotspot from its directory entry.
 /// Throws std::runtime_error naming the file when it cannot be read or is no cursor.
 QCursor readCursorFile(const QString& path);

@@ -52,7 +52,6 @@ public:
     /// The image of mode 99; until it is set, mode 99 shows the arrow.
     void setCustomPointer(const QCursor& cursor);
     bool hasCustomPointer() const noexcept { return hasCustom_; }
-    const QCursor& customPointer() const noexcept { return custom_; }
 
     /// Pointer movement over `widget` sets mode 99 (push buttons).
     void watchAsButton(QWidget* widget);
