@@ -158,8 +158,17 @@ struct UnoAutomation::Impl {
         // Killed by its destructor on every failure below: never a half-started office.
         OfficeProcess process = OfficeProcess::start(program, arguments(), environment);
         const auto deadline = std::chrono::steady_clock::now() + options.startTimeout;
+        std::string lastFailure;
         for (;;) {
-            if (auto desktop = officeCall([&] { return tryResolve(); }); desktop.is()) {
+            Reference<css::frame::XDesktop> desktop;
+            try {
+                desktop = tryResolve();
+            } catch (const css::uno::Exception& error) {
+                // A starting office can refuse or drop a connection (it restarts itself once
+                // after creating a profile); only the deadline ends the attempts.
+                lastFailure = uno::caughtOfficeError(error).what();
+            }
+            if (desktop.is()) {
                 if (options.keepStartedOffice) {
                     process.release();
                 } else {
@@ -179,9 +188,8 @@ struct UnoAutomation::Impl {
                 throw OfficeError(
                     "The office program \"" + program +
                     "\" did not accept a connection on pipe \"" + pipe() + "\" within " +
-                    seconds(options.startTimeout) +
-                    "; it has been stopped. Close any office dialog that waits for an answer "
-                    "and try again");
+                    seconds(options.startTimeout) + " and has been stopped" +
+                    (lastFailure.empty() ? "" : " (last failure: " + lastFailure + ")"));
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -200,9 +208,11 @@ std::unique_ptr<Desktop> UnoAutomation::connect() {
     if (!desktop.is()) {
         desktop = impl_->startAndResolve();
     }
-    return std::make_unique<uno::UnoDesktop>(
-        Reference<css::frame::XComponentLoader>(desktop, css::uno::UNO_QUERY_THROW),
-        impl_->options.headless);
+    return officeCall([&] {
+        return std::make_unique<uno::UnoDesktop>(
+            Reference<css::frame::XComponentLoader>(desktop, css::uno::UNO_QUERY_THROW),
+            impl_->options.headless);
+    });
 }
 
 bool UnoAutomation::startedOffice() const {

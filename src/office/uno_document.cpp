@@ -52,8 +52,13 @@ constexpr std::int64_t cellsReadOneByOne = 64;
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "gridwork-office-XXXXXX").string();
+        std::error_code error;
+        const auto base = std::filesystem::temp_directory_path(error);
+        if (error) {
+            throw OfficeError("No temporary folder for the office's sheet export: " +
+                              error.message() + " (check TMPDIR)");
+        }
+        std::string pattern = (base / "gridwork-office-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) {
             throw OfficeError("Cannot create a temporary folder \"" + pattern +
                               "\": " + std::strerror(errno));
@@ -86,9 +91,11 @@ void storeTo(const Reference<css::lang::XComponent>& model, const std::filesyste
 
 // The office names a one-sheet export "<name>-<sheet name>.csv": take the one file it wrote.
 std::filesystem::path exportedFile(const std::filesystem::path& folder) {
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            return entry.path();
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->is_regular_file(error)) {
+            return it->path();
         }
     }
     throw OfficeError("The office wrote no sheet export into \"" + folder.string() + "\"");
@@ -150,7 +157,15 @@ std::unique_ptr<Document> UnoDesktop::load(const std::string& url, const std::st
     });
 }
 
+void UnoDocument::failWhenClosed() const {
+    // The office's own failures on a closed document only name an interface it lacks now.
+    if (closed_) {
+        throw OfficeError("The document has been closed");
+    }
+}
+
 std::unique_ptr<Sheet> UnoDocument::sheetByIndex(std::int16_t index) {
+    failWhenClosed();
     return officeCall([&] {
         const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
         const Reference<css::container::XIndexAccess> sheets(document->getSheets(),
@@ -161,6 +176,7 @@ std::unique_ptr<Sheet> UnoDocument::sheetByIndex(std::int16_t index) {
 }
 
 std::unique_ptr<Sheet> UnoDocument::sheetByName(const std::string& name) {
+    failWhenClosed();
     return officeCall([&] {
         const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
         const Reference<css::sheet::XSpreadsheet> sheet(
@@ -170,6 +186,7 @@ std::unique_ptr<Sheet> UnoDocument::sheetByName(const std::string& name) {
 }
 
 std::int32_t UnoDocument::sheetCount() {
+    failWhenClosed();
     return officeCall([&] {
         const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
         const Reference<css::container::XIndexAccess> sheets(document->getSheets(),
@@ -179,10 +196,8 @@ std::int32_t UnoDocument::sheetCount() {
 }
 
 void UnoDocument::close() {
-    // The office accepts closing a closed document silently; a second close is our fault.
-    if (closed_) {
-        throw OfficeError("The document is already closed");
-    }
+    // The office accepts closing a closed document silently.
+    failWhenClosed();
     officeCall([&] {
         const Reference<css::util::XCloseable> closeable(model_, UNO_QUERY_THROW);
         closeable->close(false);
@@ -191,9 +206,10 @@ void UnoDocument::close() {
 }
 
 void UnoDocument::storeToFile(const std::string& path) {
-    const std::filesystem::path target = std::filesystem::absolute(path);
+    failWhenClosed();
     std::error_code error;
-    if (!std::filesystem::is_directory(target.parent_path(), error)) {
+    const std::filesystem::path target = std::filesystem::absolute(path, error);
+    if (error || !std::filesystem::is_directory(target.parent_path(), error)) {
         // The office would create the missing folders instead.
         throw OfficeError("Cannot store \"" + path + "\": the folder \"" +
                           target.parent_path().string() + "\" does not exist");
@@ -204,8 +220,11 @@ void UnoDocument::storeToFile(const std::string& path) {
     officeCall([&] {
         if (extension == ".csv") {
             const TempFolder folder;
-            std::filesystem::copy_file(exportSheet(model_, 1, folder), target,
-                                       std::filesystem::copy_options::overwrite_existing);
+            if (!std::filesystem::copy_file(exportSheet(model_, 1, folder), target,
+                                            std::filesystem::copy_options::overwrite_existing,
+                                            error)) {
+                throw OfficeError("Cannot store \"" + path + "\": " + error.message());
+            }
         } else {
             storeTo(model_, target, "calc8", "");
         }

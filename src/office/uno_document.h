@@ -41,6 +41,8 @@ public:
     void storeToFile(const std::string& path) override;
 
 private:
+    void failWhenClosed() const;
+
     css::uno::Reference<css::lang::XComponent> model_;
     bool closed_ = false;
 };

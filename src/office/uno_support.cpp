@@ -17,11 +17,15 @@ std::string fromOffice(const rtl::OUString& text) {
 }
 
 OfficeError caughtOfficeError(const css::uno::Exception& error) {
-    if (!error.Message.isEmpty()) {
-        return OfficeError(fromOffice(error.Message));
+    const std::string message = fromOffice(error.Message);
+    // LibreOffice fills the Message of many exceptions with nothing but its source location
+    // ("at ./sc/source/ui/unoobj/docuno.cxx:3938"); the type then says what went wrong.
+    if (!message.empty() && !message.starts_with("at ")) {
+        return OfficeError(message);
     }
-    const rtl::OUString type = cppu::getCaughtException().getValueTypeName();
-    return OfficeError("The office failed with " + fromOffice(type) + " and gave no description");
+    const std::string type = fromOffice(cppu::getCaughtException().getValueTypeName());
+    return OfficeError("The office failed with " + type +
+                       (message.empty() ? std::string(" and gave no description") : " " + message));
 }
 
 css::uno::Sequence<css::beans::PropertyValue>

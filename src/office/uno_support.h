@@ -21,7 +21,8 @@ namespace css = com::sun::star;
 rtl::OUString toOffice(std::string_view text);
 std::string fromOffice(const rtl::OUString& text);
 
-/// The office's failure as ours: its Message unchanged, or its type name when it has none.
+/// The office's failure as ours: its Message unchanged, with the exception's type name before
+/// it when the Message is empty or only the office's source location.
 /// Call only inside a catch block of a UNO exception.
 OfficeError caughtOfficeError(const css::uno::Exception& error);
 

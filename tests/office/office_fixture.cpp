@@ -40,6 +40,7 @@ public:
             seedOfficeProfile(options.profileFolder,
                               officeVersion(findOfficeProgram(options.program)));
             const auto begin = std::chrono::steady_clock::now();
+            options_ = options;
             automation_ = std::make_unique<UnoAutomation>(options);
             desktop_ = automation_->connect();
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
@@ -65,6 +66,7 @@ public:
         return *desktop_;
     }
     std::filesystem::path tempFolder() const { return root_ / "tmp"; }
+    const OfficeOptions& options() const { return options_; }
 
 private:
     void shutDown() noexcept {
@@ -78,6 +80,7 @@ private:
     }
 
     std::filesystem::path root_;
+    OfficeOptions options_;
     std::unique_ptr<UnoAutomation> automation_;
     std::unique_ptr<Desktop> desktop_;
 };
@@ -94,6 +97,10 @@ OfficeEnvironment& environment() {
 
 CalcAutomation& testOffice() {
     return environment().automation();
+}
+
+OfficeOptions testOfficeOptions() {
+    return environment().options();
 }
 
 Desktop& testDesktop() {

@@ -10,6 +10,7 @@
 // GRIDWORK_OFFICE still chooses the office program.
 
 #include "join/calc_automation.h"
+#include "office/uno_automation.h"
 
 #include <filesystem>
 #include <string>
@@ -18,6 +19,9 @@ namespace gridwork::test {
 
 /// The automation of this test program's office.
 CalcAutomation& testOffice();
+
+/// The options the test office was started with (its pipe, profile, ...).
+OfficeOptions testOfficeOptions();
 
 /// A desktop of this test program's office, connected once.
 Desktop& testDesktop();
