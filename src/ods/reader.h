@@ -20,7 +20,7 @@ struct ReadOptions {
     std::int32_t lastRow = kMaxRows - 1;
     /// Most bytes an XML part may unpack to, and most times its compressed size.
     std::uint64_t maxXmlBytes = 1ull << 30;
-    std::uint64_t maxRatio = 250;
+    std::uint64_t maxRatio = 1000;
 };
 
 /// Reads the document at path; throws Error naming the file and the problem.
