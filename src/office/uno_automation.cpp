@@ -203,6 +203,11 @@ UnoAutomation::UnoAutomation(OfficeOptions options) : impl_(std::make_unique<Imp
 UnoAutomation::~UnoAutomation() = default;
 
 std::unique_ptr<Desktop> UnoAutomation::connect() {
+    // A configured office program is checked even when an office already listens: whoever
+    // names a program that is not there learns it at once.
+    if (impl_->options.program) {
+        findOfficeProgram(impl_->options.program);
+    }
     Reference<css::frame::XDesktop> desktop = officeCall([&] { return impl_->tryResolve(); });
     impl_->startedLast = !desktop.is();
     if (!desktop.is()) {
@@ -217,6 +222,10 @@ std::unique_ptr<Desktop> UnoAutomation::connect() {
 
 bool UnoAutomation::startedOffice() const {
     return impl_->startedLast;
+}
+
+std::optional<int> UnoAutomation::officeToShutDown() const {
+    return impl_->started ? std::optional<int>(impl_->started->id()) : std::nullopt;
 }
 
 } // namespace gridwork

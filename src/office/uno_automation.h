@@ -59,6 +59,9 @@ public:
 
     /// Whether the last connect() had to start the office.
     bool startedOffice() const;
+    /// The process (and process group) id of the office this object started and shuts down
+    /// when it is destroyed (keepStartedOffice false); none otherwise.
+    std::optional<int> officeToShutDown() const;
 
 private:
     struct Impl;

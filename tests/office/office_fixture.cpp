@@ -4,13 +4,16 @@
 #include "office/office_profile.h"
 #include "office/uno_automation.h"
 
+#include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
-#include <regex>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace gridwork::test {
@@ -43,6 +46,7 @@ public:
             options_ = options;
             automation_ = std::make_unique<UnoAutomation>(options);
             desktop_ = automation_->connect();
+            watchOffice();
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
             std::printf("[office] started in %.2f s\n", took.count());
         } catch (const std::exception& error) {
@@ -69,9 +73,47 @@ public:
     const OfficeOptions& options() const { return options_; }
 
 private:
+    // A crashed or killed test program runs no TearDown: a watchdog process that sees this
+    // program end (the pipe closes) kills the office's process group and removes the folder.
+    void watchOffice() {
+        const auto office = automation_->officeToShutDown();
+        int ends[2];
+        if (!office || ::pipe(ends) != 0) {
+            return;
+        }
+        // Prepared before the fork: the watchdog also removes the profile folder.
+        std::string folder = root_.string();
+        std::array<char*, 4> remove{const_cast<char*>("rm"), const_cast<char*>("-rf"),
+                                    folder.data(), nullptr};
+        const pid_t watchdog = ::fork();
+        if (watchdog == 0) {
+            // Only async-signal-safe calls here: this process is a copy of a threaded one.
+            ::close(ends[1]);
+            char byte;
+            while (::read(ends[0], &byte, 1) != 0 && errno == EINTR) {
+            }
+            ::kill(-*office, SIGKILL);
+            ::execv("/bin/rm", remove.data());
+            ::_exit(0);
+        }
+        ::close(ends[0]);
+        if (watchdog < 0) {
+            ::close(ends[1]);
+            return;
+        }
+        ::fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+        watchdog_ = watchdog;
+        watchdogPipe_ = ends[1];
+    }
+
     void shutDown() noexcept {
         desktop_.reset();
         automation_.reset(); // terminates the office, killing it when it does not end in time
+        if (watchdog_ > 0) {
+            ::close(watchdogPipe_);
+            ::waitpid(watchdog_, nullptr, 0);
+            watchdog_ = -1;
+        }
         if (!root_.empty()) {
             std::error_code ignored;
             std::filesystem::remove_all(root_, ignored);
@@ -80,6 +122,8 @@ private:
     }
 
     std::filesystem::path root_;
+    pid_t watchdog_ = -1;
+    int watchdogPipe_ = -1;
     OfficeOptions options_;
     std::unique_ptr<UnoAutomation> automation_;
     std::unique_ptr<Desktop> desktop_;

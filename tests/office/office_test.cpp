@@ -246,13 +246,26 @@ TEST(OfficeConnect, EveryConnectGivesAWorkingDesktop) {
 
 TEST(OfficeConnect, AnOfficeListeningOnThePipeIsReused) {
     auto options = testOfficeOptions();
-    options.program = "/nonexistent"; // would fail if it were looked for
+    // A program that fails the connection at once if it is ever started.
+    const auto program = testTempFolder() / "failing-soffice";
+    std::ofstream(program) << "#!/bin/sh\nexit 9\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    options.program = program.string();
     options.keepStartedOffice = true;
     UnoAutomation automation(options);
     const auto desktop = automation.connect();
     EXPECT_FALSE(automation.startedOffice());
     const Closing document{desktop->newDocument()};
     EXPECT_EQ(document->sheetCount(), 1);
+}
+
+TEST(OfficeConnect, AConfiguredProgramMustExistEvenWhenAnOfficeListens) {
+    auto options = testOfficeOptions();
+    options.program = "/nonexistent";
+    UnoAutomation automation(options);
+    EXPECT_EQ(officeFailure([&] { automation.connect(); }),
+              "The office program \"/nonexistent\" named by GRIDWORK_OFFICE does not exist or "
+              "cannot be run");
 }
 
 } // namespace
