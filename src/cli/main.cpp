@@ -20,7 +20,11 @@ int run(const gridwork::cli::Arguments& arguments) {
     Progress progress(std::cerr, !arguments.quiet && ::isatty(STDERR_FILENO) == 1);
     try {
         const std::unique_ptr<gridwork::CalcAutomation> office = makeOffice(arguments.office);
-        runStack(arguments, *office, std::cout, progress, [&] { interruption.check(); });
+        // The engine opens documents independently of each other; an office is left to one at
+        // a time.
+        runStack(
+            arguments, *office, std::cout, progress, [&] { interruption.check(); },
+            arguments.office ? OpenAhead::No : OpenAhead::Yes);
         return 0;
     } catch (const std::bad_alloc&) {
         progress.finish();

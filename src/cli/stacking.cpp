@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -175,16 +177,23 @@ std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table)
 }
 
 ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
-                            Progress& progress, const Checkpoint& checkpoint) {
+                            Progress& progress, const Checkpoint& checkpoint, OpenAhead openAhead) {
     IntermediateFile lines;
     std::int64_t totalRows = 0;
+    std::future<ClosingDocument> ahead;
     for (std::size_t i = 0; i < tables.size(); ++i) {
         const TableSource& table = tables[i];
         const std::string label =
             "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size());
         progress.begin(label, 0);
         checkpoint();
-        ClosingDocument source = openTable(desktop, table.path);
+        // Reading a file is most of the work; the next one is read on the second core while
+        // this one is copied.
+        std::future<ClosingDocument> current = std::move(ahead);
+        if (openAhead == OpenAhead::Yes && i + 1 < tables.size())
+            ahead = std::async(std::launch::async, openTable, std::ref(desktop),
+                               std::cref(tables[i + 1].path));
+        ClosingDocument source = current.valid() ? current.get() : openTable(desktop, table.path);
         try {
             const std::unique_ptr<Sheet> sheet = chooseSheet(*source, table);
             const bool needsUsedArea = !table.rows || !table.columns;
@@ -238,7 +247,7 @@ bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpo
 }
 
 void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
-              Progress& progress, const Checkpoint& checkpoint) {
+              Progress& progress, const Checkpoint& checkpoint, OpenAhead openAhead) {
     checkInputs(arguments);
     std::optional<OutputFile> output;
     if (arguments.outputKind != OutputKind::StandardOutput)
@@ -251,7 +260,8 @@ void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& 
         throw StackError(std::string("cannot reach the office: ") + e.what());
     }
     checkpoint();
-    ClosingDocument result = stackTables(*desktop, arguments.tables, progress, checkpoint);
+    ClosingDocument result =
+        stackTables(*desktop, arguments.tables, progress, checkpoint, openAhead);
     const std::unique_ptr<Sheet> sheet = result->sheetByIndex(0);
     const UsedArea used = sheet->usedArea();
 

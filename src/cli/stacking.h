@@ -27,6 +27,10 @@ public:
 /// stops the run by throwing.
 using Checkpoint = std::function<void()>;
 
+/// Whether the next table's file may be opened on a second thread while one is copied: only for
+/// an office whose desktop opens documents concurrently (the embedded engine).
+enum class OpenAhead { No, Yes };
+
 /// An office document that is closed, unsaved, when this object goes, however the run ends.
 class ClosingDocument {
 public:
@@ -62,7 +66,8 @@ std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table)
 /// document, still open. Source documents are closed however this ends. Throws StackError
 /// (naming the file) for faults of an input and lets failures of the office through.
 ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
-                            Progress& progress, const Checkpoint& checkpoint);
+                            Progress& progress, const Checkpoint& checkpoint,
+                            OpenAhead openAhead = OpenAhead::No);
 
 /// The used area of the sheet as CSV, from A1, read in blocks. False when the stream failed.
 bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpoint& checkpoint);
@@ -71,6 +76,6 @@ bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpo
 /// whole (a temporary file renamed into place) or the CSV on standardOutput.
 void runStack(
     const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
-    Progress& progress, const Checkpoint& checkpoint = [] {});
+    Progress& progress, const Checkpoint& checkpoint = [] {}, OpenAhead openAhead = OpenAhead::No);
 
 } // namespace gridwork::cli
