@@ -6,6 +6,7 @@
 
 #include "join/calc_automation.h"
 
+#include <atomic>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -19,10 +20,11 @@ struct FakeBook {
     std::vector<std::pair<std::string, CellRows>> sheets;
 };
 
+// Documents may be opened on a second thread while another is read.
 struct FakeState {
     std::map<std::string, FakeBook> files;
-    int openDocuments = 0;
-    int closedDocuments = 0;
+    std::atomic<int> openDocuments = 0;
+    std::atomic<int> closedDocuments = 0;
     std::vector<CellRows> created;
 };
 
