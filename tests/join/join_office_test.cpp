@@ -7,6 +7,8 @@
 #include "test_folder.h"
 #include "tracking_office.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -17,7 +19,7 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 using Strings = std::vector<std::string>;
 
-std::string dataFile(const std::string& name) {
+std::string committedFile(const std::string& name) {
     return std::string(GRIDWORK_SOURCE_DIR) + "/tests/data/join/" + name;
 }
 
@@ -39,9 +41,17 @@ struct Table {
 
 class JoinThroughOffice : public ::testing::Test {
 protected:
+    // Each test works on copies: an office that opens a file puts its lock file beside it, and
+    // test programs running side by side must not meet each other's locks.
     JoinThroughOffice()
-        : table1Bytes_(bytesOf(dataFile("table1.ods"))),
-          table2Bytes_(bytesOf(dataFile("table2.ods"))) {}
+        : table1Bytes_(bytesOf(committedFile("table1.ods"))),
+          table2Bytes_(bytesOf(committedFile("table2.ods"))) {
+        for (const char* name : {"table1.ods", "table2.ods"}) {
+            std::filesystem::copy_file(committedFile(name), data_.path() / name);
+        }
+    }
+
+    std::string dataFile(const std::string& name) const { return (data_.path() / name).string(); }
 
     ~JoinThroughOffice() override {
         // Results stay open for the user; here nobody looks at them.
@@ -103,6 +113,10 @@ protected:
         }
         EXPECT_EQ(bytesOf(dataFile("table1.ods")), table1Bytes_);
         EXPECT_EQ(bytesOf(dataFile("table2.ods")), table2Bytes_);
+        // An office that still holds a document keeps its lock file beside it.
+        auto names = data_.entries();
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (Strings{"table1.ods", "table2.ods"}));
     }
 
     void expectDone() {
@@ -120,6 +134,7 @@ protected:
     JoinRun run{host, office};
 
 private:
+    test::TestFolder data_;
     std::string table1Bytes_;
     std::string table2Bytes_;
 };
@@ -241,7 +256,7 @@ TEST_P(JoinFailuresThroughOffice, StopWithNothingLeftOpen) {
     } else {
         ASSERT_EQ(host.reports.size(), 1U);
         EXPECT_EQ(host.reports[0].handler, "PushButton5_Click");
-        EXPECT_EQ(host.reports[0].step, failure.reportStep);
+        EXPECT_EQ(host.reports[0].step, failure.reportStep) << host.reports[0].description;
         EXPECT_FALSE(host.reports[0].description.empty());
     }
     expectNothingLeft(office.tracking);
