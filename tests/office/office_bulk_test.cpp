@@ -86,20 +86,27 @@ TEST(OfficeBulkWrite, SameCellsAsCellByCell) {
         {},
         {"", "after an empty text"},
         {"a", "b", "c", "d"},
+        {"tab\tinside", "cr\rinside", "crlf\r\ninside", "  "},
     };
     // Cells that the short rows do not reach keep what they hold.
     sheet->setCellText(4, 3, "kept");
     sheet->setCellText(3, 4, "kept too");
     sheet->setRangeTexts(1, 1, rows);
-    const auto back = sheet->rangeTexts(1, 1, 4, 6);
+    const auto back = sheet->rangeTexts(1, 1, 4, 7);
     EXPECT_EQ(back[0], (std::vector<std::string>{"=1+1", "123", "TRUE", "2024-03-15"}));
     EXPECT_EQ(back[1], (std::vector<std::string>{"12.5%", "  blanks  ", "line\nbreak", "\"q\",c"}));
     EXPECT_EQ(back[2], (std::vector<std::string>{"Grüße ☃ 😀", "0012", "", "kept"}));
     EXPECT_EQ(back[3], (std::vector<std::string>{"", "", "kept too", ""}));
     EXPECT_EQ(back[4], (std::vector<std::string>{"", "after an empty text", "", ""}));
     EXPECT_EQ(back[5], (std::vector<std::string>{"a", "b", "c", "d"}));
-    expectSameRows(back, cellByCell(*sheet, 1, 1, 4, 6));
-    EXPECT_EQ(sheet->usedArea().rows, 7);
+    expectSameRows(back, cellByCell(*sheet, 1, 1, 4, 7));
+    // Large enough to be read through the sheet export rather than cell by cell.
+    const auto wide = sheet->rangeTexts(0, 0, 9, 9);
+    expectSameRows(wide, cellByCell(*sheet, 0, 0, 9, 9));
+    EXPECT_EQ(wide[2][2], "  blanks  ");
+    EXPECT_EQ(wide[7][1], "tab\tinside");
+    EXPECT_EQ(back[6][0], "tab\tinside");
+    EXPECT_EQ(sheet->usedArea().rows, 8);
 }
 
 TEST(OfficeBulkWrite, LargeBlocksRoundTrip) {

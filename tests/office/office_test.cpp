@@ -94,6 +94,15 @@ TEST(OfficeRead, HiddenNarrowAndMergedCellsShowTheirTexts) {
     EXPECT_EQ(sheet->cellText(1, 3), "");
     EXPECT_EQ(sheet->cellText(2, 3), "'quoted start");
     EXPECT_EQ(sheet->cellText(3, 4), "-0.5");
+    EXPECT_EQ(sheet->cellText(3, 5), "0.333333333333333") << "never rounded to a narrow column";
+    EXPECT_EQ(sheet->cellText(0, 6), "1.23E+10");
+    EXPECT_EQ(sheet->cellText(1, 6), "2 1/2");
+    EXPECT_EQ(sheet->cellText(2, 6), "007");
+    EXPECT_EQ(sheet->cellText(3, 6), "(3.50)");
+    EXPECT_EQ(sheet->cellText(0, 7), "") << "a formula giving an empty text";
+    EXPECT_EQ(sheet->cellText(1, 7), "tabinside") << "the office drops a tab of a cell it loads";
+    EXPECT_EQ(sheet->cellText(2, 7), "rich span link");
+    EXPECT_EQ(sheet->cellText(3, 7), "1E+020") << "the office's standard format";
 }
 
 TEST(OfficeRead, SheetsByIndexAndName) {
