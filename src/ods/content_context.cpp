@@ -267,6 +267,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     timeValue_.clear();
     currency_.clear();
     cellStyle_.clear();
+    bool error = false;
     for (const XmlAttribute& a : attributes) {
         if (a.ns == ns::office) {
             if (a.local == "value-type") {
@@ -287,7 +288,13 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
             }
         } else if (a.ns == ns::table && a.local == "style-name") {
             cellStyle_.assign(a.value);
+        } else if (a.ns == ns::calcext && a.local == "value-type" && a.value == "error") {
+            error = true;
         }
+    }
+    // A formula's error shows as its cached text (#DIV/0!, #N/A), whatever value it claims.
+    if (error) {
+        valueType_.reset();
     }
 }
 

@@ -61,6 +61,17 @@ TEST(ReaderCellText, StringValueWinsOverParagraphsUnlessEmpty) {
     EXPECT_EQ(textOf("<text:p>#DIV/0!</text:p>", " office:string-value=\"\""), "#DIV/0!");
 }
 
+TEST(ReaderCellText, FormulaErrorsShowTheirCachedText) {
+    const Workbook book = readTables(
+        oneRow("<table:table-cell table:formula=\"of:=1/0\" office:value-type=\"float\" "
+               "office:value=\"0\" calcext:value-type=\"error\"><text:p>#DIV/0!</text:p>"
+               "</table:table-cell><table:table-cell table:formula=\"of:=NA()\" "
+               "office:value-type=\"string\" office:string-value=\"\" calcext:value-type=\"error\">"
+               "<text:p>#N/A</text:p></table:table-cell>"));
+    EXPECT_EQ(book.sheets().at(0).text(0, 0), "#DIV/0!");
+    EXPECT_EQ(book.sheets().at(0).text(1, 0), "#N/A");
+}
+
 TEST(ReaderCellText, ValueCellsWithUnknownFormatsFallBackToTheCachedText) {
     const Workbook book = readTables(oneRow(
         "<table:table-cell office:value-type=\"float\" office:value=\"1.5\"><text:p>1.50"
