@@ -216,6 +216,10 @@ public:
             state->workbook = ods::readWorkbook(state->label);
         } catch (const ods::Error& error) {
             throw OfficeError(error.what());
+        } catch (const std::bad_alloc&) {
+            throw OfficeError("cannot read " + state->label + ": not enough memory");
+        } catch (const std::exception& error) {
+            throw OfficeError("cannot read " + state->label + ": " + error.what());
         }
         if (state->workbook.sheets().empty()) {
             state->workbook = withOneSheet();
