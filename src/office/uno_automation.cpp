@@ -216,7 +216,7 @@ std::unique_ptr<Desktop> UnoAutomation::connect() {
     return officeCall([&] {
         return std::make_unique<uno::UnoDesktop>(
             Reference<css::frame::XComponentLoader>(desktop, css::uno::UNO_QUERY_THROW),
-            impl_->options.headless);
+            uno::DocumentHandling{impl_->options.headless, impl_->options.alwaysExportBlocks});
     });
 }
 

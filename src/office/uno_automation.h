@@ -29,6 +29,9 @@ struct OfficeOptions {
     /// Whether an office we started runs on after this object is gone (it shows the result
     /// document to the user). When false the destructor shuts it down.
     bool keepStartedOffice = true;
+    /// Reads every block of cells through the sheet export, even where reading cell by cell is
+    /// faster (lets tests compare both ways of reading).
+    bool alwaysExportBlocks = false;
 
     /// GRIDWORK_OFFICE (program), GRIDWORK_OFFICE_PROFILE (profile folder) and
     /// GRIDWORK_OFFICE_HEADLESS=1 (headless).

@@ -13,11 +13,18 @@ namespace gridwork::uno {
 
 namespace css = com::sun::star;
 
+/// What the desktop hands on to its documents and sheets.
+struct DocumentHandling {
+    /// Documents load with Hidden=true, which a headless office needs.
+    bool hidden = false;
+    /// Every block read goes through the sheet export, however small.
+    bool alwaysExportBlocks = false;
+};
+
 class UnoDesktop final : public Desktop {
 public:
-    /// `hidden`: documents load with Hidden=true, which a headless office needs.
-    UnoDesktop(css::uno::Reference<css::frame::XComponentLoader> loader, bool hidden)
-        : loader_(std::move(loader)), hidden_(hidden) {}
+    UnoDesktop(css::uno::Reference<css::frame::XComponentLoader> loader, DocumentHandling handling)
+        : loader_(std::move(loader)), handling_(handling) {}
 
     std::unique_ptr<Document> openDocument(const std::string& url) override;
     std::unique_ptr<Document> newDocument() override;
@@ -26,13 +33,13 @@ private:
     std::unique_ptr<Document> load(const std::string& url, const std::string& name);
 
     css::uno::Reference<css::frame::XComponentLoader> loader_;
-    bool hidden_;
+    DocumentHandling handling_;
 };
 
 class UnoDocument final : public Document {
 public:
-    explicit UnoDocument(css::uno::Reference<css::lang::XComponent> model)
-        : model_(std::move(model)) {}
+    UnoDocument(css::uno::Reference<css::lang::XComponent> model, DocumentHandling handling)
+        : model_(std::move(model)), handling_(handling) {}
 
     std::unique_ptr<Sheet> sheetByIndex(std::int16_t index) override;
     std::unique_ptr<Sheet> sheetByName(const std::string& name) override;
@@ -44,14 +51,15 @@ private:
     void failWhenClosed() const;
 
     css::uno::Reference<css::lang::XComponent> model_;
+    DocumentHandling handling_;
     bool closed_ = false;
 };
 
 class UnoSheet final : public Sheet {
 public:
     UnoSheet(css::uno::Reference<css::lang::XComponent> model,
-             css::uno::Reference<css::sheet::XSpreadsheet> sheet)
-        : model_(std::move(model)), sheet_(std::move(sheet)) {}
+             css::uno::Reference<css::sheet::XSpreadsheet> sheet, DocumentHandling handling)
+        : model_(std::move(model)), sheet_(std::move(sheet)), handling_(handling) {}
 
     std::string name() override;
     UsedArea usedArea() override;
@@ -64,6 +72,7 @@ public:
 private:
     css::uno::Reference<css::lang::XComponent> model_;
     css::uno::Reference<css::sheet::XSpreadsheet> sheet_;
+    DocumentHandling handling_;
 };
 
 } // namespace gridwork::uno

@@ -19,6 +19,30 @@ struct Closing {
     Document* operator->() const { return document.get(); }
 };
 
+// Runs with both ways of reading blocks: the one the sheet chooses (cell by cell for small
+// blocks) and always through the sheet export.
+class BothReadPaths : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        auto options = testOfficeOptions();
+        options.alwaysExportBlocks = GetParam();
+        automation_ = std::make_unique<UnoAutomation>(options);
+        desktop_ = automation_->connect();
+    }
+    Desktop& desktop() { return *desktop_; }
+
+private:
+    std::unique_ptr<UnoAutomation> automation_;
+    std::unique_ptr<Desktop> desktop_;
+};
+
+class OfficeBulkRead : public BothReadPaths {};
+class OfficeBulkWrite : public BothReadPaths {};
+
+std::string pathName(const ::testing::TestParamInfo<bool>& info) {
+    return info.param ? "AlwaysExport" : "Chosen";
+}
+
 CellRows cellByCell(Sheet& sheet, std::int32_t firstColumn, std::int32_t firstRow,
                     std::int32_t lastColumn, std::int32_t lastRow) {
     CellRows rows;
@@ -38,8 +62,8 @@ void expectSameRows(const CellRows& actual, const CellRows& expected) {
     }
 }
 
-TEST(OfficeBulkRead, SameTextsAsCellByCell) {
-    const Closing document{testDesktop().openDocument(fileUrl(officeTestData("shown_texts.ods")))};
+TEST_P(OfficeBulkRead, SameTextsAsCellByCell) {
+    const Closing document{desktop().openDocument(fileUrl(officeTestData("shown_texts.ods")))};
     const auto data = document->sheetByIndex(0);
     // Beyond the used area and the formatted empty cell too.
     expectSameRows(data->rangeTexts(0, 0, 5, 31), cellByCell(*data, 0, 0, 5, 31));
@@ -56,8 +80,8 @@ TEST(OfficeBulkRead, SameTextsAsCellByCell) {
     expectSameRows(empty->rangeTexts(0, 0, 1, 1), CellRows{{"", ""}, {"", ""}});
 }
 
-TEST(OfficeBulkRead, EmptyAndInvalidRectangles) {
-    const Closing document{testDesktop().newDocument()};
+TEST_P(OfficeBulkRead, EmptyAndInvalidRectangles) {
+    const Closing document{desktop().newDocument()};
     const auto sheet = document->sheetByIndex(0);
     EXPECT_EQ(sheet->rangeTexts(0, 0, 1, 0), (CellRows{{"", ""}})) << "an empty sheet";
     // The export covers the sheet from A1 even when the first rows and columns are empty.
@@ -76,8 +100,8 @@ TEST(OfficeBulkRead, EmptyAndInvalidRectangles) {
     EXPECT_THROW(sheet->rangeTexts(0, 1048570, 100, 1048576), OfficeError) << "a large block";
 }
 
-TEST(OfficeBulkWrite, SameCellsAsCellByCell) {
-    const Closing document{testDesktop().newDocument()};
+TEST_P(OfficeBulkWrite, SameCellsAsCellByCell) {
+    const Closing document{desktop().newDocument()};
     const auto sheet = document->sheetByIndex(0);
     const CellRows rows{
         {"=1+1", "123", "TRUE", "2024-03-15"},
@@ -109,8 +133,8 @@ TEST(OfficeBulkWrite, SameCellsAsCellByCell) {
     EXPECT_EQ(sheet->usedArea().rows, 8);
 }
 
-TEST(OfficeBulkWrite, LargeBlocksRoundTrip) {
-    const Closing document{testDesktop().newDocument()};
+TEST_P(OfficeBulkWrite, LargeBlocksRoundTrip) {
+    const Closing document{desktop().newDocument()};
     const auto sheet = document->sheetByIndex(0);
     CellRows rows;
     for (int r = 0; r < 3000; ++r) {
@@ -124,7 +148,7 @@ TEST(OfficeBulkWrite, LargeBlocksRoundTrip) {
     EXPECT_EQ(sheet->cellText(9, 2999), "r2999,c9");
 }
 
-TEST(OfficeBulkWrite, PositionsOutsideTheSheetFail) {
+TEST(OfficeBulkWriteLimits, PositionsOutsideTheSheetFail) {
     const Closing document{testDesktop().newDocument()};
     const auto sheet = document->sheetByIndex(0);
     EXPECT_THROW(sheet->setRangeTexts(-1, 0, CellRows{{"x"}}), OfficeError);
@@ -132,6 +156,9 @@ TEST(OfficeBulkWrite, PositionsOutsideTheSheetFail) {
     EXPECT_THROW(sheet->setRangeTexts(16383, 0, CellRows{{"x", "y"}}), OfficeError);
     EXPECT_THROW(sheet->setRangeTexts(0, 2147483647, CellRows{{"x"}, {"y"}}), OfficeError);
 }
+
+INSTANTIATE_TEST_SUITE_P(ReadPaths, OfficeBulkRead, ::testing::Bool(), pathName);
+INSTANTIATE_TEST_SUITE_P(ReadPaths, OfficeBulkWrite, ::testing::Bool(), pathName);
 
 } // namespace
 } // namespace gridwork::test
