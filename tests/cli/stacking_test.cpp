@@ -1,5 +1,4 @@
 #include "cli/interruption.h"
-#include "cli/output_file.h"
 #include "cli/stacking.h"
 #include "fake_office.h"
 
@@ -47,10 +46,10 @@ protected:
             arguments, office_, out, progress, [] {}, openAhead);
         return out.str();
     }
-    template <class Error = StackError> std::string errorOf(std::vector<std::string> args) {
+    std::string errorOf(std::vector<std::string> args) {
         try {
             run(std::move(args));
-        } catch (const Error& e) {
+        } catch (const StackError& e) {
             return e.what();
         }
         return "no error";
@@ -118,44 +117,6 @@ TEST_F(StackingTest, ChoosesSheetsByNumberAndByName) {
     EXPECT_EQ(office_.state.openDocuments, 0);
 }
 
-TEST_F(StackingTest, FaultsOfAnInputNameTheFile) {
-    const auto a = addFile("a.ods", oneSheet({{"x"}}));
-    std::ofstream(path("notes.txt")) << "hello";
-    fs::create_directory(path("folder.ods"));
-    EXPECT_EQ(errorOf({"-o", "-", a, path("missing.ods")}), path("missing.ods") + ": no such file");
-    EXPECT_EQ(errorOf({"-o", "-", a, path("folder.ods")}),
-              path("folder.ods") + ": is a folder, not a spreadsheet");
-    EXPECT_EQ(errorOf({"-o", "-", a, path("notes.txt")}),
-              path("notes.txt") + ": not a spreadsheet (type detection failed)");
-    EXPECT_EQ(errorOf({"-o", "-", a, "--rows", "0:2"}),
-              a + ": rows 0:2 lie outside the sheet (rows 1 to 1,048,576)");
-    EXPECT_EQ(errorOf({"-o", "-", a, "--columns", "XFD:XFE"}),
-              a + ": columns XFD:XFE lie outside the sheet (columns A to XFD)");
-    EXPECT_EQ(errorOf({"-o", "-", a, "--rows", "3:2"}), a + ": rows 3:2: From is greater than To");
-    EXPECT_EQ(errorOf({"-o", "-", a, "--columns", "C:A"}),
-              a + ": columns C:A: From is greater than To");
-    EXPECT_EQ(office_.state.openDocuments, 0);
-}
-
-TEST_F(StackingTest, WritesCsvFilesWholeOrNotAtAll) {
-    const auto a = addFile("a.ods", oneSheet({{"say \"hi\"", "two\nlines"}}));
-    const std::string out = path("out.csv");
-    EXPECT_EQ(run({"-o", out, a}), "");
-    EXPECT_EQ(contents(out), "\"say \"\"hi\"\"\",\"two\nlines\"\r\n");
-
-    EXPECT_EQ(errorOf<OutputError>({"-o", out, a, a}), out + ": exists (--force replaces it)");
-    EXPECT_EQ(contents(out), "\"say \"\"hi\"\"\",\"two\nlines\"\r\n");
-    run({"--force", "-o", out, a, a});
-    EXPECT_EQ(contents(out), "\"say \"\"hi\"\"\",\"two\nlines\"\r\n"
-                             "\"say \"\"hi\"\"\",\"two\nlines\"\r\n");
-
-    // A run that fails half way leaves neither OUTPUT nor its temporary file.
-    office_.state.files.erase(a);
-    EXPECT_EQ(errorOf({"-o", path("new.csv"), a}),
-              a + ": not a spreadsheet (type detection failed)");
-    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"a.ods", "out.csv"}));
-}
-
 TEST_F(StackingTest, StoresSpreadsheetsThroughTheOffice) {
     const auto a = addFile("a.ods", oneSheet({{"x", "y"}}));
     const auto b = addFile("b.ods", oneSheet({{"z"}}));
@@ -166,14 +127,6 @@ TEST_F(StackingTest, StoresSpreadsheetsThroughTheOffice) {
     EXPECT_EQ(contents(path("out.ods")), "x|y||\nz||\n");
     EXPECT_EQ(folderEntries(), (std::vector<std::string>{"a.ods", "b.ods", "out.ods"}));
     EXPECT_EQ(office_.state.openDocuments, 0);
-}
-
-TEST_F(StackingTest, NeverWritesAnInput) {
-    const auto a = addFile("a.ods", oneSheet({{"x"}}));
-    fs::create_symlink(a, path("link.ods"));
-    EXPECT_EQ(errorOf({"--force", "-o", path("link.ods"), a}),
-              path("link.ods") + ": is also an input FILE, and inputs are never written");
-    EXPECT_EQ(contents(a), "stand-in");
 }
 
 TEST_F(StackingTest, OpeningAheadChangesNothingButTheTiming) {
