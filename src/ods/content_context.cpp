@@ -177,6 +177,10 @@ void ContentContext::characters(std::string_view text) {
 }
 
 void ContentContext::startTable(std::span<const XmlAttribute> attributes) {
+    if (sheetIndex_ >= kMaxSheets) {
+        throw Error("cannot read " + label_ + ": it has more than " + std::to_string(kMaxSheets) +
+                    " sheets");
+    }
     inTable_ = true;
     row_ = 0;
     columnStyles_.clear();

@@ -135,6 +135,14 @@ TEST(BadInput, ZipBombsAndExpandingBlanksHitTheLimits) {
               "<file>: its cells expand to more blanks than a document can hold");
 }
 
+TEST(BadInput, MoreSheetsThanTheOfficeAllowsAreRefused) {
+    std::string tables;
+    for (std::size_t i = 0; i <= kMaxSheets; ++i) {
+        tables += "<table:table table:name=\"" + std::to_string(i) + "\"/>";
+    }
+    EXPECT_EQ(contentError(test::contentXml(tables)), "<file>: it has more than 10000 sheets");
+}
+
 TEST(BadInput, TheSharedHostileDocuments) {
     const fs::path hostile = fs::path(GRIDWORK_CORPUS_DIR) / "hostile";
     if (!fs::is_directory(hostile)) {
