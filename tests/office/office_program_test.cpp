@@ -157,6 +157,10 @@ TEST_F(ScriptFolder, OfficeThatNeverAnswersIsStoppedWithAllItStarted) {
     const auto child = pidFrom("child");
     ASSERT_TRUE(pid && child);
     EXPECT_FALSE(alive(*pid));
+    // The kill reaches the rest of the group a moment later.
+    for (int i = 0; i < 200 && alive(*child); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     EXPECT_FALSE(alive(*child));
 }
 
