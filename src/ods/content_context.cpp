@@ -383,12 +383,11 @@ void ContentContext::endCell() {
         text_ = stringValue_;
     }
     const bool rendered = valueType_ && *valueType_ != ValueType::String;
-    if (!cellStyle_.empty() || !rowStyle_.empty() || !rendered) {
-        std::int32_t runEnd = 0;
-        const std::string_view style = !cellStyle_.empty()  ? std::string_view(cellStyle_)
-                                       : !rowStyle_.empty() ? std::string_view(rowStyle_)
-                                                            : columnStyle(first, runEnd);
-        addCells(first, count, style);
+    if (!rendered || !cellStyle_.empty() || !rowStyle_.empty()) {
+        // Only values are rendered; texts need no style. The cell's own style wins over the
+        // row's default, which wins over the column's (as the office shows them).
+        addCells(first, count,
+                 !cellStyle_.empty() ? std::string_view(cellStyle_) : std::string_view(rowStyle_));
         return;
     }
     // A repeated value cell without a style of its own may span columns of different styles.
