@@ -260,6 +260,12 @@ TEST_F(GridstackTest, OfficeAndEngineGiveTheSameCells) {
     const Outcome storing = run(stored, office);
     EXPECT_EQ(storing.status, 0) << storing.err;
     EXPECT_EQ(run({"-o", "-", "office.ods"}).out, fromEngine.out);
+
+    const Outcome missing = run({"--office", "-o", "none.csv", orders}, {"GRIDWORK_OFFICE=/none"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "gridstack: cannot reach the office: The office program \"/none\" named "
+                           "by GRIDWORK_OFFICE does not exist or cannot be run\n");
+    EXPECT_FALSE(fs::exists(folder_ / "none.csv"));
 }
 #endif
 
