@@ -13,6 +13,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <rtl/bootstrap.hxx>
 #include <thread>
 #include <unistd.h>
@@ -136,7 +137,8 @@ struct UnoAutomation::Impl {
     std::vector<std::string> arguments() const {
         std::vector<std::string> result;
         if (!options.profileFolder.empty()) {
-            result.push_back("-env:UserInstallation=" + fileUrl(options.profileFolder));
+            result.push_back("-env:UserInstallation=" +
+                             fileUrl(std::filesystem::absolute(options.profileFolder).string()));
         }
         result.push_back("--accept=pipe,name=" + pipe() + ";urp;");
         for (const char* option : {"--norestore", "--nologo", "--nodefault", "--nolockcheck"}) {
