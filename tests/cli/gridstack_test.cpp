@@ -260,6 +260,11 @@ TEST_F(GridstackTest, OfficeAndEngineGiveTheSameCells) {
     const Outcome storing = run(stored, office);
     EXPECT_EQ(storing.status, 0) << storing.err;
     EXPECT_EQ(run({"-o", "-", "office.ods"}).out, fromEngine.out);
+    // And the other way round: the office reads the engine's .ods as the engine does.
+    std::vector<std::string> engineStores{"-o", "engine.ods"};
+    engineStores.insert(engineStores.end(), tables.begin(), tables.end());
+    ASSERT_EQ(run(engineStores).status, 0);
+    EXPECT_EQ(run({"--office", "-o", "-", "engine.ods"}, office).out, fromEngine.out);
 
     const Outcome missing = run({"--office", "-o", "none.csv", orders}, {"GRIDWORK_OFFICE=/none"});
     EXPECT_EQ(missing.status, 1);
