@@ -197,7 +197,8 @@ Other options (anywhere on the line):
   --force          replace OUTPUT if it exists (it is never replaced by an input FILE)
   --office         do the work through the installed LibreOffice or OpenOffice instead
                    of the built-in engine, by the same path as the window; headless when
-                   GRIDWORK_OFFICE_HEADLESS=1
+                   GRIDWORK_OFFICE_HEADLESS=1 (runs gridstack-office, installed beside
+                   gridstack, which carries the office link)
   --quiet          no progress bar (shown on a terminal for work that takes over a second)
   -h, --help       this page
   --version        the version

@@ -6,9 +6,21 @@
 #include "office/uno_automation.h"
 #endif
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace gridwork::cli {
+
+bool hasOfficeLink() {
+#ifdef GRIDWORK_CLI_WITH_OFFICE
+    return true;
+#else
+    return false;
+#endif
+}
 
 std::unique_ptr<CalcAutomation> makeOffice(bool useInstalledOffice) {
     if (!useInstalledOffice)
@@ -19,8 +31,22 @@ std::unique_ptr<CalcAutomation> makeOffice(bool useInstalledOffice) {
     options.keepStartedOffice = false;
     return std::make_unique<UnoAutomation>(std::move(options));
 #else
-    throw std::runtime_error("--office: this gridstack was built without the office link");
+    throw std::logic_error("this executable has no office link");
 #endif
+}
+
+std::string runOfficeCompanion(char** argv) {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return "cannot find gridstack's own folder: " + error.message();
+    const std::filesystem::path companion = self.parent_path() / "gridstack-office";
+    ::execv(companion.c_str(), argv);
+    const int reason = errno;
+    if (reason == ENOENT)
+        return "this gridstack has no office link (" + companion.string() +
+               " is missing; build with the office part)";
+    return "cannot start " + companion.string() + ": " + std::strerror(reason);
 }
 
 } // namespace gridwork::cli

@@ -58,6 +58,11 @@ int main(int argc, char** argv) {
         std::cout << helpText() << std::flush;
         return std::cout ? 0 : 1;
     }
+    if (arguments.office && !hasOfficeLink()) {
+        const std::string reason = runOfficeCompanion(argv);
+        std::cerr << "gridstack: --office: " << reason << '\n';
+        return 1;
+    }
     if (arguments.version) {
         std::cout << "gridstack " GRIDWORK_VERSION "\n" << std::flush;
         return std::cout ? 0 : 1;

@@ -71,11 +71,11 @@ protected:
                 ::_exit(127);
             for (const auto& assignment : environment)
                 ::putenv(const_cast<char*>(assignment.c_str()));
-            std::vector<char*> argv{const_cast<char*>(GRIDSTACK_PATH)};
+            std::vector<char*> argv{const_cast<char*>(program_.c_str())};
             for (const auto& arg : args)
                 argv.push_back(const_cast<char*>(arg.c_str()));
             argv.push_back(nullptr);
-            ::execv(GRIDSTACK_PATH, argv.data());
+            ::execv(program_.c_str(), argv.data());
             ::_exit(127);
         }
         int status = 0;
@@ -108,6 +108,7 @@ protected:
     }
 
     fs::path folder_;
+    std::string program_ = GRIDSTACK_PATH;
     std::map<std::string, std::string> inputsBefore_;
 };
 
@@ -227,6 +228,16 @@ TEST_F(GridstackTest, UsageErrorsPrintTheUsage) {
         "--columns: \"B-D\" is not a range; expected column numbers or letters such as B:D");
     expectUsage({"-o", "out.ods", orders, "--frobnicate"}, "unknown option --frobnicate");
     EXPECT_EQ(entries(), std::vector<std::string>{});
+}
+
+TEST_F(GridstackTest, StartsWithoutTheOfficeLinkAndSaysWhenOfficeNeedsIt) {
+    // gridstack alone, as on a machine where only it was copied.
+    fs::copy_file(GRIDSTACK_PATH, folder_ / "gridstack");
+    program_ = (folder_ / "gridstack").string();
+    EXPECT_EQ(run({"-o", "-", orders, "--rows", "1:1"}).out, "Order,Item,Qty\r\n");
+    expectError({"--office", "-o", "-", orders}, "--office: this gridstack has no office link (" +
+                                                     (folder_ / "gridstack-office").string() +
+                                                     " is missing; build with the office part)");
 }
 
 TEST_F(GridstackTest, HelpDocumentsTheCommand) {
