@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 #include <QTimer>
@@ -37,6 +38,35 @@ const std::array<FieldPlace, 6> places{{
 
 constexpr int captionHeightTwips = 225;
 
+// A frame as the window was designed: its caption sits on the top line, so the path field below
+// it stays clear of the line. A skinned window draws its frames as the skin's style sheet says.
+class FrameBox final : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        if (!window()->styleSheet().isEmpty() || !styleSheet().isEmpty()) {
+            QGroupBox::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int lineTop = metrics.height() / 2;
+        const QRect border = rect().adjusted(0, lineTop, -1, -1);
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(border);
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawRect(border.adjusted(1, 1, 1, 1));
+        const int captionLeft = 8;
+        const QRect caption(captionLeft, 0, metrics.horizontalAdvance(title()) + 4,
+                            metrics.height());
+        painter.fillRect(caption, palette().color(QPalette::Window));
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(caption, Qt::AlignCenter, title());
+    }
+};
+
 void setWhiteBackground(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, Qt::white);
@@ -59,7 +89,7 @@ TablePanel::TablePanel(QWidget& window, int table, int frameTopTwips, int firstL
                        SheetCheck sheetCheck, FieldMessage showMessage)
     : QObject(&window), sheetCheck_(sheetCheck), showMessage_(std::move(showMessage)) {
     const QString number = QString::number(table);
-    frame_ = new QGroupBox(QStringLiteral("Table #") + number, &window);
+    frame_ = new FrameBox(QStringLiteral("Table #") + number, &window);
     frame_->setObjectName(QStringLiteral("Frame") + number);
     frame_->setGeometry(twipRect(120, frameTopTwips, 7800, 2145));
     frame_->setFont(windowFont());
