@@ -298,5 +298,18 @@ TEST_F(Form1Test, FailingJoinIsReportedWithItsStep) {
         << dialogs.shown[0].text.toStdString();
 }
 
+TEST_F(Form1Test, ClosingDuringAJoinStopsTheRunWhereItIs) {
+    const auto window = startWindow();
+    field(*window, "Text1")->setText(folder.filePath(QStringLiteral("north.ods")));
+    field(*window, "Text2")->setText(folder.filePath(QStringLiteral("south.ods")));
+    // The close arrives while the run lets events through after table 1.
+    QMetaObject::invokeMethod(window.get(), &QWidget::close, Qt::QueuedConnection);
+    window->pushButton5Click();
+    EXPECT_TRUE(window->ended());
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(office.connects, 2) << "start-up and table 1 only";
+    EXPECT_EQ(office.documentsClosed, 1);
+}
+
 } // namespace
 } // namespace gridwork::testing

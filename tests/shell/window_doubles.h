@@ -111,11 +111,13 @@ public:
     }
 };
 
-/// An office that can be reached or not; its desktop has no documents.
+/// An office that can be reached or not. Every file it opens is a one-sheet document whose cells
+/// read "x"; it makes no new documents.
 class FakeOffice final : public CalcAutomation {
 public:
     bool reachable = true;
     int connects = 0;
+    int documentsClosed = 0;
     std::shared_ptr<int> liveDesktops = std::make_shared<int>(0);
 
     std::unique_ptr<Desktop> connect() override {
@@ -123,18 +125,52 @@ public:
         if (!reachable) {
             throw OfficeError("Cannot start the office: no soffice program was found.");
         }
-        return std::make_unique<EmptyDesktop>(liveDesktops);
+        return std::make_unique<EmptyDesktop>(liveDesktops, documentsClosed);
     }
 
 private:
+    class XSheet final : public Sheet {
+    public:
+        std::string name() override { return "Sheet1"; }
+        UsedArea usedArea() override { return {1, 1}; }
+        std::string cellText(std::int32_t, std::int32_t) override { return "x"; }
+        void setCellText(std::int32_t, std::int32_t, const std::string&) override {}
+    };
+
+    class XDocument final : public Document {
+    public:
+        explicit XDocument(int& closed) : closed_(closed) {}
+        std::unique_ptr<Sheet> sheetByIndex(std::int16_t index) override {
+            if (index != 0) {
+                throw OfficeError("IndexOutOfBoundsException");
+            }
+            return std::make_unique<XSheet>();
+        }
+        std::unique_ptr<Sheet> sheetByName(const std::string&) override {
+            return std::make_unique<XSheet>();
+        }
+        std::int32_t sheetCount() override { return 1; }
+        void close() override { ++closed_; }
+        void storeToFile(const std::string&) override {}
+
+    private:
+        int& closed_;
+    };
+
     class EmptyDesktop final : public Desktop {
     public:
-        explicit EmptyDesktop(std::shared_ptr<int> live) : live_(std::move(live)) { ++*live_; }
+        EmptyDesktop(std::shared_ptr<int> live, int& closed)
+            : live_(std::move(live)), closed_(closed) {
+            ++*live_;
+        }
         ~EmptyDesktop() override { --*live_; }
         EmptyDesktop(const EmptyDesktop&) = delete;
         EmptyDesktop& operator=(const EmptyDesktop&) = delete;
         std::unique_ptr<Document> openDocument(const std::string& url) override {
-            throw OfficeError("Unsupported URL <" + url + ">: \"type detection failed\"");
+            if (url.ends_with("missing.ods")) {
+                throw OfficeError("Unsupported URL <" + url + ">: \"type detection failed\"");
+            }
+            return std::make_unique<XDocument>(closed_);
         }
         std::unique_ptr<Document> newDocument() override {
             throw OfficeError("The test office makes no documents.");
@@ -142,6 +178,7 @@ private:
 
     private:
         std::shared_ptr<int> live_;
+        int& closed_;
     };
 };
 
