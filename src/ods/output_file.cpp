@@ -24,7 +24,10 @@ OutputFile::OutputFile(const std::string& target) : target_(target) {
     std::random_device random;
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".%08x.part", random());
-    path_ = (folder / ("." + where.filename().string() + suffix)).string();
+    std::string name(1, '.');
+    name += where.filename().string();
+    name += suffix;
+    path_ = (folder / name).string();
 }
 
 OutputFile::~OutputFile() {
