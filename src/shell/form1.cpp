@@ -151,23 +151,21 @@ bool Form1::formLoad() {
         setWindowIcon(QIcon(QStringLiteral(":/gridwork/gridwork-stacker.xpm")));
         applicationTitle_ = QString::fromStdString(gridwork::applicationTitle(maker::productTitle));
     });
-    const auto one = [&](int step, QLineEdit* field) {
-        trap.step(step, [&] { field->setText(QStringLiteral("1")); });
+    const auto putOne = [&](int step, std::string_view name) {
+        trap.step(step, [&] { field(name).setText(QStringLiteral("1")); });
     };
-    trap.step(128, [&] { table1_->pathField()->setText(settings_.read(settingsKeyFile1)); });
-    trap.step(130, [&] { table2_->pathField()->setText(settings_.read(settingsKeyFile2)); });
-    const auto numbers1 = table1_->numberFieldsInResetOrder();
-    const auto numbers2 = table2_->numberFieldsInResetOrder();
-    one(132, numbers1[0]); // txtSheet1
-    one(134, numbers1[1]); // txtRowTo1
-    one(136, numbers1[2]); // txtRowFrom1
-    one(138, numbers1[3]); // txtColumnTo1
-    one(140, numbers1[4]); // txtColumnFrom1
-    one(142, numbers2[0]); // txtSheet2
-    one(144, numbers2[1]); // txtRowTo2
-    one(146, numbers2[2]); // txtRowFrom2
-    one(148, numbers2[3]); // txtColumnTo2
-    one(150, numbers2[4]); // txtColumnFrom2
+    trap.step(128, [&] { field("Text1").setText(settings_.read(settingsKeyFile1)); });
+    trap.step(130, [&] { field("Text2").setText(settings_.read(settingsKeyFile2)); });
+    putOne(132, "txtSheet1");
+    putOne(134, "txtRowTo1");
+    putOne(136, "txtRowFrom1");
+    putOne(138, "txtColumnTo1");
+    putOne(140, "txtColumnFrom1");
+    putOne(142, "txtSheet2");
+    putOne(144, "txtRowTo2");
+    putOne(146, "txtRowFrom2");
+    putOne(148, "txtColumnTo2");
+    putOne(150, "txtColumnFrom2");
     trap.step(156, [&] {
         if (!checkOpenOffice(world_.office, world_.dialogs, world_.shell, this,
                              applicationTitle_)) {
@@ -206,13 +204,17 @@ void Form1::pushButton6Click() {
     selectCalcFile(trap, {world_.dialogs, world_.shell, this, applicationTitle_}, *table2_);
 }
 
-std::string Form1::fieldText(std::string_view objectName) const {
-    const auto* field = findChild<QLineEdit*>(qstring(objectName));
-    if (field == nullptr) {
+QLineEdit& Form1::field(std::string_view objectName) const {
+    auto* found = findChild<QLineEdit*>(qstring(objectName));
+    if (found == nullptr) {
         throw std::invalid_argument("The window has no field named " + std::string(objectName) +
                                     ".");
     }
-    return field->text().toStdString();
+    return *found;
+}
+
+std::string Form1::fieldText(std::string_view objectName) const {
+    return field(objectName).text().toStdString();
 }
 
 void Form1::showMessage(const std::string& text) {

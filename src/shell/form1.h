@@ -11,6 +11,8 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QLineEdit;
 class QPushButton;
@@ -81,6 +83,8 @@ private:
     void watchPointer();
     void connectHandlers();
 
+    /// A text field by its designer name; throws std::invalid_argument for an unknown name.
+    QLineEdit& field(std::string_view objectName) const;
     StepTrap makeTrap(const char* handler);
     void showPlainMessage(const QString& text);
     void savePath(const char* key, const QString& path);

@@ -137,7 +137,7 @@ TEST_F(Form1Test, FirstStartFillsTheFields) {
     const auto window = startWindow();
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(window->windowTitle(), productTitle);
-    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_FALSE(window->windowIcon().pixmap(32, 32).isNull());
     EXPECT_EQ(window->applicationTitle(), applicationTitle);
     EXPECT_EQ(field(*window, "Text1")->text(), QString());
     EXPECT_EQ(field(*window, "Text2")->text(), QString());
