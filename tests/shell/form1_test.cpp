@@ -1,3 +1,4 @@
+#include "look/pointer_feedback.h"
 #include "shell/form1.h"
 #include "window_doubles.h"
 
@@ -5,6 +6,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -131,6 +133,39 @@ TEST_F(Form1Test, TabOrderWalksTheFieldsThenTheButtons) {
                            "txtColumnTo1", "Text2", "txtSheet2", "txtRowFrom2", "txtRowTo2",
                            "txtColumnFrom2", "txtColumnTo2", "PushButton3", "PushButton1",
                            "PushButton4", "PushButton6", "PushButton5"}));
+}
+
+TEST_F(Form1Test, PointerTurnsToTheHandOverButtonsOnly) {
+    const auto window = startWindow();
+    auto* pointer = window->findChild<PointerFeedback*>();
+    ASSERT_NE(pointer, nullptr);
+    const auto moveOver = [](QWidget* widget) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &move);
+    };
+    const auto named = [&](const char* name) {
+        return window->findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    for (const char* button :
+         {"PushButton1", "PushButton3", "PushButton4", "PushButton5", "PushButton6"}) {
+        moveOver(window.get());
+        ASSERT_EQ(pointer->mode(), ArrowPointer);
+        moveOver(named(button));
+        EXPECT_EQ(pointer->mode(), CustomPointer) << button;
+    }
+    // The number fields leave the mode as it was.
+    moveOver(named("txtSheet1"));
+    EXPECT_EQ(pointer->mode(), CustomPointer);
+    QList<QWidget*> arrowAreas{named("Text1"), named("Text2"), named("Frame1"), named("Frame2")};
+    for (QLabel* label : window->findChildren<QLabel*>(QStringLiteral("Label2"))) {
+        arrowAreas << label;
+    }
+    for (QWidget* area : arrowAreas) {
+        moveOver(named("PushButton5"));
+        moveOver(area);
+        EXPECT_EQ(pointer->mode(), ArrowPointer) << area->objectName().toStdString();
+    }
 }
 
 TEST_F(Form1Test, FirstStartFillsTheFields) {
