@@ -3,7 +3,6 @@
 #include "cli/arguments.h"
 #include "cli/backend.h"
 #include "cli/interruption.h"
-#include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/stacking.h"
 
