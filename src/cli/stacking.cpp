@@ -37,6 +37,8 @@ public:
         return text;
     }
     void setCellText(std::int32_t column, std::int32_t row, const std::string& text) override {
+        if (column >= maxSheetColumns && text.empty())
+            return;
         sheet_.setCellText(column, row, text);
         if (count_ == Count::RowsWritten && row + 1 > done_)
             reached(done_ = row + 1);
@@ -52,7 +54,20 @@ public:
         return rows;
     }
     void setRangeTexts(std::int32_t column, std::int32_t row, const CellRows& rows) override {
-        sheet_.setRangeTexts(column, row, rows);
+        // The join writes an empty text right of every row's last cell. For a range that ends in
+        // the sheet's last column that cell does not exist, and emptying it would change nothing.
+        const auto pastLastColumn = [&](const std::vector<std::string>& texts) {
+            return column + static_cast<std::int64_t>(texts.size()) > maxSheetColumns;
+        };
+        if (std::any_of(rows.begin(), rows.end(), pastLastColumn)) {
+            CellRows inSheet = rows;
+            for (auto& texts : inSheet)
+                while (pastLastColumn(texts) && texts.back().empty())
+                    texts.pop_back();
+            sheet_.setRangeTexts(column, row, inSheet);
+        } else {
+            sheet_.setRangeTexts(column, row, rows);
+        }
         if (count_ == Count::RowsWritten) {
             done_ = std::max<std::int64_t>(done_, row + static_cast<std::int64_t>(rows.size()));
             reached(done_);
@@ -94,6 +109,12 @@ ClosingDocument openTable(Desktop& desktop, const std::string& path) {
     }
 }
 
+void checkStackHeight(const std::string& path, std::int64_t rows) {
+    if (rows > maxSheetRows)
+        throw StackError(path + ": the stack would reach row " + withThousands(rows) +
+                         ", beyond the last row of a sheet (" + withThousands(maxSheetRows) + ")");
+}
+
 std::int32_t toPosition(std::int64_t checked) {
     return static_cast<std::int32_t>(checked);
 }
@@ -117,6 +138,7 @@ void ClosingDocument::close() {
 }
 
 void checkInputs(const Arguments& arguments) {
+    std::int64_t explicitRows = 0;
     for (const TableSource& table : arguments.tables) {
         const std::string& path = table.path;
         struct stat info {};
@@ -139,6 +161,9 @@ void checkInputs(const Arguments& arguments) {
         } catch (const RangeValueError& e) {
             throw StackError(path + ": " + e.what());
         }
+        // Tables that take their used area add rows too; those are counted once they are open.
+        if (table.rows)
+            checkStackHeight(path, explicitRows += table.rows->last - table.rows->first + 1);
         if (arguments.outputKind != OutputKind::StandardOutput && sameFile(path, arguments.output))
             throw StackError(arguments.output + ": is also an input FILE, and inputs are never "
                                                 "written");
@@ -201,6 +226,7 @@ ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& ta
                 tableRange(table, needsUsedArea ? sheet->usedArea() : UsedArea{});
             if (range) {
                 const std::int64_t rows = std::int64_t{range->lastRow} - range->firstRow + 1;
+                checkStackHeight(table.path, totalRows + rows);
                 const std::int64_t columns =
                     std::int64_t{range->lastColumn} - range->firstColumn + 1;
                 progress.begin(label, rows * columns, "cells");

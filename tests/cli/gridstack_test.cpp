@@ -139,6 +139,12 @@ TEST_F(GridstackTest, RangesBeyondTheDataAndEmptySheets) {
                                  "--sheet", "Empty", orders, "--rows", "1:1", "--columns", "C:C"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "1002,Pears\r\n1003,Plums\r\n,\r\n,\r\nQty,\r\n");
+
+    // A range up to the sheet's last column: the empty cell the layout sets right of each row
+    // would lie beyond the sheet, and is left out.
+    const Outcome wide = run({"-o", "-", orders, "--rows", "1:1", "--columns", "A:XFD"});
+    EXPECT_EQ(wide.status, 0) << wide.err;
+    EXPECT_EQ(wide.out, "Order,Item,Qty\r\n");
 }
 
 TEST_F(GridstackTest, WritesCsvAndSpreadsheetFiles) {
@@ -184,6 +190,9 @@ TEST_F(GridstackTest, EachFaultOfAnInputHasItsLine) {
                 orders + ": rows 4:2: From is greater than To");
     expectError({"-o", "out.ods", orders, "--columns", "C:B"},
                 orders + ": columns C:B: From is greater than To");
+    expectError({"-o", "out.ods", orders, "--rows", "1:1048576", orders, "--rows", "1:1"},
+                orders + ": the stack would reach row 1,048,577, beyond the last row of a sheet "
+                         "(1,048,576)");
     EXPECT_EQ(entries(), (std::vector<std::string>{"folder.ods", "notes.txt"}));
 }
 

@@ -129,6 +129,15 @@ TEST_F(StackingTest, StoresSpreadsheetsThroughTheOffice) {
     EXPECT_EQ(office_.state.openDocuments, 0);
 }
 
+TEST_F(StackingTest, TheStackMustFitOneSheet) {
+    const auto a = addFile("a.ods", oneSheet({{"x"}}));
+    // The second table takes its used area, so its rows are only known once it is open.
+    EXPECT_EQ(errorOf({"-o", "-", a, "--rows", "1:1048576", a}),
+              a + ": the stack would reach row 1,048,577, beyond the last row of a sheet "
+                  "(1,048,576)");
+    EXPECT_EQ(office_.state.openDocuments, 0);
+}
+
 TEST_F(StackingTest, OpeningAheadChangesNothingButTheTiming) {
     const auto a = addFile("a.ods", oneSheet({{"a"}}));
     const auto b = addFile("b.ods", FakeBook{{{"One", {{"b1"}}}, {"Two", {{"b2"}}}}});
