@@ -176,7 +176,8 @@ std::string helpText() {
 Stacks spreadsheet tables block under block, exactly as Gridwork Stacker's "Start Joining"
 lays them out: each table's range starts in column A, the next table's first row follows
 right below the previous table's last row, and every cell is copied as the text it shows.
-Rows are not matched, sorted or de-duplicated, and nothing is padded.
+Rows are not matched, sorted or de-duplicated; the stack must fit one sheet
+(1,048,576 rows).
 
 Each FILE is an OpenDocument spreadsheet (.ods). Input files are never written.
 
@@ -192,9 +193,9 @@ Options for the FILE they follow:
 Other options (anywhere on the line):
   -o OUTPUT        the new file: OUTPUT ending in .ods gives a spreadsheet, .csv gives
                    UTF-8 CSV (RFC 4180: fields with quotes, commas or line breaks are
-                   quoted, lines end with CR LF, rows padded to the widest row);
+                   quoted, lines end with CR LF, shorter rows end in empty fields);
                    - writes the CSV to standard output
-  --force          replace OUTPUT if it exists (it is never replaced by an input FILE)
+  --force          replace OUTPUT if it exists (unless it is one of the input FILEs)
   --office         do the work through the installed LibreOffice or OpenOffice instead
                    of the built-in engine, by the same path as the window; headless when
                    GRIDWORK_OFFICE_HEADLESS=1 (runs gridstack-office, installed beside
@@ -209,7 +210,8 @@ so an interrupted or failed run leaves no partial OUTPUT.
 
 Exit status: 0 done; 1 an error (one line on standard error names the file and what is
 wrong: no such file, not a spreadsheet, no such sheet, range outside the sheet or From
-greater than To, OUTPUT exists, cannot write); 2 a usage error.
+greater than To, OUTPUT exists, cannot write); 2 a usage error; 128 + the signal's
+number when Ctrl-C or a signal stopped the run.
 
 Examples:
   gridstack -o all.ods january.ods february.ods
