@@ -1,0 +1,324 @@
+#include "ods/data_styles.h"
+
+#include "ods/format/calendar.h"
+#include "ods/format/data_style.h"
+#include "ods/format/locale_data.h"
+#include "ods/format/render.h"
+
+#include <charconv>
+#include <unordered_map>
+
+namespace ods {
+
+namespace {
+
+constexpr std::string_view numberNs = "urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0";
+constexpr std::string_view styleNs = "urn:oasis:names:tc:opendocument:xmlns:style:1.0";
+constexpr std::string_view loextNs =
+    "urn:org:documentfoundation:names:experimental:office:xmlns:loext:1.0";
+
+using format::DataStyle;
+using format::PartKind;
+using format::StyleKind;
+using format::StylePart;
+
+// An attribute of the number namespace, or of the office's extension namespace that carries the
+// same attributes before they were standardised.
+std::optional<std::string_view> numberAttribute(std::span<const XmlAttribute> attributes,
+                                                std::string_view local) {
+    for (const auto& a : attributes)
+        if (a.local == local && (a.ns == numberNs || a.ns == loextNs))
+            return a.value;
+    return std::nullopt;
+}
+
+std::optional<std::string_view> attribute(std::span<const XmlAttribute> attributes,
+                                          std::string_view ns, std::string_view local) {
+    for (const auto& a : attributes)
+        if (a.local == local && a.ns == ns)
+            return a.value;
+    return std::nullopt;
+}
+
+int intAttribute(std::span<const XmlAttribute> attributes, std::string_view local, int fallback) {
+    const auto text = numberAttribute(attributes, local);
+    if (!text)
+        return fallback;
+    int value = 0;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
+    return error == std::errc() ? value : fallback;
+}
+
+double doubleAttribute(std::span<const XmlAttribute> attributes, std::string_view local,
+                       double fallback) {
+    const auto text = numberAttribute(attributes, local);
+    if (!text)
+        return fallback;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
+    return error == std::errc() ? value : fallback;
+}
+
+bool boolAttribute(std::span<const XmlAttribute> attributes, std::string_view local,
+                   bool fallback) {
+    const auto text = numberAttribute(attributes, local);
+    return text ? *text == "true" : fallback;
+}
+
+std::optional<StyleKind> styleKind(std::string_view local) {
+    if (local == "number-style")
+        return StyleKind::Number;
+    if (local == "currency-style")
+        return StyleKind::Currency;
+    if (local == "percentage-style")
+        return StyleKind::Percentage;
+    if (local == "date-style")
+        return StyleKind::Date;
+    if (local == "time-style")
+        return StyleKind::Time;
+    if (local == "boolean-style")
+        return StyleKind::Boolean;
+    if (local == "text-style")
+        return StyleKind::Text;
+    return std::nullopt;
+}
+
+std::optional<PartKind> partKind(std::string_view local) {
+    static const std::unordered_map<std::string_view, PartKind> kinds = {
+        {"text", PartKind::Text},
+        {"number", PartKind::Number},
+        {"scientific-number", PartKind::Scientific},
+        {"fraction", PartKind::Fraction},
+        {"currency-symbol", PartKind::CurrencySymbol},
+        {"day", PartKind::Day},
+        {"month", PartKind::Month},
+        {"year", PartKind::Year},
+        {"day-of-week", PartKind::DayOfWeek},
+        {"hours", PartKind::Hours},
+        {"minutes", PartKind::Minutes},
+        {"seconds", PartKind::Seconds},
+        {"am-pm", PartKind::AmPm},
+        {"era", PartKind::Era},
+        {"quarter", PartKind::Quarter},
+        {"week-of-year", PartKind::WeekOfYear},
+        {"boolean", PartKind::Boolean},
+        {"text-content", PartKind::TextContent},
+    };
+    const auto found = kinds.find(local);
+    if (found == kinds.end())
+        return std::nullopt;
+    return found->second;
+}
+
+StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
+    StylePart part;
+    part.kind = kind;
+    part.longForm = numberAttribute(attributes, "style") == "long";
+    part.textual = boolAttribute(attributes, "textual", false);
+    part.decimals = intAttribute(attributes, "decimal-places", kind == PartKind::Number ? -1 : 0);
+    part.minDecimals = intAttribute(attributes, "min-decimal-places", -1);
+    part.minIntegerDigits = intAttribute(attributes, "min-integer-digits", 0);
+    part.grouping = boolAttribute(attributes, "grouping", false);
+    if (const auto replacement = numberAttribute(attributes, "decimal-replacement")) {
+        part.hasDecimalReplacement = true;
+        part.decimalReplacement = *replacement;
+    }
+    part.displayFactor = doubleAttribute(attributes, "display-factor", 1);
+    part.minExponentDigits = intAttribute(attributes, "min-exponent-digits", 2);
+    part.exponentInterval = intAttribute(attributes, "exponent-interval", 1);
+    part.forcedExponentSign = boolAttribute(attributes, "forced-exponent-sign", true);
+    part.minNumeratorDigits = intAttribute(attributes, "min-numerator-digits", 0);
+    part.minDenominatorDigits = intAttribute(attributes, "min-denominator-digits", 0);
+    part.denominatorValue = intAttribute(attributes, "denominator-value", 0);
+    part.maxDenominatorValue = intAttribute(attributes, "max-denominator-value", 0);
+    part.language = numberAttribute(attributes, "language").value_or("");
+    part.country = numberAttribute(attributes, "country").value_or("");
+    return part;
+}
+
+std::optional<double> numericValue(const CellValue& value) {
+    switch (value.type) {
+    case ValueType::Float:
+    case ValueType::Percentage:
+    case ValueType::Currency:
+        return value.number;
+    case ValueType::Date:
+        return format::serialOfDate(value.dateValue);
+    case ValueType::Time:
+        return format::daysOfDuration(value.timeValue);
+    case ValueType::Boolean:
+        return value.boolean ? 1.0 : 0.0;
+    case ValueType::String:
+    case ValueType::Void:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+struct DataStyles::Impl {
+    struct CellStyle {
+        std::string parent;
+        std::optional<std::string> dataStyle;
+    };
+
+    std::unordered_map<std::string, DataStyle> dataStyles;
+    std::unordered_map<std::string, CellStyle> cellStyles;
+    std::optional<std::string> defaultDataStyle;
+
+    // The data style being read, and where its text goes.
+    std::optional<DataStyle> current;
+    std::string currentName;
+    bool unsupported = false; ///< a calendar other than the Gregorian one
+    int depth = 0;
+    enum class TextTarget { None, Part, Embedded } textTarget = TextTarget::None;
+
+    void startDataStyle(StyleKind kind, std::span<const XmlAttribute> attributes) {
+        current = DataStyle{};
+        current->kind = kind;
+        current->language = numberAttribute(attributes, "language").value_or("");
+        current->country = numberAttribute(attributes, "country").value_or("");
+        current->truncateOnOverflow = boolAttribute(attributes, "truncate-on-overflow", true);
+        currentName = attribute(attributes, styleNs, "name").value_or("");
+        unsupported = false;
+        depth = 1;
+        textTarget = TextTarget::None;
+    }
+
+    void startInside(std::string_view ns, std::string_view local,
+                     std::span<const XmlAttribute> attributes) {
+        ++depth;
+        if (ns == styleNs && local == "map") {
+            format::StyleMap map;
+            const std::string condition(attribute(attributes, styleNs, "condition").value_or(""));
+            map.styleName = attribute(attributes, styleNs, "apply-style-name").value_or("");
+            if (format::parseCondition(condition, map))
+                current->maps.push_back(std::move(map));
+            return;
+        }
+        if (ns != numberNs && ns != loextNs)
+            return;
+        if (local == "embedded-text" && depth == 3 && !current->parts.empty()) {
+            current->parts.back().embedded.push_back(
+                {intAttribute(attributes, "position", 0), std::string()});
+            textTarget = TextTarget::Embedded;
+            return;
+        }
+        if (depth != 2)
+            return;
+        const auto kind = partKind(local);
+        if (!kind)
+            return;
+        if (const auto calendar = numberAttribute(attributes, "calendar");
+            calendar && *calendar != "gregorian")
+            unsupported = true;
+        current->parts.push_back(readPart(*kind, attributes));
+        if (*kind == PartKind::Text || *kind == PartKind::CurrencySymbol)
+            textTarget = TextTarget::Part;
+    }
+
+    void endInside() {
+        --depth;
+        textTarget = TextTarget::None;
+        if (depth == 0) {
+            if (!unsupported)
+                dataStyles[currentName] = std::move(*current);
+            current.reset();
+        }
+    }
+
+    void startCellStyle(std::string_view local, std::span<const XmlAttribute> attributes) {
+        if (attribute(attributes, styleNs, "family") != "table-cell")
+            return;
+        const auto dataStyle = attribute(attributes, styleNs, "data-style-name");
+        if (local == "default-style") {
+            if (dataStyle)
+                defaultDataStyle = std::string(*dataStyle);
+            return;
+        }
+        CellStyle style;
+        style.parent = attribute(attributes, styleNs, "parent-style-name").value_or("");
+        if (dataStyle)
+            style.dataStyle = std::string(*dataStyle);
+        cellStyles[std::string(attribute(attributes, styleNs, "name").value_or(""))] =
+            std::move(style);
+    }
+
+    const DataStyle* findDataStyle(std::string_view name) const {
+        const auto found = dataStyles.find(std::string(name));
+        return found == dataStyles.end() ? nullptr : &found->second;
+    }
+
+    // The data style a cell style ends up with through its parents; null: the general format.
+    const DataStyle* dataStyleOfCell(std::string_view cellStyleName) const {
+        std::string name(cellStyleName);
+        // Parent chains are short; the bound only stops a cycle in a broken file.
+        for (int step = 0; step < 64 && !name.empty(); ++step) {
+            const auto found = cellStyles.find(name);
+            if (found == cellStyles.end())
+                break;
+            if (found->second.dataStyle)
+                return findDataStyle(*found->second.dataStyle);
+            name = found->second.parent;
+        }
+        return defaultDataStyle ? findDataStyle(*defaultDataStyle) : nullptr;
+    }
+};
+
+DataStyles::DataStyles() : impl_(std::make_unique<Impl>()) {}
+DataStyles::~DataStyles() = default;
+DataStyles::DataStyles(DataStyles&&) noexcept = default;
+DataStyles& DataStyles::operator=(DataStyles&&) noexcept = default;
+
+void DataStyles::startElement(std::string_view ns, std::string_view local,
+                              std::span<const XmlAttribute> attributes) {
+    Impl& d = *impl_;
+    if (d.current) {
+        d.startInside(ns, local, attributes);
+        return;
+    }
+    if (ns == numberNs) {
+        if (const auto kind = styleKind(local))
+            d.startDataStyle(*kind, attributes);
+        return;
+    }
+    if (ns == styleNs && (local == "style" || local == "default-style"))
+        d.startCellStyle(local, attributes);
+}
+
+void DataStyles::endElement(std::string_view, std::string_view) {
+    if (impl_->current)
+        impl_->endInside();
+}
+
+void DataStyles::characters(std::string_view text) {
+    Impl& d = *impl_;
+    if (!d.current || d.current->parts.empty())
+        return;
+    switch (d.textTarget) {
+    case Impl::TextTarget::Part:
+        d.current->parts.back().text += text;
+        break;
+    case Impl::TextTarget::Embedded:
+        d.current->parts.back().embedded.back().text += text;
+        break;
+    case Impl::TextTarget::None:
+        break;
+    }
+}
+
+std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
+                                                 const CellValue& value) const {
+    const auto number = numericValue(value);
+    if (!number)
+        return std::nullopt;
+    const DataStyle* style = impl_->dataStyleOfCell(cellStyleName);
+    if (!style)
+        return format::generalText(*number, format::localeData("", ""));
+    const Impl& d = *impl_;
+    return format::renderValue(*style, *number,
+                               [&d](std::string_view name) { return d.findDataStyle(name); });
+}
+
+} // namespace ods

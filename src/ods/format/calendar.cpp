@@ -1,0 +1,166 @@
+#include "ods/format/calendar.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace ods::format {
+
+namespace {
+
+// Days between 1970-01-01 and 1899-12-30.
+constexpr long long unixToOffice = 25569;
+
+// Howard Hinnant's civil calendar algorithms, on the proleptic Gregorian calendar.
+long long daysFromCivil(long long y, int m, int d) {
+    y -= m <= 2 ? 1 : 0;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+class Cursor {
+public:
+    explicit Cursor(std::string_view text) : text_(text) {}
+
+    bool done() const { return pos_ >= text_.size(); }
+    bool accept(char c) {
+        if (!done() && text_[pos_] == c) {
+            ++pos_;
+            return true;
+        }
+        return false;
+    }
+    char peek() const { return done() ? '\0' : text_[pos_]; }
+
+    std::optional<long long> integer() {
+        long long value = 0;
+        const auto [end, error] =
+            std::from_chars(text_.data() + pos_, text_.data() + text_.size(), value);
+        if (error != std::errc())
+            return std::nullopt;
+        pos_ = static_cast<std::size_t>(end - text_.data());
+        return value;
+    }
+
+    // A number with an optional fraction ("07.25").
+    std::optional<double> number() {
+        double value = 0;
+        const auto [end, error] = std::from_chars(text_.data() + pos_, text_.data() + text_.size(),
+                                                  value, std::chars_format::fixed);
+        if (error != std::errc())
+            return std::nullopt;
+        pos_ = static_cast<std::size_t>(end - text_.data());
+        return value;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+} // namespace
+
+std::optional<double> serialOfDate(std::string_view text) {
+    Cursor cursor(text);
+    const bool negativeYear = cursor.accept('-');
+    const auto year = cursor.integer();
+    if (!year || !cursor.accept('-'))
+        return std::nullopt;
+    const auto month = cursor.integer();
+    if (!month || !cursor.accept('-'))
+        return std::nullopt;
+    const auto day = cursor.integer();
+    if (!day || *month < 1 || *month > 12 || *day < 1 || *day > 31)
+        return std::nullopt;
+    const long long serial = serialFromCivil(
+        {negativeYear ? -*year : *year, static_cast<int>(*month), static_cast<int>(*day)});
+    double seconds = 0;
+    if (cursor.accept('T')) {
+        const auto hours = cursor.integer();
+        if (!hours || !cursor.accept(':'))
+            return std::nullopt;
+        const auto minutes = cursor.integer();
+        if (!minutes)
+            return std::nullopt;
+        double secs = 0;
+        if (cursor.accept(':')) {
+            const auto s = cursor.number();
+            if (!s)
+                return std::nullopt;
+            secs = *s;
+        }
+        seconds = static_cast<double>(*hours * 3600 + *minutes * 60) + secs;
+    }
+    // A time zone suffix does not move the shown clock time.
+    if (!cursor.done() && cursor.peek() != 'Z' && cursor.peek() != '+' && cursor.peek() != '-')
+        return std::nullopt;
+    return static_cast<double>(serial) + seconds / 86400.0;
+}
+
+std::optional<double> daysOfDuration(std::string_view text) {
+    Cursor cursor(text);
+    const bool negative = cursor.accept('-');
+    if (!cursor.accept('P'))
+        return std::nullopt;
+    double seconds = 0;
+    bool inTime = false;
+    bool any = false;
+    while (!cursor.done()) {
+        if (!inTime && cursor.accept('T')) {
+            inTime = true;
+            continue;
+        }
+        const auto amount = cursor.number();
+        if (!amount)
+            return std::nullopt;
+        any = true;
+        if (cursor.accept('D') && !inTime)
+            seconds += *amount * 86400;
+        else if (inTime && cursor.accept('H'))
+            seconds += *amount * 3600;
+        else if (inTime && cursor.accept('M'))
+            seconds += *amount * 60;
+        else if (inTime && cursor.accept('S'))
+            seconds += *amount;
+        else
+            return std::nullopt;
+    }
+    if (!any)
+        return std::nullopt;
+    const double days = seconds / 86400.0;
+    return negative ? -days : days;
+}
+
+CivilDate civilFromSerial(long long serial) {
+    const long long z = serial - unixToOffice + 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {yoe + era * 400 + (m <= 2 ? 1 : 0), m, d};
+}
+
+long long serialFromCivil(const CivilDate& date) {
+    return daysFromCivil(date.year, date.month, date.day) + unixToOffice;
+}
+
+int weekday(long long serial) {
+    // 1899-12-30 was a Saturday.
+    const long long w = (serial + 6) % 7;
+    return static_cast<int>(w < 0 ? w + 7 : w);
+}
+
+int isoWeek(long long serial) {
+    const int isoDay = (weekday(serial) + 6) % 7; // Monday = 0
+    const long long thursday = serial - isoDay + 3;
+    const CivilDate date = civilFromSerial(thursday);
+    const long long firstOfYear = serialFromCivil({date.year, 1, 1});
+    return static_cast<int>((thursday - firstOfYear) / 7 + 1);
+}
+
+} // namespace ods::format

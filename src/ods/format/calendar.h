@@ -1,0 +1,34 @@
+#pragma once
+
+// Dates and times as the office counts them: days since 1899-12-30, the time of day as the
+// fraction of a day.
+
+#include <optional>
+#include <string_view>
+
+namespace ods::format {
+
+struct CivilDate {
+    long long year = 1899;
+    int month = 12;
+    int day = 30;
+};
+
+/// The serial number of an office:date-value such as "2024-03-01" or "2024-03-01T12:30:00.5";
+/// nothing when the text is no such date.
+std::optional<double> serialOfDate(std::string_view text);
+
+/// The length in days of an office:time-value such as "PT12H30M00S" or "-P1DT2H"; nothing when
+/// the text is no such duration.
+std::optional<double> daysOfDuration(std::string_view text);
+
+CivilDate civilFromSerial(long long serial);
+long long serialFromCivil(const CivilDate& date);
+
+/// 0 = Sunday.
+int weekday(long long serial);
+
+/// The week of the year by ISO 8601 (weeks start on Monday, week 1 holds the first Thursday).
+int isoWeek(long long serial);
+
+} // namespace ods::format

@@ -1,0 +1,542 @@
+#include "ods/format/render.h"
+
+#include "ods/format/calendar.h"
+#include "ods/format/decimal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace ods::format {
+
+namespace {
+
+constexpr double exactIntegers = 9007199254740992.0; // 2^53
+
+// The digits a fixed format rounds: the shortest decimal of the double, except that beyond 2^53
+// the office keeps 15 significant digits.
+Decimal fixedDecimal(double value) {
+    Decimal digits = shortestDecimal(value);
+    if (std::fabs(value) >= exactIntegers)
+        digits = roundToSignificant(std::move(digits), 15);
+    return digits;
+}
+
+std::string exponentText(int exponent, int minDigits, bool forcedSign) {
+    std::string digits = std::to_string(std::abs(exponent));
+    if (static_cast<int>(digits.size()) < minDigits)
+        digits.insert(0, minDigits - digits.size(), '0');
+    if (exponent < 0)
+        return "-" + digits;
+    return forcedSign ? "+" + digits : digits;
+}
+
+// d.ddd with the locale's decimal separator, from digits that are already rounded.
+std::string mantissaText(const Decimal& value, std::string_view decimalSeparator) {
+    std::string text(1, value.digits.front());
+    if (value.digits.size() > 1) {
+        text += decimalSeparator;
+        text += value.digits.substr(1);
+    }
+    return text;
+}
+
+std::string fixedText(const Decimal& value, std::string_view decimalSeparator) {
+    std::string text = integerDigits(value);
+    if (text.empty())
+        text = "0";
+    const int fraction = static_cast<int>(value.digits.size()) - value.exponent;
+    if (fraction > 0) {
+        text += decimalSeparator;
+        text += fractionDigits(value, fraction);
+    }
+    return text;
+}
+
+std::string groupDigits(const std::string& digits, std::string_view separator,
+                        const std::vector<EmbeddedText>& embedded, bool grouping) {
+    std::string result;
+    const int count = static_cast<int>(digits.size());
+    for (int i = 0; i < count; ++i) {
+        const int position = count - i; // digits still to come, this one included
+        for (const auto& text : embedded)
+            if (text.position == position || (i == 0 && text.position > count))
+                result += text.text;
+        result.push_back(digits[i]);
+        if (grouping && position > 1 && (position - 1) % 3 == 0)
+            result += separator;
+    }
+    for (const auto& text : embedded)
+        if (text.position <= 0 || (count == 0 && text.position > 0))
+            result += text.text;
+    return result;
+}
+
+struct NumberPieces {
+    std::string text;
+    bool zero = true; ///< the digits shown are all zero, so no minus sign goes in front
+};
+
+NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale) {
+    const double value = magnitude / (part.displayFactor > 0 ? part.displayFactor : 1);
+    if (part.decimals < 0)
+        return {generalText(value, locale), value == 0};
+    const Decimal rounded = roundToPlaces(fixedDecimal(value), part.decimals);
+    std::string integer = integerDigits(rounded);
+    if (static_cast<int>(integer.size()) < part.minIntegerDigits)
+        integer.insert(0, part.minIntegerDigits - integer.size(), '0');
+    std::string text = groupDigits(integer, locale.groupSeparator, part.embedded, part.grouping);
+    std::string fraction = fractionDigits(rounded, part.decimals);
+    const int minDecimals = part.minDecimals < 0 ? part.decimals : part.minDecimals;
+    const bool fractionZero = fraction.find_first_not_of('0') == std::string::npos;
+    if (part.hasDecimalReplacement && fractionZero && part.decimals > 0 &&
+        !part.decimalReplacement.empty()) {
+        text += locale.decimalSeparator;
+        text += part.decimalReplacement;
+    } else {
+        while (static_cast<int>(fraction.size()) > minDecimals && fraction.back() == '0')
+            fraction.pop_back();
+        if (!fraction.empty()) {
+            text += locale.decimalSeparator;
+            text += fraction;
+        }
+    }
+    return {text, rounded.isZero()};
+}
+
+NumberPieces scientificText(const StylePart& part, double magnitude, const LocaleData& locale) {
+    const int decimals = std::max(part.decimals, 0);
+    const int minInteger = std::max(part.minIntegerDigits, 1);
+    const int interval =
+        part.exponentInterval > 1 ? part.exponentInterval : (minInteger > 1 ? minInteger : 1);
+    Decimal value = officeDecimal(magnitude);
+    int exponent = 0;
+    int integerCount = minInteger;
+    if (!value.isZero()) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const int e = value.scientificExponent();
+            exponent = static_cast<int>(std::floor(static_cast<double>(e) / interval)) * interval;
+            integerCount = e - exponent + 1;
+            if (interval == 1)
+                integerCount = minInteger, exponent = e - (minInteger - 1);
+            const Decimal rounded = roundToSignificant(value, integerCount + decimals);
+            if (rounded.scientificExponent() == e || attempt == 1) {
+                value = rounded;
+                break;
+            }
+            value = rounded;
+        }
+    }
+    Decimal mantissa = value;
+    mantissa.exponent = value.isZero() ? 0 : value.exponent - exponent;
+    std::string integer = integerDigits(mantissa);
+    if (static_cast<int>(integer.size()) < minInteger)
+        integer.insert(0, minInteger - integer.size(), '0');
+    std::string text = groupDigits(integer, locale.groupSeparator, {}, part.grouping);
+    if (decimals > 0) {
+        text += locale.decimalSeparator;
+        text += fractionDigits(mantissa, decimals);
+    }
+    text += "E" + exponentText(exponent, part.minExponentDigits, part.forcedExponentSign);
+    return {text, value.isZero()};
+}
+
+NumberPieces fractionText(const StylePart& part, double magnitude, const LocaleData& locale) {
+    double whole = std::floor(magnitude);
+    const double rest = magnitude - whole;
+    long long numerator = 0;
+    long long denominator = 1;
+    const bool fixed = part.denominatorValue > 0;
+    if (fixed) {
+        denominator = part.denominatorValue;
+        numerator = std::llrint(rest * static_cast<double>(denominator));
+    } else {
+        long long limit = part.maxDenominatorValue;
+        if (limit <= 0) {
+            limit = 9;
+            for (int i = 1; i < std::max(part.minDenominatorDigits, 1); ++i)
+                limit = limit * 10 + 9;
+        }
+        double best = 2;
+        for (long long d = 1; d <= limit; ++d) {
+            const long long n = std::llround(rest * static_cast<double>(d));
+            const double error = std::fabs(rest - static_cast<double>(n) / static_cast<double>(d));
+            if (error < best - 1e-12) {
+                best = error;
+                numerator = n;
+                denominator = d;
+            }
+        }
+    }
+    if (numerator >= denominator) {
+        whole += 1;
+        numerator = 0;
+    }
+    const int numeratorWidth = std::max(part.minNumeratorDigits, 1);
+    const int denominatorWidth = fixed ? 0 : std::max(part.minDenominatorDigits, 1);
+    std::string text;
+    if (whole != 0 || part.minIntegerDigits > 0 || numerator == 0) {
+        std::string digits = integerDigits(shortestDecimal(whole));
+        if (static_cast<int>(digits.size()) < std::max(part.minIntegerDigits, 1))
+            digits.insert(0, std::max(part.minIntegerDigits, 1) - digits.size(), '0');
+        text = groupDigits(digits, locale.groupSeparator, {}, part.grouping);
+    }
+    if (numerator == 0) {
+        // The office keeps the room of the fraction, so that columns of fractions line up.
+        text.append(static_cast<std::size_t>(numeratorWidth + denominatorWidth + 2), ' ');
+        return {text, whole == 0};
+    }
+    std::string numeratorText = std::to_string(numerator);
+    if (static_cast<int>(numeratorText.size()) < numeratorWidth)
+        numeratorText.insert(0, numeratorWidth - numeratorText.size(), ' ');
+    std::string denominatorText = std::to_string(denominator);
+    if (static_cast<int>(denominatorText.size()) < denominatorWidth)
+        denominatorText.append(denominatorWidth - denominatorText.size(), ' ');
+    return {text + " " + numeratorText + "/" + denominatorText, false};
+}
+
+bool isDateOrTimePart(PartKind kind) {
+    switch (kind) {
+    case PartKind::Day:
+    case PartKind::Month:
+    case PartKind::Year:
+    case PartKind::DayOfWeek:
+    case PartKind::Hours:
+    case PartKind::Minutes:
+    case PartKind::Seconds:
+    case PartKind::AmPm:
+    case PartKind::Era:
+    case PartKind::Quarter:
+    case PartKind::WeekOfYear:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool needsNames(const StylePart& part) {
+    switch (part.kind) {
+    case PartKind::Month:
+        return part.textual;
+    case PartKind::DayOfWeek:
+    case PartKind::AmPm:
+    case PartKind::Era:
+    case PartKind::Quarter:
+    case PartKind::Boolean:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string twoDigits(long long value, bool pad) {
+    std::string text = std::to_string(value);
+    if (pad && text.size() < 2)
+        text.insert(0, 1, '0');
+    return text;
+}
+
+bool isDatePart(PartKind kind) {
+    switch (kind) {
+    case PartKind::Day:
+    case PartKind::Month:
+    case PartKind::Year:
+    case PartKind::DayOfWeek:
+    case PartKind::Era:
+    case PartKind::Quarter:
+    case PartKind::WeekOfYear:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Week numbers: the USA count weeks from Sunday with week 1 holding January 1st; elsewhere the
+// office follows ISO 8601.
+int weekOfYear(long long serial, bool usWeeks) {
+    if (!usWeeks)
+        return isoWeek(serial);
+    const long long saturday = serial + (6 - weekday(serial));
+    const CivilDate end = civilFromSerial(saturday);
+    const long long firstOfYear = serialFromCivil({end.year, 1, 1});
+    return static_cast<int>((saturday - firstOfYear) / 7 + 1);
+}
+
+std::optional<std::string> dateTimeText(const DataStyle& style, double value,
+                                        const LocaleData& locale) {
+    int secondDecimals = 0;
+    bool hasAmPm = false;
+    bool hasDate = false;
+    for (const auto& part : style.parts) {
+        if (part.kind == PartKind::Seconds)
+            secondDecimals = std::clamp(part.decimals, 0, 6);
+        hasAmPm = hasAmPm || part.kind == PartKind::AmPm;
+        hasDate = hasDate || isDatePart(part.kind);
+    }
+    const bool elapsed = style.kind == StyleKind::Time && !style.truncateOnOverflow;
+    const double scale = std::pow(10.0, secondDecimals);
+    const auto unitScale = static_cast<long long>(scale);
+    const long long perDay = 86400 * unitScale;
+    constexpr double maxElapsedSeconds = 4294967296.0; // the office counts them in 32 bits
+    constexpr double maxDaySerial = 11700000;          // about the year 32000
+    bool negative = false;
+    long long daySerial = 0;
+    long long units = 0; // of the day, in 10^-secondDecimals seconds
+    long long totalSeconds = 0;
+    if (elapsed) {
+        if (std::fabs(value) * 86400.0 >= maxElapsedSeconds)
+            return "#FMT";
+        const std::string digits =
+            integerDigits(roundToPlaces(officeDecimal(std::fabs(value) * 86400.0 * scale), 0));
+        const long long all = digits.empty() ? 0 : std::stoll(digits);
+        negative = value < 0 && all != 0;
+        daySerial = all / perDay;
+        units = all % perDay;
+        totalSeconds = all / unitScale;
+    } else {
+        const bool hasTime =
+            hasAmPm || secondDecimals > 0 ||
+            std::any_of(style.parts.begin(), style.parts.end(), [](const StylePart& part) {
+                return part.kind == PartKind::Hours || part.kind == PartKind::Minutes ||
+                       part.kind == PartKind::Seconds;
+            });
+        const double day = std::floor(value);
+        const double raw = (value - day) * 86400.0 * scale;
+        if (hasDate && std::fabs(day) > maxDaySerial)
+            return "#FMT";
+        daySerial = static_cast<long long>(day);
+        if (secondDecimals > 0) {
+            const std::string digits = integerDigits(roundToPlaces(officeDecimal(raw), 0));
+            units = digits.empty() ? 0 : std::stoll(digits);
+        } else {
+            // Clock times drop the fraction of a second they do not show, but a value that
+            // only binary noise keeps below a whole second counts as that second.
+            const double nearest = std::round(raw);
+            units =
+                static_cast<long long>(std::fabs(raw - nearest) < 1e-6 ? nearest : std::floor(raw));
+            // A date with a time of day turns to the next day within half a second of midnight.
+            if (hasDate && hasTime && raw > static_cast<double>(perDay) - 0.5)
+                units = perDay;
+        }
+        if (units >= perDay) {
+            units -= perDay;
+            if (hasDate)
+                ++daySerial;
+        }
+    }
+    const long long secondsOfDay = units / unitScale;
+    const long long fraction = units % unitScale;
+    const long long hour = secondsOfDay / 3600;
+    const long long minute = secondsOfDay / 60 % 60;
+    const long long second = secondsOfDay % 60;
+    const CivilDate date = civilFromSerial(daySerial);
+    std::string text;
+    if (negative && elapsed)
+        text = "-";
+    bool leadingUnit = true;
+    for (const auto& part : style.parts) {
+        switch (part.kind) {
+        case PartKind::Text:
+            text += part.text;
+            break;
+        case PartKind::Day:
+            text += twoDigits(date.day, part.longForm);
+            break;
+        case PartKind::Month:
+            text += part.textual ? std::string(part.longForm ? locale.monthsLong[date.month - 1]
+                                                             : locale.monthsShort[date.month - 1])
+                                 : twoDigits(date.month, part.longForm);
+            break;
+        case PartKind::Year:
+            text += part.longForm ? std::to_string(date.year)
+                                  : twoDigits(((date.year % 100) + 100) % 100, true);
+            break;
+        case PartKind::DayOfWeek:
+            text += part.longForm ? locale.daysLong[weekday(daySerial)]
+                                  : locale.daysShort[weekday(daySerial)];
+            break;
+        case PartKind::Quarter:
+            text += part.longForm ? locale.quartersLong[(date.month - 1) / 3]
+                                  : locale.quartersShort[(date.month - 1) / 3];
+            break;
+        case PartKind::WeekOfYear:
+            text += std::to_string(weekOfYear(daySerial, locale.usWeeks));
+            break;
+        case PartKind::Era:
+            text += part.longForm ? locale.eraLong : locale.eraShort;
+            break;
+        case PartKind::Hours: {
+            long long shown = hour;
+            if (elapsed && leadingUnit)
+                shown = totalSeconds / 3600;
+            else if (hasAmPm)
+                shown = hour % 12 == 0 ? 12 : hour % 12;
+            text += twoDigits(shown, part.longForm);
+            leadingUnit = false;
+            break;
+        }
+        case PartKind::Minutes:
+            text += twoDigits(elapsed && leadingUnit ? totalSeconds / 60 : minute, part.longForm);
+            leadingUnit = false;
+            break;
+        case PartKind::Seconds: {
+            text += twoDigits(elapsed && leadingUnit ? totalSeconds : second, part.longForm);
+            if (part.decimals > 0) {
+                std::string digits = std::to_string(fraction);
+                digits.insert(0, secondDecimals - digits.size(), '0');
+                text += locale.decimalSeparator;
+                text += digits;
+            }
+            leadingUnit = false;
+            break;
+        }
+        case PartKind::AmPm:
+            text += hour < 12 ? locale.am : locale.pm;
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
+// Picks the data style that a conditional map sends the value to, and whether that section shows
+// the magnitude only (its own text supplies any minus sign).
+std::pair<const DataStyle*, bool> section(const DataStyle& style, double value,
+                                          const StyleLookup& lookup) {
+    for (const auto& map : style.maps) {
+        bool holds = false;
+        switch (map.comparison) {
+        case Comparison::Less:
+            holds = value < map.limit;
+            break;
+        case Comparison::LessEqual:
+            holds = value <= map.limit;
+            break;
+        case Comparison::Greater:
+            holds = value > map.limit;
+            break;
+        case Comparison::GreaterEqual:
+            holds = value >= map.limit;
+            break;
+        case Comparison::Equal:
+            holds = value == map.limit;
+            break;
+        case Comparison::NotEqual:
+            holds = value != map.limit;
+            break;
+        }
+        const bool negativeOnly = map.limit == 0 && (map.comparison == Comparison::Less ||
+                                                     map.comparison == Comparison::LessEqual);
+        if (holds) {
+            if (const DataStyle* target = lookup ? lookup(map.styleName) : nullptr)
+                return {target, negativeOnly};
+        }
+    }
+    // The last section takes what no condition took; its own text carries any sign.
+    return {&style, !style.maps.empty()};
+}
+
+} // namespace
+
+std::string generalText(double value, const LocaleData& locale) {
+    if (value == 0 || !std::isfinite(value))
+        return "0";
+    const double magnitude = std::fabs(value);
+    const std::string sign = value < 0 ? "-" : "";
+    if (magnitude >= exactIntegers) {
+        Decimal digits = roundToSignificant(shortestDecimal(magnitude), 15);
+        // Rounding the largest doubles to 15 digits would leave the range of doubles, so the
+        // office keeps all their digits.
+        if (digits.scientificExponent() == 308 && digits.digits > "17976931348623157")
+            digits = shortestDecimal(magnitude);
+        return sign + mantissaText(digits, locale.decimalSeparator) + "E" +
+               exponentText(digits.scientificExponent(), 3, true);
+    }
+    const Decimal digits = officeDecimal(magnitude);
+    if (digits.isZero())
+        return "0";
+    const int e = digits.scientificExponent();
+    const int decimals = static_cast<int>(digits.digits.size()) - 1 - e;
+    if (e <= -10 || (e < -4 && decimals >= 17))
+        return sign + mantissaText(digits, locale.decimalSeparator) + "E" +
+               exponentText(e, 2, true);
+    return sign + fixedText(digits, locale.decimalSeparator);
+}
+
+std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
+                                       const StyleLookup& lookup) {
+    const auto [style, magnitudeOnly] = section(mainStyle, value, lookup);
+    const LocaleData& locale = localeData(style->language, style->country);
+    for (const auto& part : style->parts)
+        if (needsNames(part) && !locale.known)
+            return std::nullopt;
+
+    const bool isDateTime =
+        std::any_of(style->parts.begin(), style->parts.end(),
+                    [](const StylePart& part) { return isDateOrTimePart(part.kind); });
+    if (isDateTime)
+        return dateTimeText(*style, value, locale);
+
+    const bool isBoolean =
+        std::any_of(style->parts.begin(), style->parts.end(),
+                    [](const StylePart& part) { return part.kind == PartKind::Boolean; });
+    if (isBoolean)
+        return std::string(value != 0 ? locale.trueWord : locale.falseWord);
+
+    if (style->kind == StyleKind::Text)
+        return generalText(value, localeData(mainStyle.language, mainStyle.country));
+
+    double magnitude = std::fabs(value);
+    const bool percent =
+        std::any_of(style->parts.begin(), style->parts.end(), [](const StylePart& part) {
+            return part.kind == PartKind::Text && part.text.find('%') != std::string::npos;
+        });
+    if (percent)
+        magnitude *= 100;
+
+    std::string text;
+    bool zero = true;
+    bool anyNumber = false;
+    for (const auto& part : style->parts) {
+        switch (part.kind) {
+        case PartKind::Text:
+            text += part.text;
+            break;
+        case PartKind::CurrencySymbol:
+            if (!part.text.empty()) {
+                text += part.text;
+            } else {
+                const LocaleData& symbolLocale = localeData(part.language, part.country);
+                if (!symbolLocale.known)
+                    return std::nullopt;
+                text += symbolLocale.currencySymbol;
+            }
+            break;
+        case PartKind::Number:
+        case PartKind::Scientific:
+        case PartKind::Fraction: {
+            const NumberPieces pieces =
+                part.kind == PartKind::Number       ? numberText(part, magnitude, locale)
+                : part.kind == PartKind::Scientific ? scientificText(part, magnitude, locale)
+                                                    : fractionText(part, magnitude, locale);
+            text += pieces.text;
+            zero = zero && pieces.zero;
+            anyNumber = true;
+            break;
+        }
+        case PartKind::TextContent:
+            text += generalText(value, locale);
+            break;
+        default:
+            break;
+        }
+    }
+    if (!anyNumber)
+        zero = value == 0;
+    if (value < 0 && !magnitudeOnly && !zero)
+        text.insert(0, "-");
+    return text;
+}
+
+} // namespace ods::format

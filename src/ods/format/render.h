@@ -1,0 +1,27 @@
+#pragma once
+
+// Turns a number into the text the office shows for it under a data style.
+
+#include "ods/format/data_style.h"
+#include "ods/format/locale_data.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ods::format {
+
+/// Finds a data style by name (for the conditional maps); null when there is none.
+using StyleLookup = std::function<const DataStyle*(std::string_view)>;
+
+/// The office's "General" format: up to 15 significant digits, whole integers below 2^53,
+/// scientific notation for very large and very small magnitudes.
+std::string generalText(double value, const LocaleData& locale);
+
+/// The shown text of a value under a data style; nothing when the style needs something this
+/// renderer does not know (a language without names, an unknown currency).
+std::optional<std::string> renderValue(const DataStyle& style, double value,
+                                       const StyleLookup& lookup);
+
+} // namespace ods::format

@@ -1,0 +1,431 @@
+#include "ods/data_styles.h"
+
+#include <expat.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ods::CellValue;
+using ods::DataStyles;
+using ods::ValueType;
+
+constexpr char separator = '\x01';
+
+// Feeds namespace-resolved events of a flat document to DataStyles, as the reader does, and
+// collects the value cells of its first sheet.
+class FlatDocument {
+public:
+    struct Cell {
+        int row = 0;
+        int column = 0;
+        std::string style;
+        ValueType type = ValueType::Void;
+        std::string number;
+        std::string date;
+        std::string time;
+        bool boolean = false;
+    };
+
+    explicit FlatDocument(const std::string& xml) {
+        std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(
+            XML_ParserCreateNS("UTF-8", separator), &XML_ParserFree);
+        XML_SetUserData(parser.get(), this);
+        XML_SetElementHandler(parser.get(), &FlatDocument::onStart, &FlatDocument::onEnd);
+        XML_SetCharacterDataHandler(parser.get(), &FlatDocument::onText);
+        if (XML_Parse(parser.get(), xml.data(), static_cast<int>(xml.size()), 1) ==
+            XML_STATUS_ERROR)
+            throw std::runtime_error(XML_ErrorString(XML_GetErrorCode(parser.get())));
+    }
+
+    DataStyles styles;
+    std::vector<Cell> cells;
+
+private:
+    static std::pair<std::string, std::string> split(const XML_Char* name) {
+        const std::string text(name);
+        const auto at = text.find(separator);
+        if (at == std::string::npos)
+            return {"", text};
+        return {text.substr(0, at), text.substr(at + 1)};
+    }
+
+    static void onStart(void* data, const XML_Char* name, const XML_Char** attributes) {
+        auto& self = *static_cast<FlatDocument*>(data);
+        const auto [ns, local] = split(name);
+        std::vector<std::pair<std::string, std::string>> names;
+        for (int i = 0; attributes[i]; i += 2) {
+            const auto [ans, alocal] = split(attributes[i]);
+            names.emplace_back(ans, alocal);
+        }
+        std::vector<ods::XmlAttribute> list;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            list.push_back({names[i].first, names[i].second, attributes[2 * i + 1]});
+        const bool container = local == "styles" || local == "automatic-styles";
+        if (container)
+            ++self.styleDepth_;
+        if (self.styleDepth_ > 0)
+            self.styles.startElement(ns, local, list);
+        if (local == "table") {
+            ++self.tables_;
+            self.row_ = -1;
+        } else if (local == "table-row" && self.tables_ == 1) {
+            ++self.row_;
+            self.column_ = 0;
+        } else if ((local == "table-cell" || local == "covered-table-cell") && self.tables_ == 1) {
+            self.readCell(list);
+        }
+    }
+
+    void readCell(const std::vector<ods::XmlAttribute>& list) {
+        Cell cell;
+        cell.row = row_;
+        cell.column = column_;
+        int repeat = 1;
+        for (const auto& a : list) {
+            if (a.local == "style-name")
+                cell.style = a.value;
+            else if (a.local == "number-columns-repeated")
+                repeat = std::stoi(std::string(a.value));
+            else if (a.local == "value")
+                cell.number = a.value;
+            else if (a.local == "date-value")
+                cell.date = a.value;
+            else if (a.local == "time-value")
+                cell.time = a.value;
+            else if (a.local == "boolean-value")
+                cell.boolean = a.value == "true";
+            else if (a.local == "value-type")
+                cell.type = a.value == "float"        ? ValueType::Float
+                            : a.value == "percentage" ? ValueType::Percentage
+                            : a.value == "currency"   ? ValueType::Currency
+                            : a.value == "date"       ? ValueType::Date
+                            : a.value == "time"       ? ValueType::Time
+                            : a.value == "boolean"    ? ValueType::Boolean
+                                                      : ValueType::String;
+        }
+        for (int i = 0; i < repeat && cell.type != ValueType::Void; ++i) {
+            cells.push_back(cell);
+            ++cell.column;
+        }
+        column_ += repeat;
+    }
+
+    static void onEnd(void* data, const XML_Char* name) {
+        auto& self = *static_cast<FlatDocument*>(data);
+        const auto [ns, local] = split(name);
+        if (self.styleDepth_ > 0)
+            self.styles.endElement(ns, local);
+        if (local == "styles" || local == "automatic-styles")
+            --self.styleDepth_;
+    }
+
+    static void onText(void* data, const XML_Char* text, int length) {
+        auto& self = *static_cast<FlatDocument*>(data);
+        if (self.styleDepth_ > 0)
+            self.styles.characters(std::string_view(text, length));
+    }
+
+    int styleDepth_ = 0;
+    int tables_ = 0;
+    int row_ = -1;
+    int column_ = 0;
+};
+
+CellValue valueOf(const FlatDocument::Cell& cell) {
+    CellValue value;
+    value.type = cell.type;
+    value.number = cell.number.empty() ? 0 : std::stod(cell.number);
+    value.dateValue = cell.date;
+    value.timeValue = cell.time;
+    value.boolean = cell.boolean;
+    return value;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The office's CSV: comma, double quotes doubled inside quoted fields, rows end with a line feed.
+std::vector<std::vector<std::string>> readCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+        } else if (c == '\n') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+            rows.emplace_back();
+        } else if (c != '\r') {
+            field += c;
+        }
+    }
+    if (!field.empty() || !rows.back().empty())
+        rows.back().push_back(std::move(field));
+    if (rows.back().empty())
+        rows.pop_back();
+    return rows;
+}
+
+struct Comparison {
+    int cells = 0;
+    int equal = 0;
+    std::vector<std::string> differences;
+};
+
+// Compares the engine's text of every value cell of a flat document with the office's CSV.
+Comparison compareWithOffice(const std::filesystem::path& fods, const std::filesystem::path& csv) {
+    const FlatDocument document(readFile(fods));
+    const auto rows = readCsv(readFile(csv));
+    Comparison result;
+    for (const auto& cell : document.cells) {
+        const std::string office = cell.row < static_cast<int>(rows.size()) &&
+                                           cell.column < static_cast<int>(rows[cell.row].size())
+                                       ? rows[cell.row][cell.column]
+                                       : std::string();
+        const auto shown = document.styles.shownText(cell.style, valueOf(cell));
+        ++result.cells;
+        if (shown && *shown == office) {
+            ++result.equal;
+        } else if (result.differences.size() < 4000) {
+            result.differences.push_back(
+                fods.filename().string() + " row " + std::to_string(cell.row + 1) + " column " +
+                std::to_string(cell.column + 1) + " style '" + cell.style + "' value '" +
+                cell.number + cell.date + cell.time + "': office '" + office + "', engine '" +
+                (shown ? *shown : std::string("(nothing)")) + "'");
+        }
+    }
+    return result;
+}
+
+std::filesystem::path formatData() {
+    return std::filesystem::path(GRIDWORK_SOURCE_DIR) / "tests" / "data" / "format";
+}
+
+DataStyles stylesFrom(const std::string& styleXml) {
+    const std::string xml =
+        "<office:document xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0' "
+        "xmlns:style='urn:oasis:names:tc:opendocument:xmlns:style:1.0' "
+        "xmlns:number='urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0' "
+        "xmlns:loext='urn:org:documentfoundation:names:experimental:office:xmlns:loext:1.0' "
+        "xmlns:fo='urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0'>"
+        "<office:styles>" +
+        styleXml + "</office:styles></office:document>";
+    FlatDocument document(xml);
+    return std::move(document.styles);
+}
+
+CellValue number(double value, ValueType type = ValueType::Float) {
+    CellValue result;
+    result.type = type;
+    result.number = value;
+    return result;
+}
+
+std::string cellStyle(const std::string& name, const std::string& dataStyle) {
+    return "<style:style style:name='" + name +
+           "' style:family='table-cell' style:parent-style-name='Default' "
+           "style:data-style-name='" +
+           dataStyle + "'/>";
+}
+
+} // namespace
+
+TEST(FormatDocuments, EveryValueCellShowsTheOfficesText) {
+    int documents = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(formatData())) {
+        if (entry.path().extension() != ".fods")
+            continue;
+        auto csv = entry.path();
+        csv.replace_filename(entry.path().stem().string() + "-S.csv");
+        ASSERT_TRUE(std::filesystem::exists(csv)) << csv;
+        const Comparison result = compareWithOffice(entry.path(), csv);
+        ++documents;
+        EXPECT_GT(result.cells, 0) << entry.path();
+        for (const auto& difference : result.differences)
+            ADD_FAILURE() << difference;
+    }
+    EXPECT_GT(documents, 0);
+}
+
+TEST(FormatDocuments, RandomDocumentWhenGenerated) {
+    const auto fods = formatData() / "random" / "random.fods";
+    const auto csv = formatData() / "random" / "random-S.csv";
+    if (!std::filesystem::exists(fods) || !std::filesystem::exists(csv))
+        GTEST_SKIP() << "no random document; make one with tests/data/format/make-random";
+    const Comparison result = compareWithOffice(fods, csv);
+    std::cout << "random document: " << result.equal << " of " << result.cells
+              << " value cells as the office shows them\n";
+    for (const auto& difference : result.differences)
+        std::cout << "  " << difference << "\n";
+    EXPECT_EQ(result.equal, result.cells);
+}
+
+TEST(DataStylesGeneral, CellsWithoutDataStyleShowTheGeneralFormat) {
+    const DataStyles styles;
+    const std::vector<std::pair<double, std::string>> cases = {
+        {0, "0"},
+        {-1, "-1"},
+        {0.30000000000000004, "0.3"},
+        {1.0 / 3, "0.333333333333333"},
+        {123456789.123456789, "123456789.123457"},
+        {9007199254740991, "9007199254740991"},
+        {9007199254740992, "9.00719925474099E+015"},
+        {1e20, "1E+020"},
+        {-12345678901234567.0, "-1.23456789012346E+016"},
+        {1.7976931348623157e308, "1.7976931348623157E+308"},
+        {0.0001, "0.0001"},
+        {1e-9, "0.000000001"},
+        {1e-10, "1E-10"},
+        {1.23456789012e-6, "1.23456789012E-06"},
+        {1.2345678e-7, "0.00000012345678"},
+        {0.000123456789012345678, "0.000123456789012346"},
+        {2.0000000000000049, "2.00000000000001"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(styles.shownText("", number(value)), text) << value;
+}
+
+TEST(DataStylesGeneral, EveryValueTypeBecomesANumberFirst) {
+    const DataStyles styles;
+    CellValue date;
+    date.type = ValueType::Date;
+    date.dateValue = "2024-03-01T13:45:30";
+    EXPECT_EQ(styles.shownText("", date), "45352.5732638889");
+    CellValue time;
+    time.type = ValueType::Time;
+    time.timeValue = "PT36H05M07.25S";
+    EXPECT_EQ(styles.shownText("", time), "1.50355613425926");
+    CellValue boolean;
+    boolean.type = ValueType::Boolean;
+    boolean.boolean = true;
+    EXPECT_EQ(styles.shownText("", boolean), "1");
+    EXPECT_EQ(styles.shownText("", number(0.1234, ValueType::Percentage)), "0.1234");
+    CellValue text;
+    text.type = ValueType::String;
+    EXPECT_EQ(styles.shownText("", text), std::nullopt);
+    date.dateValue = "not a date";
+    EXPECT_EQ(styles.shownText("", date), std::nullopt);
+}
+
+TEST(DataStylesNumber, DecimalsGroupingAndRounding) {
+    const DataStyles styles = stylesFrom(
+        "<number:number-style style:name='N2'><number:number number:decimal-places='2' "
+        "number:min-integer-digits='1' number:grouping='true'/></number:number-style>"
+        "<number:number-style style:name='Nhash'><number:number number:decimal-places='0' "
+        "number:min-integer-digits='0'/></number:number-style>"
+        "<number:number-style style:name='Nupto'><number:number number:decimal-places='3' "
+        "number:min-decimal-places='1' number:min-integer-digits='1'/></number:number-style>" +
+        cellStyle("two", "N2") + cellStyle("hash", "Nhash") + cellStyle("upto", "Nupto"));
+    const std::vector<std::tuple<std::string, double, std::string>> cases = {
+        {"two", 1234567.891, "1,234,567.89"},
+        {"two", 1.005, "1.01"},
+        {"two", 2.675, "2.68"},
+        {"two", -0.004, "0.00"},
+        {"two", -1234.5, "-1,234.50"},
+        {"two", 9007199254740992, "9,007,199,254,740,990.00"},
+        {"hash", 0, ""},
+        {"hash", 0.4, ""},
+        {"hash", 2.5, "3"},
+        {"upto", 2, "2.0"},
+        {"upto", 2.25, "2.25"},
+        {"upto", 2.12345, "2.123"},
+    };
+    for (const auto& [style, value, text] : cases)
+        EXPECT_EQ(styles.shownText(style, number(value)), text) << style << " " << value;
+}
+
+TEST(DataStylesNumber, ConditionalSectionsShowTheMagnitude) {
+    const DataStyles styles = stylesFrom(
+        "<number:number-style style:name='P0'><number:number number:decimal-places='2' "
+        "number:min-integer-digits='1'/></number:number-style>"
+        "<number:number-style style:name='N'><number:text>(</number:text><number:number "
+        "number:decimal-places='2' number:min-integer-digits='1'/><number:text>)</number:text>"
+        "<style:map style:condition='value()&gt;=0' style:apply-style-name='P0'/>"
+        "</number:number-style>" +
+        cellStyle("paren", "N"));
+    EXPECT_EQ(styles.shownText("paren", number(-3.5)), "(3.50)");
+    EXPECT_EQ(styles.shownText("paren", number(3.5)), "3.50");
+}
+
+TEST(DataStylesCells, DataStyleComesThroughParentsAndTheDefaultStyle) {
+    const DataStyles styles = stylesFrom(
+        "<number:number-style style:name='N1'><number:number number:decimal-places='1' "
+        "number:min-integer-digits='1'/></number:number-style>"
+        "<number:percentage-style style:name='P'><number:number number:decimal-places='0' "
+        "number:min-integer-digits='1'/><number:text>%</number:text></number:percentage-style>"
+        "<style:default-style style:family='table-cell' style:data-style-name='N1'/>"
+        "<style:style style:name='parent' style:family='table-cell' "
+        "style:data-style-name='P'/>"
+        "<style:style style:name='child' style:family='table-cell' "
+        "style:parent-style-name='parent'/>"
+        "<style:style style:name='loopA' style:family='table-cell' "
+        "style:parent-style-name='loopB'/>"
+        "<style:style style:name='loopB' style:family='table-cell' "
+        "style:parent-style-name='loopA'/>");
+    EXPECT_EQ(styles.shownText("child", number(0.256)), "26%");
+    EXPECT_EQ(styles.shownText("", number(0.256)), "0.3");
+    EXPECT_EQ(styles.shownText("unknown", number(0.256)), "0.3");
+    EXPECT_EQ(styles.shownText("loopA", number(0.256)), "0.3");
+}
+
+TEST(DataStylesDates, NamesFollowTheStylesLanguage) {
+    const std::string parts =
+        "<number:day-of-week number:style='long'/><number:text> </number:text><number:day/>"
+        "<number:text> </number:text><number:month number:textual='true'/>";
+    const DataStyles styles = stylesFrom(
+        "<number:date-style style:name='en'>" + parts + "</number:date-style>" +
+        "<number:date-style style:name='de' number:language='de' number:country='DE'>" + parts +
+        "</number:date-style>" + "<number:date-style style:name='sv' number:language='sv' " +
+        "number:country='SE'>" + parts + "</number:date-style>" + cellStyle("en", "en") +
+        cellStyle("de", "de") + cellStyle("sv", "sv"));
+    CellValue date;
+    date.type = ValueType::Date;
+    date.dateValue = "2024-03-01";
+    EXPECT_EQ(styles.shownText("en", date), "Friday 1 Mar");
+    EXPECT_EQ(styles.shownText("de", date), "Freitag 1 Mär");
+    EXPECT_EQ(styles.shownText("sv", date), std::nullopt);
+}
+
+TEST(DataStylesTimes, ClockTimesTruncateAndDurationsRound) {
+    const std::string parts = "<number:hours/><number:text>:</number:text><number:minutes "
+                              "number:style='long'/><number:text>:</number:text><number:seconds "
+                              "number:style='long'/>";
+    const DataStyles styles =
+        stylesFrom("<number:time-style style:name='clock'>" + parts +
+                   "<number:text> </number:text><number:am-pm/></number:time-style>"
+                   "<number:time-style style:name='elapsed' number:truncate-on-overflow='false'>" +
+                   parts + "</number:time-style>" + cellStyle("clock", "clock") +
+                   cellStyle("elapsed", "elapsed"));
+    CellValue time;
+    time.type = ValueType::Time;
+    time.timeValue = "PT36H05M07.75S";
+    EXPECT_EQ(styles.shownText("clock", time), "12:05:07 PM");
+    EXPECT_EQ(styles.shownText("elapsed", time), "36:05:08");
+    time.timeValue = "-PT1H30M00S";
+    EXPECT_EQ(styles.shownText("clock", time), "10:30:00 PM");
+    EXPECT_EQ(styles.shownText("elapsed", time), "-1:30:00");
+}
