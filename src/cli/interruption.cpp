@@ -4,7 +4,7 @@ namespace gridwork::cli {
 
 namespace {
 
-constexpr int handled[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int handled[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 // A signal handler can reach nothing but a static flag.
 volatile std::sig_atomic_t received = 0;
@@ -21,12 +21,12 @@ Interruption::Interruption() {
     action.sa_handler = record;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         sigaction(handled[i], &action, &previous_[i]);
 }
 
 Interruption::~Interruption() {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         sigaction(handled[i], &previous_[i], nullptr);
 }
 

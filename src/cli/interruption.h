@@ -1,7 +1,8 @@
 #pragma once
 
-// Ctrl-C, SIGTERM and SIGHUP stop a run in order instead of killing it: temporary files are
-// removed and an office that gridstack started is shut down.
+// Ctrl-C, SIGTERM, SIGHUP and a closed pipe on standard output (SIGPIPE) stop a run in order
+// instead of killing it: temporary files are removed and an office that gridstack started is
+// shut down.
 
 #include <csignal>
 #include <stdexcept>
@@ -18,8 +19,8 @@ private:
     int signal_;
 };
 
-/// While it lives, the first SIGINT, SIGTERM or SIGHUP is only recorded, and check() turns it
-/// into an Interrupted exception at the run's next safe point. A second signal has its default
+/// While it lives, the first SIGINT, SIGTERM, SIGHUP or SIGPIPE is only recorded, and check() turns
+/// it into an Interrupted exception at the run's next safe point. A second signal has its default
 /// effect, so a run stuck in one long call can still be ended at once. One at a time.
 class Interruption {
 public:
@@ -34,7 +35,7 @@ public:
     void check() const;
 
 private:
-    struct sigaction previous_[3] = {};
+    struct sigaction previous_[4] = {};
 };
 
 } // namespace gridwork::cli

@@ -30,9 +30,11 @@ int run(const gridwork::cli::Arguments& arguments) {
         std::cerr << "gridstack: out of memory\n";
     } catch (const std::exception& e) {
         progress.finish();
-        // Ctrl-C also reaches an office we started, whose failure is then no news.
+        // Ctrl-C also reaches an office we started, whose failure is then no news. A reader
+        // that stopped reading (`gridstack -o - ... | head`) needs no news either.
         if (interruption.signal() != 0) {
-            std::cerr << "gridstack: interrupted\n";
+            if (interruption.signal() != SIGPIPE)
+                std::cerr << "gridstack: interrupted\n";
             return 128 + interruption.signal();
         }
         std::cerr << "gridstack: " << e.what() << '\n';

@@ -27,6 +27,8 @@ std::string contents(const fs::path& path) {
 }
 
 const std::string data = GRIDSTACK_DATA_DIR;
+/// As standard output: a pipe whose reader has gone.
+const fs::path closedPipe = "<closed pipe>";
 const std::string people = data + "/people.ods";
 const std::string orders = data + "/orders.ods";
 
@@ -64,7 +66,14 @@ protected:
         const fs::path errPath = folder_ / ".stderr";
         const pid_t child = ::fork();
         if (child == 0) {
-            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            int out = -1;
+            if (standardOutput == closedPipe) {
+                int ends[2];
+                if (::pipe(ends) == 0 && ::close(ends[0]) == 0)
+                    out = ends[1];
+            } else {
+                out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            }
             const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
                 ::chdir(folder_.c_str()) != 0)
@@ -214,6 +223,12 @@ TEST_F(GridstackTest, EachFaultOfTheOutputHasItsLine) {
         EXPECT_EQ(full.status, 1);
         EXPECT_EQ(full.err, "gridstack: standard output: cannot write: No space left on device\n");
     }
+}
+
+TEST_F(GridstackTest, AReaderThatStopsEndsTheRunQuietly) {
+    const Outcome outcome = run({"-o", "-", people, orders}, {}, closedPipe);
+    EXPECT_EQ(outcome.status, 128 + SIGPIPE);
+    EXPECT_EQ(outcome.err, "");
 }
 
 TEST_F(GridstackTest, UsageErrorsPrintTheUsage) {

@@ -25,6 +25,11 @@ TEST(Interruption, TurnsTheFirstSignalIntoAnExceptionAndRestoresTheHandlers) {
     struct sigaction after {};
     sigaction(SIGTERM, nullptr, &after);
     EXPECT_EQ(after.sa_handler, before.sa_handler);
+    {
+        const Interruption interruption;
+        std::raise(SIGPIPE);
+        EXPECT_EQ(interruption.signal(), SIGPIPE);
+    }
     // A new run starts without the old signal.
     const Interruption next;
     EXPECT_EQ(next.signal(), 0);
