@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <future>
+#include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -306,8 +307,10 @@ void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& 
         if (!written || !file)
             throw StackError(arguments.output + ": cannot write: " + reason(errno));
     } else {
-        progress.begin("writing the CSV", used.rows, "rows");
-        if (!writeCsv(*sheet, standardOutput, progress, checkpoint) || !standardOutput.flush())
+        // Standard output may be the same terminal: the bar goes before the first line of CSV.
+        progress.finish();
+        Progress none(std::cerr, false);
+        if (!writeCsv(*sheet, standardOutput, none, checkpoint) || !standardOutput.flush())
             throw StackError(std::string("standard output: cannot write: ") + reason(errno));
     }
     checkpoint();
