@@ -155,6 +155,21 @@ std::optional<double> numericValue(const CellValue& value) {
     return std::nullopt;
 }
 
+std::optional<StyleKind> standardKind(ValueType type) {
+    switch (type) {
+    case ValueType::Date:
+        return StyleKind::Date;
+    case ValueType::Time:
+        return StyleKind::Time;
+    case ValueType::Percentage:
+        return StyleKind::Percentage;
+    case ValueType::Boolean:
+        return StyleKind::Boolean;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 struct DataStyles::Impl {
@@ -314,11 +329,22 @@ std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
     if (!number)
         return std::nullopt;
     const DataStyle* style = impl_->dataStyleOfCell(cellStyleName);
+    // A styled cell whose format is General shows dates, times, percentages and booleans in
+    // the standard format of their kind; a cell without any style keeps the bare number.
+    const auto kind = standardKind(value.type);
+    if (kind && !cellStyleName.empty() && (!style || format::isGeneral(*style))) {
+        const auto standard =
+            format::standardStyle(*kind, style ? style->language : "", style ? style->country : "");
+        if (!standard)
+            return std::nullopt;
+        return format::renderValue(*standard, *number, nullptr);
+    }
     if (!style)
         return format::generalText(*number, format::localeData("", ""));
     const Impl& d = *impl_;
-    return format::renderValue(*style, *number,
-                               [&d](std::string_view name) { return d.findDataStyle(name); });
+    return format::renderValue(
+        *style, *number, [&d](std::string_view name) { return d.findDataStyle(name); },
+        value.type == ValueType::Currency ? value.currency : std::string_view());
 }
 
 } // namespace ods

@@ -29,6 +29,7 @@ public:
         std::string number;
         std::string date;
         std::string time;
+        std::string currency;
         bool boolean = false;
     };
 
@@ -98,6 +99,8 @@ private:
                 cell.date = a.value;
             else if (a.local == "time-value")
                 cell.time = a.value;
+            else if (a.local == "currency")
+                cell.currency = a.value;
             else if (a.local == "boolean-value")
                 cell.boolean = a.value == "true";
             else if (a.local == "value-type")
@@ -144,6 +147,7 @@ CellValue valueOf(const FlatDocument::Cell& cell) {
     value.dateValue = cell.date;
     value.timeValue = cell.time;
     value.boolean = cell.boolean;
+    value.currency = cell.currency;
     return value;
 }
 
@@ -210,7 +214,7 @@ Comparison compareWithOffice(const std::filesystem::path& fods, const std::files
         ++result.cells;
         if (shown && *shown == office) {
             ++result.equal;
-        } else if (result.differences.size() < 4000) {
+        } else if (result.differences.size() < 40) {
             result.differences.push_back(
                 fods.filename().string() + " row " + std::to_string(cell.row + 1) + " column " +
                 std::to_string(cell.column + 1) + " style '" + cell.style + "' value '" +

@@ -257,4 +257,22 @@ const LocaleData& localeData(std::string_view language, std::string_view country
     return t.unknown;
 }
 
+std::string_view currencyCode(std::string_view country) {
+    struct Entry {
+        std::string_view country;
+        std::string_view code;
+    };
+    static constexpr Entry codes[] = {
+        {"US", "USD"}, {"GB", "GBP"}, {"DE", "EUR"}, {"FR", "EUR"}, {"ES", "EUR"}, {"IT", "EUR"},
+        {"NL", "EUR"}, {"PT", "EUR"}, {"AT", "EUR"}, {"BE", "EUR"}, {"IE", "EUR"}, {"FI", "EUR"},
+        {"GR", "EUR"}, {"LU", "EUR"}, {"CH", "CHF"}, {"BR", "BRL"}, {"CA", "CAD"}, {"MX", "MXN"},
+        {"JP", "JPY"}, {"SE", "SEK"}, {"NO", "NOK"}, {"DK", "DKK"}, {"AU", "AUD"}, {"IN", "INR"},
+        {"CN", "CNY"}, {"PL", "PLN"}, {"RU", "RUB"}, {"NZ", "NZD"}, {"ZA", "ZAR"},
+    };
+    for (const auto& entry : codes)
+        if (entry.country == country)
+            return entry.code;
+    return {};
+}
+
 } // namespace ods::format

@@ -437,7 +437,122 @@ std::pair<const DataStyle*, bool> section(const DataStyle& style, double value,
     return {&style, !style.maps.empty()};
 }
 
+// A text format shows a number as the input line would: up to 15 significant digits without
+// switching to scientific notation for small magnitudes.
+std::string inputLineText(double value, const LocaleData& locale) {
+    if (value == 0 || !std::isfinite(value))
+        return "0";
+    const std::string sign = value < 0 ? "-" : "";
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e15) {
+        const Decimal digits = roundToSignificant(shortestDecimal(magnitude), 15);
+        std::string mantissa(1, digits.digits.front());
+        mantissa += locale.decimalSeparator;
+        mantissa += fractionDigits(Decimal{false, digits.digits, 1}, 14);
+        return sign + mantissa + "E" + exponentText(digits.scientificExponent(), 2, true);
+    }
+    return sign + fixedText(officeDecimal(magnitude), locale.decimalSeparator);
+}
+
+// A currency cell whose currency differs from the one of its style's symbol: the office shows
+// the amount with the cell's ISO code instead.
+std::optional<std::string> otherCurrencyText(const DataStyle& style, double value,
+                                             std::string_view currency) {
+    if (currency.empty())
+        return std::nullopt;
+    for (const auto& part : style.parts) {
+        // An empty symbol takes the locale's own currency, which the office does not compare.
+        if (part.kind != PartKind::CurrencySymbol || part.country.empty() || part.text.empty())
+            continue;
+        const std::string_view code = currencyCode(part.country);
+        if (code.empty() || code == currency)
+            return std::nullopt;
+        StylePart number;
+        number.kind = PartKind::Number;
+        number.decimals = 2;
+        number.minIntegerDigits = 1;
+        number.grouping = true;
+        const NumberPieces pieces =
+            numberText(number, std::fabs(value), localeData(style.language, style.country));
+        return (value < 0 && !pieces.zero ? "-" : "") + pieces.text + " " + std::string(currency);
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+bool isGeneral(const DataStyle& style) {
+    return style.kind == StyleKind::Number && style.maps.empty() && style.parts.size() == 1 &&
+           style.parts.front().kind == PartKind::Number && style.parts.front().decimals < 0;
+}
+
+std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& language,
+                                       const std::string& country) {
+    const bool english = language.empty() || language == "en";
+    if (!english && language != "de")
+        return std::nullopt;
+    DataStyle style;
+    style.kind = kind;
+    style.language = language;
+    style.country = country;
+    auto add = [&style](PartKind part, bool longForm = false, std::string text = {}) {
+        StylePart piece;
+        piece.kind = part;
+        piece.longForm = longForm;
+        piece.text = std::move(text);
+        style.parts.push_back(std::move(piece));
+    };
+    switch (kind) {
+    case StyleKind::Date:
+        if (english) {
+            add(PartKind::Month, true);
+            add(PartKind::Text, false, "/");
+            add(PartKind::Day, true);
+            add(PartKind::Text, false, "/");
+        } else {
+            add(PartKind::Day, true);
+            add(PartKind::Text, false, ".");
+            add(PartKind::Month, true);
+            add(PartKind::Text, false, ".");
+        }
+        add(PartKind::Year);
+        add(PartKind::Text, false, " ");
+        add(PartKind::Hours, true);
+        add(PartKind::Text, false, ":");
+        add(PartKind::Minutes, true);
+        if (english) {
+            add(PartKind::Text, false, " ");
+            add(PartKind::AmPm);
+        }
+        break;
+    case StyleKind::Time:
+        add(PartKind::Hours, true);
+        add(PartKind::Text, false, ":");
+        add(PartKind::Minutes, true);
+        add(PartKind::Text, false, ":");
+        add(PartKind::Seconds, true);
+        if (english) {
+            add(PartKind::Text, false, " ");
+            add(PartKind::AmPm);
+        }
+        break;
+    case StyleKind::Percentage: {
+        StylePart number;
+        number.kind = PartKind::Number;
+        number.decimals = 2;
+        number.minIntegerDigits = 1;
+        style.parts.push_back(number);
+        add(PartKind::Text, false, english ? "%" : "\u00a0%");
+        break;
+    }
+    case StyleKind::Boolean:
+        add(PartKind::Boolean);
+        break;
+    default:
+        return std::nullopt;
+    }
+    return style;
+}
 
 std::string generalText(double value, const LocaleData& locale) {
     if (value == 0 || !std::isfinite(value))
@@ -465,7 +580,9 @@ std::string generalText(double value, const LocaleData& locale) {
 }
 
 std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
-                                       const StyleLookup& lookup) {
+                                       const StyleLookup& lookup, std::string_view currency) {
+    if (const auto text = otherCurrencyText(mainStyle, value, currency))
+        return text;
     const auto [style, magnitudeOnly] = section(mainStyle, value, lookup);
     const LocaleData& locale = localeData(style->language, style->country);
     for (const auto& part : style->parts)
@@ -485,7 +602,7 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
         return std::string(value != 0 ? locale.trueWord : locale.falseWord);
 
     if (style->kind == StyleKind::Text)
-        return generalText(value, localeData(mainStyle.language, mainStyle.country));
+        return inputLineText(value, localeData(style->language, style->country));
 
     double magnitude = std::fabs(value);
     const bool percent =

@@ -20,8 +20,18 @@ using StyleLookup = std::function<const DataStyle*(std::string_view)>;
 std::string generalText(double value, const LocaleData& locale);
 
 /// The shown text of a value under a data style; nothing when the style needs something this
-/// renderer does not know (a language without names, an unknown currency).
+/// renderer does not know (a language without names, an unknown currency). `currency` is the
+/// ISO code of a currency cell ("" for other cells).
 std::optional<std::string> renderValue(const DataStyle& style, double value,
-                                       const StyleLookup& lookup);
+                                       const StyleLookup& lookup, std::string_view currency = {});
+
+/// What a General cell style shows for a date, time, percentage or boolean cell: the standard
+/// format of that kind in the style's language; nothing for a language whose standard formats
+/// are not known here.
+std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& language,
+                                       const std::string& country);
+
+/// Whether a data style is the General format (a number without fixed decimals, nothing else).
+bool isGeneral(const DataStyle& style);
 
 } // namespace ods::format
