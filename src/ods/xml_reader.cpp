@@ -3,6 +3,7 @@
 #include "ods/error.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <expat.h>
@@ -36,9 +37,11 @@ struct XmlReader::Impl {
     // An exception thrown by a handler cannot cross expat's C frames; it waits here.
     std::exception_ptr pending;
     XmlReader* owner = nullptr;
+    std::uint64_t events = 0;
 
     static void onStart(void* data, const XML_Char* name, const XML_Char** atts) {
         auto& self = *static_cast<Impl*>(data);
+        ++self.events;
         if (self.pending) {
             return;
         }
@@ -57,6 +60,7 @@ struct XmlReader::Impl {
     }
     static void onEnd(void* data, const XML_Char* name) {
         auto& self = *static_cast<Impl*>(data);
+        ++self.events;
         if (self.pending) {
             return;
         }
@@ -70,6 +74,7 @@ struct XmlReader::Impl {
     }
     static void onText(void* data, const XML_Char* text, int length) {
         auto& self = *static_cast<Impl*>(data);
+        ++self.events;
         if (self.pending) {
             return;
         }
@@ -94,8 +99,9 @@ struct XmlReader::Impl {
     }
 };
 
-XmlReader::XmlReader(XmlHandler& handler, std::string label)
-    : handler_(handler), label_(std::move(label)), impl_(std::make_unique<Impl>()) {
+XmlReader::XmlReader(XmlHandler& handler, std::string label, std::size_t maxTokenBytes)
+    : handler_(handler), label_(std::move(label)), maxTokenBytes_(maxTokenBytes),
+      impl_(std::make_unique<Impl>()) {
     impl_->parser.reset(XML_ParserCreateNS("UTF-8", kSeparator));
     if (!impl_->parser) {
         throw Error("cannot read " + label_ + ": out of memory");
@@ -132,8 +138,14 @@ void XmlReader::check(int status) {
 void XmlReader::feed(std::string_view chunk) {
     while (!chunk.empty()) {
         const std::size_t piece = std::min<std::size_t>(chunk.size(), INT_MAX / 2);
+        const std::uint64_t eventsBefore = impl_->events;
         check(XML_Parse(impl_->parser.get(), chunk.data(), static_cast<int>(piece), XML_FALSE));
         chunk.remove_prefix(piece);
+        quietBytes_ = impl_->events == eventsBefore ? quietBytes_ + piece : 0;
+        if (quietBytes_ > maxTokenBytes_) {
+            throw Error("cannot read " + label_ + ": it holds a tag or comment longer than " +
+                        std::to_string(maxTokenBytes_ >> 20) + " MB");
+        }
     }
 }
 

@@ -26,8 +26,9 @@ public:
 
 class XmlReader {
 public:
-    /// `label` names the stream in errors, e.g. "report.ods (content.xml)".
-    XmlReader(XmlHandler& handler, std::string label);
+    /// `label` names the stream in errors, e.g. "report.ods (content.xml)". A single tag or
+    /// comment longer than maxTokenBytes is refused: expat would have to hold it whole.
+    XmlReader(XmlHandler& handler, std::string label, std::size_t maxTokenBytes = 64u << 20);
     ~XmlReader();
     XmlReader(const XmlReader&) = delete;
     XmlReader& operator=(const XmlReader&) = delete;
@@ -43,6 +44,8 @@ private:
 
     XmlHandler& handler_;
     std::string label_;
+    std::size_t maxTokenBytes_;
+    std::size_t quietBytes_ = 0; ///< fed since the last event
     std::unique_ptr<Impl> impl_;
 };
 
