@@ -116,7 +116,13 @@ StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
     part.longForm = numberAttribute(attributes, "style") == "long";
     part.textual = boolAttribute(attributes, "textual", false);
     part.decimals = intAttribute(attributes, "decimal-places", kind == PartKind::Number ? -1 : 0);
-    part.minDecimals = intAttribute(attributes, "min-decimal-places", -1);
+    // The office of our reference reads the minimum of decimals only from its own extension
+    // namespace and shows all decimals when the attribute is in the number namespace.
+    if (const auto minDecimals = attribute(attributes, loextNs, "min-decimal-places")) {
+        int value = -1;
+        std::from_chars(minDecimals->data(), minDecimals->data() + minDecimals->size(), value);
+        part.minDecimals = value;
+    }
     part.minIntegerDigits = intAttribute(attributes, "min-integer-digits", 0);
     part.grouping = boolAttribute(attributes, "grouping", false);
     if (const auto replacement = numberAttribute(attributes, "decimal-replacement")) {
@@ -181,6 +187,8 @@ struct DataStyles::Impl {
     std::unordered_map<std::string, DataStyle> dataStyles;
     std::unordered_map<std::string, CellStyle> cellStyles;
     std::optional<std::string> defaultDataStyle;
+    int generalDecimals = -1; ///< the document's limit on the decimals of General numbers
+    bool inDefaultCellStyle = false;
 
     // The data style being read, and where its text goes.
     std::optional<DataStyle> current;
@@ -195,6 +203,7 @@ struct DataStyles::Impl {
         current->language = numberAttribute(attributes, "language").value_or("");
         current->country = numberAttribute(attributes, "country").value_or("");
         current->truncateOnOverflow = boolAttribute(attributes, "truncate-on-overflow", true);
+        current->automaticOrder = boolAttribute(attributes, "automatic-order", false);
         currentName = attribute(attributes, styleNs, "name").value_or("");
         unsupported = false;
         depth = 1;
@@ -250,6 +259,7 @@ struct DataStyles::Impl {
         if (local == "default-style") {
             if (dataStyle)
                 defaultDataStyle = std::string(*dataStyle);
+            inDefaultCellStyle = true;
             return;
         }
         CellStyle style;
@@ -300,6 +310,13 @@ void DataStyles::startElement(std::string_view ns, std::string_view local,
     }
     if (ns == styleNs && (local == "style" || local == "default-style"))
         d.startCellStyle(local, attributes);
+    if (ns == styleNs && local == "table-cell-properties" && d.inDefaultCellStyle) {
+        if (const auto decimals = attribute(attributes, styleNs, "decimal-places")) {
+            int value = -1;
+            std::from_chars(decimals->data(), decimals->data() + decimals->size(), value);
+            d.generalDecimals = value;
+        }
+    }
 }
 
 void DataStyles::endElement(std::string_view, std::string_view) {
@@ -339,12 +356,12 @@ std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
             return std::nullopt;
         return format::renderValue(*standard, *number, nullptr);
     }
-    if (!style)
-        return format::generalText(*number, format::localeData("", ""));
     const Impl& d = *impl_;
+    if (!style)
+        return format::generalText(*number, format::localeData("", ""), d.generalDecimals);
     return format::renderValue(
         *style, *number, [&d](std::string_view name) { return d.findDataStyle(name); },
-        value.type == ValueType::Currency ? value.currency : std::string_view());
+        value.type == ValueType::Currency ? value.currency : std::string_view(), d.generalDecimals);
 }
 
 } // namespace ods

@@ -342,7 +342,7 @@ TEST(DataStylesNumber, DecimalsGroupingAndRounding) {
         "<number:number-style style:name='Nhash'><number:number number:decimal-places='0' "
         "number:min-integer-digits='0'/></number:number-style>"
         "<number:number-style style:name='Nupto'><number:number number:decimal-places='3' "
-        "number:min-decimal-places='1' number:min-integer-digits='1'/></number:number-style>" +
+        "loext:min-decimal-places='1' number:min-integer-digits='1'/></number:number-style>" +
         cellStyle("two", "N2") + cellStyle("hash", "Nhash") + cellStyle("upto", "Nupto"));
     const std::vector<std::tuple<std::string, double, std::string>> cases = {
         {"two", 1234567.891, "1,234,567.89"},
@@ -432,4 +432,26 @@ TEST(DataStylesTimes, ClockTimesTruncateAndDurationsRound) {
     time.timeValue = "-PT1H30M00S";
     EXPECT_EQ(styles.shownText("clock", time), "10:30:00 PM");
     EXPECT_EQ(styles.shownText("elapsed", time), "-1:30:00");
+}
+
+TEST(DataStylesCurrency, CellCurrencyAgainstTheStylesSymbol) {
+    const DataStyles styles = stylesFrom(
+        "<number:currency-style style:name='N104P0' style:volatile='true'><number:currency-symbol "
+        "number:language='en' number:country='GB'>£</number:currency-symbol><number:number "
+        "number:decimal-places='2' number:min-decimal-places='2' number:min-integer-digits='1' "
+        "number:grouping='true'/></number:currency-style>"
+        "<number:currency-style style:name='N104'><style:text-properties fo:color='#ff0000'/>"
+        "<number:text>-</number:text><number:currency-symbol number:language='en' "
+        "number:country='GB'>£</number:currency-symbol><number:number number:decimal-places='2' "
+        "number:min-decimal-places='2' number:min-integer-digits='1' number:grouping='true'/>"
+        "<style:map style:condition='value()&gt;=0' style:apply-style-name='N104P0'/>"
+        "</number:currency-style>" +
+        cellStyle("pounds", "N104"));
+    CellValue value = number(1.2, ValueType::Currency);
+    value.currency = "GBP";
+    EXPECT_EQ(styles.shownText("pounds", value), "£1.20");
+    value.number = -1234.5;
+    EXPECT_EQ(styles.shownText("pounds", value), "-£1,234.50");
+    value.currency = "USD";
+    EXPECT_EQ(styles.shownText("pounds", value), "-1,234.50 USD");
 }

@@ -76,6 +76,7 @@ struct DataStyle {
     std::string language;
     std::string country;
     bool truncateOnOverflow = true;
+    bool automaticOrder = false; ///< day, month and year follow the order of the locale
     std::vector<StylePart> parts;
     std::vector<StyleMap> maps;
 };

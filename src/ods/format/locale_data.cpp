@@ -257,21 +257,19 @@ const LocaleData& localeData(std::string_view language, std::string_view country
     return t.unknown;
 }
 
-std::string_view currencyCode(std::string_view country) {
+std::string_view currencySymbol(std::string_view code) {
     struct Entry {
-        std::string_view country;
         std::string_view code;
+        std::string_view symbol;
     };
-    static constexpr Entry codes[] = {
-        {"US", "USD"}, {"GB", "GBP"}, {"DE", "EUR"}, {"FR", "EUR"}, {"ES", "EUR"}, {"IT", "EUR"},
-        {"NL", "EUR"}, {"PT", "EUR"}, {"AT", "EUR"}, {"BE", "EUR"}, {"IE", "EUR"}, {"FI", "EUR"},
-        {"GR", "EUR"}, {"LU", "EUR"}, {"CH", "CHF"}, {"BR", "BRL"}, {"CA", "CAD"}, {"MX", "MXN"},
-        {"JP", "JPY"}, {"SE", "SEK"}, {"NO", "NOK"}, {"DK", "DKK"}, {"AU", "AUD"}, {"IN", "INR"},
-        {"CN", "CNY"}, {"PL", "PLN"}, {"RU", "RUB"}, {"NZ", "NZD"}, {"ZA", "ZAR"},
+    static constexpr Entry symbols[] = {
+        {"USD", "$"},  {"EUR", "€"},   {"GBP", "£"},  {"JPY", "¥"},   {"CHF", "CHF"}, {"SEK", "kr"},
+        {"NOK", "kr"}, {"DKK", "kr."}, {"BRL", "R$"}, {"CAD", "$"},   {"AUD", "$"},   {"MXN", "$"},
+        {"INR", "₹"},  {"CNY", "¥"},   {"PLN", "zł"}, {"RUB", "₽"}, {"NZD", "$"},   {"ZAR", "R"},
     };
-    for (const auto& entry : codes)
-        if (entry.country == country)
-            return entry.code;
+    for (const auto& entry : symbols)
+        if (entry.code == code)
+            return entry.symbol;
     return {};
 }
 

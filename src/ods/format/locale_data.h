@@ -35,7 +35,7 @@ struct LocaleData {
 /// strings: the office's own locale, which is English (USA) for our documents).
 const LocaleData& localeData(std::string_view language, std::string_view country);
 
-/// The ISO 4217 code of the currency of a country ("" when not known).
-std::string_view currencyCode(std::string_view country);
+/// The usual symbol of a currency given by its ISO 4217 code ("" when not known).
+std::string_view currencySymbol(std::string_view code);
 
 } // namespace ods::format

@@ -77,10 +77,14 @@ struct NumberPieces {
     bool zero = true; ///< the digits shown are all zero, so no minus sign goes in front
 };
 
-NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale) {
+NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale,
+                        int generalDecimals = -1) {
     const double value = magnitude / (part.displayFactor > 0 ? part.displayFactor : 1);
-    if (part.decimals < 0)
-        return {generalText(value, locale), value == 0};
+    if (part.decimals < 0) {
+        std::string text = generalText(value, locale, generalDecimals);
+        const bool zero = text == "0";
+        return {std::move(text), zero};
+    }
     const Decimal rounded = roundToPlaces(fixedDecimal(value), part.decimals);
     std::string integer = integerDigits(rounded);
     if (static_cast<int>(integer.size()) < part.minIntegerDigits)
@@ -437,6 +441,83 @@ std::pair<const DataStyle*, bool> section(const DataStyle& style, double value,
     return {&style, !style.maps.empty()};
 }
 
+// A date style whose order follows the locale, rearranged as the USA write dates: month, day
+// and year with slashes, or "Wed, Jun 15, 22" when the month has a name.
+DataStyle orderedForUsa(const DataStyle& style) {
+    const StylePart* day = nullptr;
+    const StylePart* month = nullptr;
+    const StylePart* year = nullptr;
+    const StylePart* dayOfWeek = nullptr;
+    std::size_t lastDatePart = 0;
+    bool hasTime = false;
+    bool hasSeconds = false;
+    for (std::size_t i = 0; i < style.parts.size(); ++i) {
+        const StylePart& part = style.parts[i];
+        switch (part.kind) {
+        case PartKind::Day:
+            day = &part;
+            break;
+        case PartKind::Month:
+            month = &part;
+            break;
+        case PartKind::Year:
+            year = &part;
+            break;
+        case PartKind::DayOfWeek:
+            dayOfWeek = &part;
+            break;
+        case PartKind::Hours:
+        case PartKind::Minutes:
+            hasTime = true;
+            break;
+        case PartKind::Seconds:
+            hasSeconds = true;
+            break;
+        default:
+            break;
+        }
+        if (isDatePart(part.kind))
+            lastDatePart = i;
+    }
+    if (!day || !month || !year)
+        return style;
+    if (hasTime && !hasSeconds && !month->textual) {
+        if (auto standard = standardStyle(StyleKind::Date, "", "")) {
+            for (auto& part : standard->parts)
+                if (part.kind == PartKind::Year)
+                    part.longForm = year->longForm;
+            return *standard;
+        }
+    }
+    DataStyle ordered = style;
+    ordered.parts.clear();
+    auto text = [&ordered](std::string value) {
+        StylePart part;
+        part.text = std::move(value);
+        ordered.parts.push_back(std::move(part));
+    };
+    if (month->textual) {
+        if (dayOfWeek) {
+            ordered.parts.push_back(*dayOfWeek);
+            text(", ");
+        }
+        ordered.parts.push_back(*month);
+        text(" ");
+        ordered.parts.push_back(*day);
+        text(", ");
+        ordered.parts.push_back(*year);
+    } else {
+        ordered.parts.push_back(*month);
+        text("/");
+        ordered.parts.push_back(*day);
+        text("/");
+        ordered.parts.push_back(*year);
+    }
+    ordered.parts.insert(ordered.parts.end(), style.parts.begin() + lastDatePart + 1,
+                         style.parts.end());
+    return ordered;
+}
+
 // A text format shows a number as the input line would: up to 15 significant digits without
 // switching to scientific notation for small magnitudes.
 std::string inputLineText(double value, const LocaleData& locale) {
@@ -461,11 +542,12 @@ std::optional<std::string> otherCurrencyText(const DataStyle& style, double valu
     if (currency.empty())
         return std::nullopt;
     for (const auto& part : style.parts) {
-        // An empty symbol takes the locale's own currency, which the office does not compare.
-        if (part.kind != PartKind::CurrencySymbol || part.country.empty() || part.text.empty())
+        // The office compares only a written symbol that names its locale; an empty one takes
+        // the locale's own currency.
+        if (part.kind != PartKind::CurrencySymbol || part.text.empty() || part.country.empty())
             continue;
-        const std::string_view code = currencyCode(part.country);
-        if (code.empty() || code == currency)
+        const std::string_view symbol = currencySymbol(currency);
+        if (part.text == currency || symbol.empty() || part.text == symbol)
             return std::nullopt;
         StylePart number;
         number.kind = PartKind::Number;
@@ -554,9 +636,15 @@ std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& langua
     return style;
 }
 
-std::string generalText(double value, const LocaleData& locale) {
+std::string generalText(double value, const LocaleData& locale, int maxDecimals) {
     if (value == 0 || !std::isfinite(value))
         return "0";
+    if (maxDecimals >= 0 && std::fabs(value) <= 1e15) {
+        const Decimal digits = roundToPlaces(officeDecimal(value), maxDecimals);
+        if (digits.isZero())
+            return "0";
+        return (value < 0 ? "-" : "") + fixedText(digits, locale.decimalSeparator);
+    }
     const double magnitude = std::fabs(value);
     const std::string sign = value < 0 ? "-" : "";
     if (magnitude >= exactIntegers) {
@@ -580,7 +668,8 @@ std::string generalText(double value, const LocaleData& locale) {
 }
 
 std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
-                                       const StyleLookup& lookup, std::string_view currency) {
+                                       const StyleLookup& lookup, std::string_view currency,
+                                       int generalDecimals) {
     if (const auto text = otherCurrencyText(mainStyle, value, currency))
         return text;
     const auto [style, magnitudeOnly] = section(mainStyle, value, lookup);
@@ -592,8 +681,13 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
     const bool isDateTime =
         std::any_of(style->parts.begin(), style->parts.end(),
                     [](const StylePart& part) { return isDateOrTimePart(part.kind); });
-    if (isDateTime)
+    if (isDateTime) {
+        if (style->automaticOrder &&
+            (style->language.empty() ||
+             (style->language == "en" && (style->country.empty() || style->country == "US"))))
+            return dateTimeText(orderedForUsa(*style), value, locale);
         return dateTimeText(*style, value, locale);
+    }
 
     const bool isBoolean =
         std::any_of(style->parts.begin(), style->parts.end(),
@@ -634,7 +728,7 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
         case PartKind::Scientific:
         case PartKind::Fraction: {
             const NumberPieces pieces =
-                part.kind == PartKind::Number       ? numberText(part, magnitude, locale)
+                part.kind == PartKind::Number ? numberText(part, magnitude, locale, generalDecimals)
                 : part.kind == PartKind::Scientific ? scientificText(part, magnitude, locale)
                                                     : fractionText(part, magnitude, locale);
             text += pieces.text;

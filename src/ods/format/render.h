@@ -16,14 +16,16 @@ namespace ods::format {
 using StyleLookup = std::function<const DataStyle*(std::string_view)>;
 
 /// The office's "General" format: up to 15 significant digits, whole integers below 2^53,
-/// scientific notation for very large and very small magnitudes.
-std::string generalText(double value, const LocaleData& locale);
+/// scientific notation for very large and very small magnitudes. A document may limit its
+/// decimals (`maxDecimals`, -1: no limit).
+std::string generalText(double value, const LocaleData& locale, int maxDecimals = -1);
 
 /// The shown text of a value under a data style; nothing when the style needs something this
 /// renderer does not know (a language without names, an unknown currency). `currency` is the
 /// ISO code of a currency cell ("" for other cells).
 std::optional<std::string> renderValue(const DataStyle& style, double value,
-                                       const StyleLookup& lookup, std::string_view currency = {});
+                                       const StyleLookup& lookup, std::string_view currency = {},
+                                       int generalDecimals = -1);
 
 /// What a General cell style shows for a date, time, percentage or boolean cell: the standard
 /// format of that kind in the style's language; nothing for a language whose standard formats
