@@ -324,11 +324,7 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
         if (local == "s") {
             const std::int64_t blanks = blankCount(attribute(attributes, ns::text, "c"));
             if (blanks > 0) {
-                if (static_cast<std::uint64_t>(blanks) > options_.maxExpandedText - expanded_) {
-                    throw Error("cannot read " + label_ +
-                                ": its cells expand to more blanks than a document can hold");
-                }
-                expanded_ += static_cast<std::uint64_t>(blanks);
+                spendExpansion(static_cast<std::uint64_t>(blanks));
                 text_.append(static_cast<std::size_t>(blanks), ' ');
             }
         } else if (local == "note" || local == "ruby-text") {
@@ -338,6 +334,14 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
     } else if (ns == ns::office && local == "annotation") {
         skipFrom_ = depth;
     }
+}
+
+void ContentContext::spendExpansion(std::uint64_t bytes) {
+    if (bytes > options_.maxExpandedText - expanded_) {
+        throw Error("cannot read " + label_ +
+                    ": its cells expand to more text than a document can hold");
+    }
+    expanded_ += bytes;
 }
 
 std::optional<std::string> ContentContext::renderValue(std::string_view styleName) const {
@@ -355,6 +359,10 @@ void ContentContext::addCells(std::int32_t first, std::int32_t count, std::strin
     std::optional<std::string> shown;
     if (valueType_ && *valueType_ != ValueType::String) {
         shown = renderValue(styleName);
+        // A format may ask for millions of digits; what it adds counts like expanded blanks.
+        if (shown) {
+            spendExpansion(shown->size());
+        }
     }
     const std::string& text = shown ? *shown : text_;
     if (text.empty()) {

@@ -17,9 +17,10 @@
 namespace ods {
 
 struct ContentOptions {
-    std::optional<std::size_t> onlySheet;       ///< rows only for this 0-based sheet
-    std::int32_t lastRow = kMaxRows - 1;        ///< rows after it are not needed
-    std::uint64_t maxExpandedText = 1ull << 30; ///< blanks that text:s may add in all
+    std::optional<std::size_t> onlySheet; ///< rows only for this 0-based sheet
+    std::int32_t lastRow = kMaxRows - 1;  ///< rows after it are not needed
+    /// Text that text:s blanks and rendered values may add in all, beyond the file's own bytes.
+    std::uint64_t maxExpandedText = 1ull << 30;
 };
 
 class ContentContext : public XmlHandler {
@@ -55,6 +56,7 @@ private:
     void addCells(std::int32_t first, std::int32_t count, std::string_view styleName);
     std::string_view columnStyle(std::int32_t column, std::int32_t& runEnd) const;
     std::optional<std::string> renderValue(std::string_view styleName) const;
+    void spendExpansion(std::uint64_t bytes);
     bool wantRows() const;
 
     DataStyles& styles_;

@@ -1,5 +1,5 @@
-// Every input the fuzzers found interesting enough to keep (fuzz/regressions) and their seeds are
-// read again here, with the sanitizers of the test build watching.
+// Every input the fuzzers found a fault with (fuzz/regressions/package, .../content) and their
+// seeds are read again here, with the sanitizers of the test build watching.
 
 #include "ods/error.h"
 #include "ods/reader.h"
@@ -28,7 +28,7 @@ std::vector<fs::path> filesUnder(const fs::path& folder) {
 TEST(FuzzInputs, SavedPackagesAreReadOrRefusedWithAnError) {
     const fs::path fuzz = fs::path(GRIDWORK_SOURCE_DIR) / "fuzz";
     auto files = filesUnder(fuzz / "seeds" / "package");
-    const auto kept = filesUnder(fuzz / "regressions");
+    const auto kept = filesUnder(fuzz / "regressions" / "package");
     files.insert(files.end(), kept.begin(), kept.end());
     ASSERT_FALSE(files.empty());
     for (const fs::path& file : files) {
@@ -50,14 +50,23 @@ TEST(FuzzInputs, SavedPackagesAreReadOrRefusedWithAnError) {
 }
 
 TEST(FuzzInputs, SavedContentPartsAreReadOrRefusedWithAnError) {
-    const fs::path seeds = fs::path(GRIDWORK_SOURCE_DIR) / "fuzz" / "seeds" / "content";
-    const auto files = filesUnder(seeds);
-    ASSERT_FALSE(files.empty());
-    for (const fs::path& file : files) {
-        const test::TempDir dir;
-        const std::string path = dir.file("seed.ods");
+    const fs::path fuzz = fs::path(GRIDWORK_SOURCE_DIR) / "fuzz";
+    const auto seeds = filesUnder(fuzz / "seeds" / "content");
+    ASSERT_FALSE(seeds.empty());
+    const test::TempDir dir;
+    const std::string path = dir.file("input.ods");
+    for (const fs::path& file : seeds) {
         test::writeOds(path, test::readFile(file.string()));
         EXPECT_NO_THROW(readWorkbook(path)) << file;
+    }
+    for (const fs::path& file : filesUnder(fuzz / "regressions" / "content")) {
+        test::writeOds(path, test::readFile(file.string()));
+        try {
+            readWorkbook(path);
+        } catch (const Error& error) {
+            EXPECT_TRUE(std::string(error.what()).starts_with("cannot read " + path))
+                << error.what();
+        }
     }
 }
 
