@@ -27,7 +27,7 @@ constexpr std::string_view kNamespaces =
     R"( xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0")"
     R"( xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0")"
     R"( xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0")"
-    R"( office:version="1.3")";
+    R"( office:version="1.2")";
 
 void appendNumber(std::string& out, std::int64_t value) {
     char digits[24];
@@ -448,8 +448,8 @@ std::string metaXml() {
 std::string manifestXml() {
     return R"(<?xml version="1.0" encoding="UTF-8"?>)"
            "\n"
-           R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3">)"
-           R"(<manifest:file-entry manifest:full-path="/" manifest:version="1.3" manifest:media-type="application/vnd.oasis.opendocument.spreadsheet"/>)"
+           R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.2">)"
+           R"(<manifest:file-entry manifest:full-path="/" manifest:version="1.2" manifest:media-type="application/vnd.oasis.opendocument.spreadsheet"/>)"
            R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
            R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
            R"(<manifest:file-entry manifest:full-path="meta.xml" manifest:media-type="text/xml"/>)"
