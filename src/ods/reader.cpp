@@ -5,6 +5,9 @@
 #include "ods/manifest_context.h"
 #include "ods/style_forwarder.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace ods {
 
 namespace {

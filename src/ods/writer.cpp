@@ -3,12 +3,14 @@
 #include "ods/error.h"
 #include "ods/output_file.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <vector>
 #include <zip.h>
 
 namespace ods {

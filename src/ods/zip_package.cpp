@@ -2,6 +2,7 @@
 
 #include "ods/error.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <system_error>

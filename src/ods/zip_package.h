@@ -19,7 +19,7 @@ using ChunkSink = std::function<bool(std::string_view chunk)>;
 
 class ZipPackage {
 public:
-    /// Opens the zip file at path; `label` names the document in error messages.
+    /// Opens the zip file at path; errors name the path.
     static ZipPackage openFile(const std::string& path);
     /// Opens a zip archive held in memory (the bytes must outlive the package).
     static ZipPackage openMemory(std::span<const std::uint8_t> bytes, std::string label);
