@@ -14,7 +14,8 @@
 namespace ods {
 
 struct ReadOptions {
-    /// Reads the rows of this 0-based sheet only (the other sheets come with their names).
+    /// Reads the rows of this 0-based sheet only: the sheets before it come with their names
+    /// alone, and reading stops after it.
     std::optional<std::size_t> onlySheet;
     /// Rows below this 0-based row are not needed; reading may stop once past it.
     std::int32_t lastRow = kMaxRows - 1;
