@@ -9,6 +9,12 @@ namespace {
 
 // Days between 1970-01-01 and 1899-12-30.
 constexpr long long unixToOffice = 25569;
+// The Julian day number of 1899-12-30.
+constexpr long long julianDayOfSerialZero = 2415019;
+
+long long floorDiv(long long a, long long b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
 
 // Howard Hinnant's civil calendar algorithms, on the proleptic Gregorian calendar.
 long long daysFromCivil(long long y, int m, int d) {
@@ -134,6 +140,18 @@ std::optional<double> daysOfDuration(std::string_view text) {
 }
 
 CivilDate civilFromSerial(long long serial) {
+    // Before the Gregorian reform the office counts days in the Julian calendar.
+    static const long long gregorianStart = serialFromCivil({1582, 10, 15});
+    if (serial < gregorianStart) {
+        const long long f = serial + julianDayOfSerialZero + 1401;
+        const long long e = 4 * f + 3;
+        const long long g = (e % 1461 + 1461) % 1461 / 4;
+        const long long h = 5 * g + 2;
+        const int d = static_cast<int>(h % 153 / 5 + 1);
+        const int m = static_cast<int>((h / 153 + 2) % 12 + 1);
+        const long long y = floorDiv(e, 1461) - 4716 + (12 + 2 - m) / 12;
+        return {y, m, d};
+    }
     const long long z = serial - unixToOffice + 719468;
     const long long era = (z >= 0 ? z : z - 146096) / 146097;
     const long long doe = z - era * 146097;

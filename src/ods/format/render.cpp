@@ -13,15 +13,6 @@ namespace {
 
 constexpr double exactIntegers = 9007199254740992.0; // 2^53
 
-// The digits a fixed format rounds: the shortest decimal of the double, except that beyond 2^53
-// the office keeps 15 significant digits.
-Decimal fixedDecimal(double value) {
-    Decimal digits = shortestDecimal(value);
-    if (std::fabs(value) >= exactIntegers)
-        digits = roundToSignificant(std::move(digits), 15);
-    return digits;
-}
-
 std::string exponentText(int exponent, int minDigits, bool forcedSign) {
     std::string digits = std::to_string(std::abs(exponent));
     if (static_cast<int>(digits.size()) < minDigits)
@@ -77,15 +68,25 @@ struct NumberPieces {
     bool zero = true; ///< the digits shown are all zero, so no minus sign goes in front
 };
 
+std::string inputLineText(double value, const LocaleData& locale, int maxDecimals);
+
 NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale,
-                        int generalDecimals = -1) {
+                        int generalDecimals = -1, bool composed = false) {
     const double value = magnitude / (part.displayFactor > 0 ? part.displayFactor : 1);
     if (part.decimals < 0) {
-        std::string text = generalText(value, locale, generalDecimals);
+        // General among other parts shows digits as the input line does, up to 20 decimals.
+        std::string text = composed && generalDecimals < 0
+                               ? inputLineText(value, locale, 20)
+                               : generalText(value, locale, generalDecimals);
         const bool zero = text == "0";
         return {std::move(text), zero};
     }
-    const Decimal rounded = roundToPlaces(fixedDecimal(value), part.decimals);
+    // Rounded on the shortest decimal first, then cut to the 15 digits the office keeps.
+    Decimal rounded = roundToPlaces(shortestDecimal(value), part.decimals);
+    const bool wholeAndExact = static_cast<int>(rounded.digits.size()) <= rounded.exponent &&
+                               std::fabs(value) < exactIntegers;
+    if (!wholeAndExact)
+        rounded = roundToSignificant(std::move(rounded), 15);
     std::string integer = integerDigits(rounded);
     if (static_cast<int>(integer.size()) < part.minIntegerDigits)
         integer.insert(0, part.minIntegerDigits - integer.size(), '0');
@@ -240,6 +241,18 @@ std::string twoDigits(long long value, bool pad) {
     return text;
 }
 
+// Years before 1 are counted without a year 0 and shown with a minus; long years have four
+// digits at least.
+std::string yearText(long long year, bool longForm) {
+    const bool beforeChrist = year <= 0;
+    const long long shown = beforeChrist ? 1 - year : year;
+    std::string digits = std::to_string(longForm ? shown : shown % 100);
+    const std::size_t width = longForm ? 4 : 2;
+    if (digits.size() < width)
+        digits.insert(0, width - digits.size(), '0');
+    return beforeChrist ? "-" + digits : digits;
+}
+
 bool isDatePart(PartKind kind) {
     switch (kind) {
     case PartKind::Day:
@@ -310,8 +323,14 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
             return "#FMT";
         daySerial = static_cast<long long>(day);
         if (secondDecimals > 0) {
-            const std::string digits = integerDigits(roundToPlaces(officeDecimal(raw), 0));
-            units = digits.empty() ? 0 : std::stoll(digits);
+            // Shown fractions of a second are rounded, but never up into the next second.
+            const double nearest = std::round(raw);
+            // The noise of a serial number grows with its days.
+            const double noise = 1e-6 + std::fabs(value) * 86400.0 * scale * 1e-14;
+            const double exact = std::fabs(raw - nearest) < noise ? nearest : raw;
+            const double rounded = std::round(exact);
+            const bool nextSecond = std::floor(rounded / scale) > std::floor(exact / scale);
+            units = static_cast<long long>(nextSecond ? std::floor(exact) : rounded);
         } else {
             // Clock times drop the fraction of a second they do not show, but a value that
             // only binary noise keeps below a whole second counts as that second.
@@ -352,8 +371,7 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
                                  : twoDigits(date.month, part.longForm);
             break;
         case PartKind::Year:
-            text += part.longForm ? std::to_string(date.year)
-                                  : twoDigits(((date.year % 100) + 100) % 100, true);
+            text += yearText(date.year, part.longForm);
             break;
         case PartKind::DayOfWeek:
             text += part.longForm ? locale.daysLong[weekday(daySerial)]
@@ -520,7 +538,7 @@ DataStyle orderedForUsa(const DataStyle& style) {
 
 // A text format shows a number as the input line would: up to 15 significant digits without
 // switching to scientific notation for small magnitudes.
-std::string inputLineText(double value, const LocaleData& locale) {
+std::string inputLineText(double value, const LocaleData& locale, int maxDecimals) {
     if (value == 0 || !std::isfinite(value))
         return "0";
     const std::string sign = value < 0 ? "-" : "";
@@ -532,7 +550,12 @@ std::string inputLineText(double value, const LocaleData& locale) {
         mantissa += fractionDigits(Decimal{false, digits.digits, 1}, 14);
         return sign + mantissa + "E" + exponentText(digits.scientificExponent(), 2, true);
     }
-    return sign + fixedText(officeDecimal(magnitude), locale.decimalSeparator);
+    Decimal digits = officeDecimal(magnitude);
+    if (maxDecimals >= 0)
+        digits = roundToPlaces(std::move(digits), maxDecimals);
+    if (digits.isZero())
+        return "0";
+    return sign + fixedText(digits, locale.decimalSeparator);
 }
 
 // A currency cell whose currency differs from the one of its style's symbol: the office shows
@@ -546,6 +569,12 @@ std::optional<std::string> otherCurrencyText(const DataStyle& style, double valu
         // the locale's own currency.
         if (part.kind != PartKind::CurrencySymbol || part.text.empty() || part.country.empty())
             continue;
+        // A symbol written as a code (CHF) is never replaced.
+        const bool codeLike =
+            part.text.size() == 3 && std::all_of(part.text.begin(), part.text.end(),
+                                                 [](char c) { return c >= 'A' && c <= 'Z'; });
+        if (codeLike)
+            return std::nullopt;
         const std::string_view symbol = currencySymbol(currency);
         if (part.text == currency || symbol.empty() || part.text == symbol)
             return std::nullopt;
@@ -673,7 +702,8 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
     if (const auto text = otherCurrencyText(mainStyle, value, currency))
         return text;
     const auto [style, magnitudeOnly] = section(mainStyle, value, lookup);
-    const LocaleData& locale = localeData(style->language, style->country);
+    // The office merges the conditional sections into one format of the main style's language.
+    const LocaleData& locale = localeData(mainStyle.language, mainStyle.country);
     for (const auto& part : style->parts)
         if (needsNames(part) && !locale.known)
             return std::nullopt;
@@ -696,7 +726,7 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
         return std::string(value != 0 ? locale.trueWord : locale.falseWord);
 
     if (style->kind == StyleKind::Text)
-        return inputLineText(value, localeData(style->language, style->country));
+        return inputLineText(value, localeData(style->language, style->country), -1);
 
     double magnitude = std::fabs(value);
     const bool percent =
@@ -727,8 +757,13 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
         case PartKind::Number:
         case PartKind::Scientific:
         case PartKind::Fraction: {
+            // A currency format without its decimals shows two.
+            StylePart withDecimals = part;
+            if (style->kind == StyleKind::Currency && part.decimals < 0)
+                withDecimals.decimals = 2;
             const NumberPieces pieces =
-                part.kind == PartKind::Number ? numberText(part, magnitude, locale, generalDecimals)
+                part.kind == PartKind::Number       ? numberText(withDecimals, magnitude, locale,
+                                                                 generalDecimals, style->parts.size() > 1)
                 : part.kind == PartKind::Scientific ? scientificText(part, magnitude, locale)
                                                     : fractionText(part, magnitude, locale);
             text += pieces.text;
