@@ -112,24 +112,20 @@ NumberPieces numberText(const StylePart& part, double magnitude, const LocaleDat
 NumberPieces scientificText(const StylePart& part, double magnitude, const LocaleData& locale) {
     const int decimals = std::max(part.decimals, 0);
     const int minInteger = std::max(part.minIntegerDigits, 1);
-    const int interval =
-        part.exponentInterval > 1 ? part.exponentInterval : (minInteger > 1 ? minInteger : 1);
+    // Without an explicit interval the integer digits of the mantissa set it ("##0.0E+0").
+    const int interval = part.exponentInterval > 1 ? part.exponentInterval : minInteger;
     Decimal value = officeDecimal(magnitude);
     int exponent = 0;
-    int integerCount = minInteger;
     if (!value.isZero()) {
+        // Rounding may carry into a new leading digit (9.99 to 10.0), which moves the exponent.
         for (int attempt = 0; attempt < 2; ++attempt) {
             const int e = value.scientificExponent();
             exponent = static_cast<int>(std::floor(static_cast<double>(e) / interval)) * interval;
-            integerCount = e - exponent + 1;
-            if (interval == 1)
-                integerCount = minInteger, exponent = e - (minInteger - 1);
-            const Decimal rounded = roundToSignificant(value, integerCount + decimals);
-            if (rounded.scientificExponent() == e || attempt == 1) {
-                value = rounded;
-                break;
-            }
+            const Decimal rounded = roundToSignificant(value, e - exponent + 1 + decimals);
+            const bool carried = rounded.scientificExponent() != e;
             value = rounded;
+            if (!carried)
+                break;
         }
     }
     Decimal mantissa = value;
@@ -247,7 +243,8 @@ std::string yearText(long long year, bool longForm) {
     const bool beforeChrist = year <= 0;
     const long long shown = beforeChrist ? 1 - year : year;
     std::string digits = std::to_string(longForm ? shown : shown % 100);
-    const std::size_t width = longForm ? 4 : 2;
+    // A two-digit year of the first century keeps the single digit of its year.
+    const std::size_t width = longForm ? 4 : (shown < 100 && !beforeChrist ? 1 : 2);
     if (digits.size() < width)
         digits.insert(0, width - digits.size(), '0');
     return beforeChrist ? "-" + digits : digits;
@@ -762,8 +759,9 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
             if (style->kind == StyleKind::Currency && part.decimals < 0)
                 withDecimals.decimals = 2;
             const NumberPieces pieces =
-                part.kind == PartKind::Number       ? numberText(withDecimals, magnitude, locale,
-                                                                 generalDecimals, style->parts.size() > 1)
+                part.kind == PartKind::Number
+                    ? numberText(withDecimals, magnitude, locale, generalDecimals,
+                                 style->parts.size() > 1 || !mainStyle.maps.empty())
                 : part.kind == PartKind::Scientific ? scientificText(part, magnitude, locale)
                                                     : fractionText(part, magnitude, locale);
             text += pieces.text;
