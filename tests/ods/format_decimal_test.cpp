@@ -1,0 +1,102 @@
+#include "ods/format/calendar.h"
+#include "ods/format/decimal.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <stdexcept>
+
+namespace {
+
+using namespace ods::format;
+
+std::string digitsOf(const Decimal& value) {
+    return (value.negative ? "-" : "") + value.digits + "e" + std::to_string(value.exponent);
+}
+
+} // namespace
+
+TEST(FormatDecimal, ShortestDigitsOfADouble) {
+    EXPECT_EQ(digitsOf(shortestDecimal(1.005)), "1005e1");
+    EXPECT_EQ(digitsOf(shortestDecimal(-0.0625)), "-625e-1");
+    EXPECT_EQ(digitsOf(shortestDecimal(1200)), "12e4");
+    EXPECT_TRUE(shortestDecimal(0).isZero());
+    EXPECT_TRUE(shortestDecimal(-0.0).isZero());
+}
+
+TEST(FormatDecimal, NotANumberIsRefusedWithAReason) {
+    try {
+        shortestDecimal(std::numeric_limits<double>::quiet_NaN());
+        FAIL() << "no exception";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_STREQ(error.what(), "cannot show a number that is infinite or not a number");
+    }
+    EXPECT_THROW(shortestDecimal(std::numeric_limits<double>::infinity()), std::invalid_argument);
+}
+
+TEST(FormatDecimal, RoundsHalfAwayFromZeroOnTheDecimalDigits) {
+    const std::vector<std::tuple<double, int, std::string>> cases = {
+        {1.005, 2, "101e1"},  {2.675, 2, "268e1"}, {-2.5, 0, "-3e1"},
+        {0.004, 2, "e0"},     {9.995, 2, "1e2"},   {999.5, 0, "1e4"},
+        {1234.5, -2, "12e4"}, {0.00049, 3, "e0"},  {0.0005, 3, "1e-2"},
+    };
+    for (const auto& [value, places, digits] : cases) {
+        EXPECT_EQ(digitsOf(roundToPlaces(shortestDecimal(value), places)), digits)
+            << value << " " << places;
+    }
+}
+
+TEST(FormatDecimal, KeepsFifteenDigitsExceptForExactIntegers) {
+    EXPECT_EQ(digitsOf(officeDecimal(0.30000000000000004)), "3e0");
+    EXPECT_EQ(digitsOf(officeDecimal(9007199254740991)), "9007199254740991e16");
+    EXPECT_EQ(digitsOf(officeDecimal(9007199254740992)), "900719925474099e16");
+    EXPECT_EQ(digitsOf(roundToSignificant(shortestDecimal(99.96), 3)), "1e3");
+}
+
+TEST(FormatDecimal, IntegerAndFractionDigits) {
+    const Decimal value = shortestDecimal(1234.5);
+    EXPECT_EQ(integerDigits(value), "1234");
+    EXPECT_EQ(fractionDigits(value, 3), "500");
+    EXPECT_EQ(integerDigits(shortestDecimal(0.25)), "");
+    EXPECT_EQ(fractionDigits(shortestDecimal(0.025), 2), "02");
+    EXPECT_EQ(integerDigits(shortestDecimal(1e20)), "100000000000000000000");
+}
+
+TEST(FormatCalendar, SerialNumbersOfDatesAndDurations) {
+    EXPECT_EQ(serialOfDate("1899-12-30"), 0);
+    EXPECT_EQ(serialOfDate("1900-01-01"), 2);
+    EXPECT_EQ(serialOfDate("2024-03-01"), 45352);
+    EXPECT_DOUBLE_EQ(*serialOfDate("2024-03-01T12:00:00"), 45352.5);
+    EXPECT_DOUBLE_EQ(*serialOfDate("2024-03-01T06:00:00Z"), 45352.25);
+    EXPECT_DOUBLE_EQ(*serialOfDate("2024-03-01T00:00:00.5"), 45352 + 0.5 / 86400);
+    EXPECT_EQ(serialOfDate("2024-13-01"), std::nullopt);
+    EXPECT_EQ(serialOfDate("yesterday"), std::nullopt);
+    EXPECT_EQ(serialOfDate("2024-03-01T12"), std::nullopt);
+    EXPECT_DOUBLE_EQ(*daysOfDuration("PT36H00M00S"), 1.5);
+    EXPECT_DOUBLE_EQ(*daysOfDuration("-PT6H"), -0.25);
+    EXPECT_DOUBLE_EQ(*daysOfDuration("P1DT12H"), 1.5);
+    EXPECT_DOUBLE_EQ(*daysOfDuration("PT0.5S"), 0.5 / 86400);
+    EXPECT_EQ(daysOfDuration("PT"), std::nullopt);
+    EXPECT_EQ(daysOfDuration("12:00"), std::nullopt);
+    EXPECT_EQ(daysOfDuration("P1H"), std::nullopt);
+}
+
+TEST(FormatCalendar, CivilDatesWeekdaysAndWeeks) {
+    const CivilDate date = civilFromSerial(45352);
+    EXPECT_EQ(date.year, 2024);
+    EXPECT_EQ(date.month, 3);
+    EXPECT_EQ(date.day, 1);
+    EXPECT_EQ(weekday(45352), 5); // a Friday
+    EXPECT_EQ(weekday(0), 6);     // 1899-12-30, a Saturday
+    EXPECT_EQ(weekday(-1), 5);
+    EXPECT_EQ(isoWeek(serialFromCivil({2021, 1, 3})), 53);
+    EXPECT_EQ(isoWeek(serialFromCivil({2021, 1, 4})), 1);
+    // The Gregorian reform: 1582-10-15 follows 1582-10-04.
+    const long long reform = serialFromCivil({1582, 10, 15});
+    const CivilDate before = civilFromSerial(reform - 1);
+    EXPECT_EQ(before.year, 1582);
+    EXPECT_EQ(before.month, 10);
+    EXPECT_EQ(before.day, 4);
+    for (long long serial = -1000; serial < 1000; serial += 37)
+        EXPECT_EQ(serialFromCivil(civilFromSerial(serial)), serial);
+}
