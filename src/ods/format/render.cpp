@@ -73,6 +73,14 @@ std::string inputLineText(double value, const LocaleData& locale, int maxDecimal
 NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale,
                         int generalDecimals = -1, bool composed = false) {
     const double value = magnitude / (part.displayFactor > 0 ? part.displayFactor : 1);
+    // The office of our reference turns a decimal replacement ("--") that comes with a minimum
+    // of decimals into a format without decimals, and ignores it otherwise.
+    if (part.hasDecimalReplacement && part.minDecimals >= 0 && part.decimals > 0) {
+        StylePart whole = part;
+        whole.decimals = 0;
+        whole.hasDecimalReplacement = false;
+        return numberText(whole, magnitude, locale, generalDecimals, composed);
+    }
     if (part.decimals < 0) {
         // General among other parts shows digits as the input line does, up to 20 decimals.
         std::string text = composed && generalDecimals < 0
@@ -93,18 +101,11 @@ NumberPieces numberText(const StylePart& part, double magnitude, const LocaleDat
     std::string text = groupDigits(integer, locale.groupSeparator, part.embedded, part.grouping);
     std::string fraction = fractionDigits(rounded, part.decimals);
     const int minDecimals = part.minDecimals < 0 ? part.decimals : part.minDecimals;
-    const bool fractionZero = fraction.find_first_not_of('0') == std::string::npos;
-    if (part.hasDecimalReplacement && fractionZero && part.decimals > 0 &&
-        !part.decimalReplacement.empty()) {
+    while (static_cast<int>(fraction.size()) > minDecimals && fraction.back() == '0')
+        fraction.pop_back();
+    if (!fraction.empty()) {
         text += locale.decimalSeparator;
-        text += part.decimalReplacement;
-    } else {
-        while (static_cast<int>(fraction.size()) > minDecimals && fraction.back() == '0')
-            fraction.pop_back();
-        if (!fraction.empty()) {
-            text += locale.decimalSeparator;
-            text += fraction;
-        }
+        text += fraction;
     }
     return {text, rounded.isZero()};
 }

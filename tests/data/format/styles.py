@@ -43,6 +43,9 @@ NUMBER = [
     N('threeway', T('zero') + '<style:map style:condition="value()&gt;0" style:apply-style-name="dec1"/><style:map style:condition="value()&lt;0" style:apply-style-name="negred"/>'),
     N('negred', '<style:text-properties fo:color="#ff0000"/>' + T('minus ') + num(1, 1)),
     N('bigcond', T('big ') + num(0, 0) + '<style:map style:condition="value()&gt;1000" style:apply-style-name="group0"/>'),
+    N('embedded', '<number:number number:decimal-places="2" loext:min-decimal-places="2" number:min-integer-digits="1">'
+      '<number:embedded-text number:position="3">-</number:embedded-text></number:number>'),
+    N('dashes', num(2, 2, grouping=True, extra='number:decimal-replacement="--"')),
 ]
 
 CURRENCY = [
@@ -86,6 +89,7 @@ DATE = [
     D('longpt', P('day-of-week', L) + T(', ') + P('day') + T(' de ') + P('month', 'number:textual="true" ' + L), 'number:language="pt" number:country="BR"'),
     D('quarter', P('quarter') + T(' ') + P('year', L) + T(' ') + P('quarter', L) + T(' W') + P('week-of-year')),
     D('datetime', P('month', L) + T('/') + P('day', L) + T('/') + P('year', L) + T(' ') + P('hours', L) + T(':') + P('minutes', L)),
+    D('weekde', P('day', L) + T('.') + P('month', L) + T('.') + P('year', L) + T(' KW') + P('week-of-year'), 'number:language="de" number:country="DE"'),
     D('datetimeampm', P('month') + T('/') + P('day') + T('/') + P('year') + T(' ') + P('hours') + T(':') + P('minutes', L) + T(':') + P('seconds', L) + T(' ') + P('am-pm')),
 ]
 
