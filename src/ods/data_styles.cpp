@@ -188,6 +188,8 @@ struct DataStyles::Impl {
     std::unordered_map<std::string, CellStyle> cellStyles;
     std::optional<std::string> defaultDataStyle;
     int generalDecimals = -1; ///< the document's limit on the decimals of General numbers
+    std::string officeLanguage = "en";
+    std::string officeCountry = "US";
     bool inDefaultCellStyle = false;
 
     // The data style being read, and where its text goes.
@@ -349,19 +351,31 @@ std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
     // A styled cell whose format is General shows dates, times, percentages and booleans in
     // the standard format of their kind; a cell without any style keeps the bare number.
     const auto kind = standardKind(value.type);
+    const Impl& d = *impl_;
+    const bool ownLanguage = style && !style->language.empty();
+    const std::string& language = ownLanguage ? style->language : d.officeLanguage;
+    const std::string& country = ownLanguage ? style->country : d.officeCountry;
     if (kind && !cellStyleName.empty() && (!style || format::isGeneral(*style))) {
-        const auto standard =
-            format::standardStyle(*kind, style ? style->language : "", style ? style->country : "");
+        const auto standard = format::standardStyle(*kind, language, country);
         if (!standard)
             return std::nullopt;
-        return format::renderValue(*standard, *number, nullptr);
+        return format::renderValue(*standard, *number, format::RenderContext{});
     }
-    const Impl& d = *impl_;
     if (!style)
-        return format::generalText(*number, format::localeData("", ""), d.generalDecimals);
-    return format::renderValue(
-        *style, *number, [&d](std::string_view name) { return d.findDataStyle(name); },
-        value.type == ValueType::Currency ? value.currency : std::string_view(), d.generalDecimals);
+        return format::generalText(*number, format::localeData(language, country),
+                                   d.generalDecimals);
+    format::RenderContext context;
+    context.lookup = [&d](std::string_view name) { return d.findDataStyle(name); };
+    context.currency = value.type == ValueType::Currency ? value.currency : std::string_view();
+    context.generalDecimals = d.generalDecimals;
+    context.officeLanguage = d.officeLanguage;
+    context.officeCountry = d.officeCountry;
+    return format::renderValue(*style, *number, context);
+}
+
+void DataStyles::setOfficeLocale(std::string_view language, std::string_view country) {
+    impl_->officeLanguage = language;
+    impl_->officeCountry = country;
 }
 
 } // namespace ods

@@ -51,6 +51,11 @@ public:
     std::optional<std::string> shownText(std::string_view cellStyleName,
                                          const CellValue& value) const;
 
+    /// The locale the office shows documents in, as language and country ("de", "DE"): it
+    /// applies to data styles that name no language and to cells without a data style. English
+    /// (USA) until set, which is what an office started with the C or an English locale uses.
+    void setOfficeLocale(std::string_view language, std::string_view country);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

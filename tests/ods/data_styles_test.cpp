@@ -208,8 +208,10 @@ struct Comparison {
 };
 
 // Compares the engine's text of every value cell of a flat document with the office's CSV.
-Comparison compareWithOffice(const std::filesystem::path& fods, const std::filesystem::path& csv) {
-    const FlatDocument document(readFile(fods));
+Comparison compareWithOffice(const std::filesystem::path& fods, const std::filesystem::path& csv,
+                             std::string_view language = "en", std::string_view country = "US") {
+    FlatDocument document(readFile(fods));
+    document.styles.setOfficeLocale(language, country);
     const auto rows = readCsv(readFile(csv));
     Comparison result;
     for (const auto& cell : document.cells) {
@@ -278,6 +280,21 @@ TEST(FormatDocuments, EveryValueCellShowsTheOfficesText) {
         const Comparison result = compareWithOffice(entry.path(), csv);
         ++documents;
         EXPECT_GT(result.cells, 0) << entry.path();
+        for (const auto& difference : result.differences)
+            ADD_FAILURE() << difference;
+    }
+    EXPECT_GT(documents, 0);
+}
+
+TEST(FormatDocuments, AnOfficeInGermanShowsTheSameDocumentsInGerman) {
+    int documents = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(formatData())) {
+        auto csv = entry.path();
+        csv.replace_filename(entry.path().stem().string() + "-S.de-DE.csv");
+        if (entry.path().extension() != ".fods" || !std::filesystem::exists(csv))
+            continue;
+        const Comparison result = compareWithOffice(entry.path(), csv, "de", "DE");
+        ++documents;
         for (const auto& difference : result.differences)
             ADD_FAILURE() << difference;
     }
@@ -564,4 +581,25 @@ TEST(DataStylesTimes, FractionsOfSecondsNeverRoundIntoTheNextSecond) {
     EXPECT_EQ(styles.shownText("ms", time), "04:39.8");
     time.timeValue = "PT0H04M40S";
     EXPECT_EQ(styles.shownText("ms", time), "04:40.0");
+}
+
+TEST(DataStylesCells, TheOfficeLocaleAppliesToStylesWithoutALanguage) {
+    DataStyles styles = stylesFrom(
+        "<number:number-style style:name='N2'><number:number number:decimal-places='2' "
+        "number:min-integer-digits='1' number:grouping='true'/></number:number-style>"
+        "<number:number-style style:name='N2en' number:language='en' number:country='US'>"
+        "<number:number number:decimal-places='2' number:min-integer-digits='1' "
+        "number:grouping='true'/></number:number-style>" +
+        cellStyle("own", "N2") + cellStyle("english", "N2en") +
+        "<style:style style:name='plain' style:family='table-cell'/>");
+    styles.setOfficeLocale("de", "DE");
+    EXPECT_EQ(styles.shownText("own", number(1234.5)), "1.234,50");
+    EXPECT_EQ(styles.shownText("english", number(1234.5)), "1,234.50");
+    EXPECT_EQ(styles.shownText("", number(0.25)), "0,25");
+    CellValue boolean;
+    boolean.type = ValueType::Boolean;
+    boolean.boolean = true;
+    EXPECT_EQ(styles.shownText("plain", boolean), "WAHR");
+    styles.setOfficeLocale("sv", "SE");
+    EXPECT_EQ(styles.shownText("plain", boolean), std::nullopt);
 }

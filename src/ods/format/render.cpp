@@ -457,6 +457,13 @@ std::pair<const DataStyle*, bool> section(const DataStyle& style, double value,
     return {&style, !style.maps.empty()};
 }
 
+// A style that names no language is shown in the office's own locale.
+const LocaleData& localeOf(const DataStyle& style, const RenderContext& context) {
+    if (style.language.empty())
+        return localeData(context.officeLanguage, context.officeCountry);
+    return localeData(style.language, style.country);
+}
+
 // A date style whose order follows the locale, rearranged as the USA write dates: month, day
 // and year with slashes, or "Wed, Jun 15, 22" when the month has a name.
 DataStyle orderedForUsa(const DataStyle& style) {
@@ -559,7 +566,8 @@ std::string inputLineText(double value, const LocaleData& locale, int maxDecimal
 // A currency cell whose currency differs from the one of its style's symbol: the office shows
 // the amount with the cell's ISO code instead.
 std::optional<std::string> otherCurrencyText(const DataStyle& style, double value,
-                                             std::string_view currency) {
+                                             const RenderContext& context) {
+    const std::string_view currency = context.currency;
     if (currency.empty())
         return std::nullopt;
     for (const auto& part : style.parts) {
@@ -581,8 +589,7 @@ std::optional<std::string> otherCurrencyText(const DataStyle& style, double valu
         number.decimals = 2;
         number.minIntegerDigits = 1;
         number.grouping = true;
-        const NumberPieces pieces =
-            numberText(number, std::fabs(value), localeData(style.language, style.country));
+        const NumberPieces pieces = numberText(number, std::fabs(value), localeOf(style, context));
         return (value < 0 && !pieces.zero ? "-" : "") + pieces.text + " " + std::string(currency);
     }
     return std::nullopt;
@@ -695,13 +702,14 @@ std::string generalText(double value, const LocaleData& locale, int maxDecimals)
 }
 
 std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
-                                       const StyleLookup& lookup, std::string_view currency,
-                                       int generalDecimals) {
-    if (const auto text = otherCurrencyText(mainStyle, value, currency))
+                                       const RenderContext& context) {
+    const StyleLookup& lookup = context.lookup;
+    const int generalDecimals = context.generalDecimals;
+    if (const auto text = otherCurrencyText(mainStyle, value, context))
         return text;
     const auto [style, magnitudeOnly] = section(mainStyle, value, lookup);
     // The office merges the conditional sections into one format of the main style's language.
-    const LocaleData& locale = localeData(mainStyle.language, mainStyle.country);
+    const LocaleData& locale = localeOf(mainStyle, context);
     for (const auto& part : style->parts)
         if (needsNames(part) && !locale.known)
             return std::nullopt;
@@ -710,9 +718,14 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
         std::any_of(style->parts.begin(), style->parts.end(),
                     [](const StylePart& part) { return isDateOrTimePart(part.kind); });
     if (isDateTime) {
-        if (style->automaticOrder &&
-            (style->language.empty() ||
-             (style->language == "en" && (style->country.empty() || style->country == "US"))))
+        const bool officeInUsa =
+            (context.officeLanguage.empty() || context.officeLanguage == "en") &&
+            (context.officeCountry.empty() || context.officeCountry == "US");
+        const bool usaOrder =
+            style->language.empty()
+                ? officeInUsa
+                : style->language == "en" && (style->country.empty() || style->country == "US");
+        if (style->automaticOrder && usaOrder)
             return dateTimeText(orderedForUsa(*style), value, locale);
         return dateTimeText(*style, value, locale);
     }
@@ -724,7 +737,7 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
         return std::string(value != 0 ? locale.trueWord : locale.falseWord);
 
     if (style->kind == StyleKind::Text)
-        return inputLineText(value, localeData(style->language, style->country), -1);
+        return inputLineText(value, localeOf(*style, context), -1);
 
     double magnitude = std::fabs(value);
     const bool percent =
@@ -746,7 +759,9 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
             if (!part.text.empty()) {
                 text += part.text;
             } else {
-                const LocaleData& symbolLocale = localeData(part.language, part.country);
+                // An empty symbol is the currency of the style's locale, whatever the element
+                // names.
+                const LocaleData& symbolLocale = localeOf(mainStyle, context);
                 if (!symbolLocale.known)
                     return std::nullopt;
                 text += symbolLocale.currencySymbol;

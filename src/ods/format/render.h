@@ -20,12 +20,19 @@ using StyleLookup = std::function<const DataStyle*(std::string_view)>;
 /// decimals (`maxDecimals`, -1: no limit).
 std::string generalText(double value, const LocaleData& locale, int maxDecimals = -1);
 
+/// What a rendering needs besides the style and the value.
+struct RenderContext {
+    StyleLookup lookup;              ///< the targets of conditional maps
+    std::string_view currency;       ///< the ISO code of a currency cell, "" for other cells
+    int generalDecimals = -1;        ///< the document's limit on General decimals, -1: none
+    std::string_view officeLanguage; ///< the office's locale, for styles that name none
+    std::string_view officeCountry;
+};
+
 /// The shown text of a value under a data style; nothing when the style needs something this
-/// renderer does not know (a language without names, an unknown currency). `currency` is the
-/// ISO code of a currency cell ("" for other cells).
+/// renderer does not know (a language without names, an unknown currency).
 std::optional<std::string> renderValue(const DataStyle& style, double value,
-                                       const StyleLookup& lookup, std::string_view currency = {},
-                                       int generalDecimals = -1);
+                                       const RenderContext& context);
 
 /// What a General cell style shows for a date, time, percentage or boolean cell: the standard
 /// format of that kind in the style's language; nothing for a language whose standard formats
