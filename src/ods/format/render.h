@@ -4,6 +4,7 @@
 
 #include "ods/format/data_style.h"
 #include "ods/format/locale_data.h"
+#include "ods/format/number_text.h"
 
 #include <functional>
 #include <optional>
@@ -14,11 +15,6 @@ namespace ods::format {
 
 /// Finds a data style by name (for the conditional maps); null when there is none.
 using StyleLookup = std::function<const DataStyle*(std::string_view)>;
-
-/// The office's "General" format: up to 15 significant digits, whole integers below 2^53,
-/// scientific notation for very large and very small magnitudes. A document may limit its
-/// decimals (`maxDecimals`, -1: no limit).
-std::string generalText(double value, const LocaleData& locale, int maxDecimals = -1);
 
 /// What a rendering needs besides the style and the value.
 struct RenderContext {

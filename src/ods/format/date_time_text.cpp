@@ -1,0 +1,300 @@
+#include "ods/format/date_time_text.h"
+
+#include "ods/format/calendar.h"
+#include "ods/format/decimal.h"
+#include "ods/format/render.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ods::format {
+
+namespace {
+
+std::string twoDigits(long long value, bool pad) {
+    std::string text = std::to_string(value);
+    if (pad && text.size() < 2)
+        text.insert(0, 1, '0');
+    return text;
+}
+
+// Years before 1 are counted without a year 0 and shown with a minus; long years have four
+// digits at least.
+std::string yearText(long long year, bool longForm) {
+    const bool beforeChrist = year <= 0;
+    const long long shown = beforeChrist ? 1 - year : year;
+    std::string digits = std::to_string(longForm ? shown : shown % 100);
+    // A two-digit year of the first century keeps the single digit of its year.
+    const std::size_t width = longForm ? 4 : (shown < 100 && !beforeChrist ? 1 : 2);
+    if (digits.size() < width)
+        digits.insert(0, width - digits.size(), '0');
+    return beforeChrist ? "-" + digits : digits;
+}
+
+bool isDatePart(PartKind kind) {
+    switch (kind) {
+    case PartKind::Day:
+    case PartKind::Month:
+    case PartKind::Year:
+    case PartKind::DayOfWeek:
+    case PartKind::Era:
+    case PartKind::Quarter:
+    case PartKind::WeekOfYear:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Week numbers: the USA count weeks from Sunday with week 1 holding January 1st; elsewhere the
+// office follows ISO 8601.
+int weekOfYear(long long serial, bool usWeeks) {
+    if (!usWeeks)
+        return isoWeek(serial);
+    const long long saturday = serial + (6 - weekday(serial));
+    const CivilDate end = civilFromSerial(saturday);
+    const long long firstOfYear = serialFromCivil({end.year, 1, 1});
+    return static_cast<int>((saturday - firstOfYear) / 7 + 1);
+}
+
+} // namespace
+
+std::optional<std::string> dateTimeText(const DataStyle& style, double value,
+                                        const LocaleData& locale) {
+    int secondDecimals = 0;
+    bool hasAmPm = false;
+    bool hasDate = false;
+    for (const auto& part : style.parts) {
+        if (part.kind == PartKind::Seconds)
+            secondDecimals = std::clamp(part.decimals, 0, 6);
+        hasAmPm = hasAmPm || part.kind == PartKind::AmPm;
+        hasDate = hasDate || isDatePart(part.kind);
+    }
+    const bool elapsed = style.kind == StyleKind::Time && !style.truncateOnOverflow;
+    const double scale = std::pow(10.0, secondDecimals);
+    const auto unitScale = static_cast<long long>(scale);
+    const long long perDay = 86400 * unitScale;
+    constexpr double maxElapsedSeconds = 4294967296.0; // the office counts them in 32 bits
+    constexpr double maxDaySerial = 11700000;          // about the year 32000
+    bool negative = false;
+    long long daySerial = 0;
+    long long units = 0; // of the day, in 10^-secondDecimals seconds
+    long long totalSeconds = 0;
+    if (elapsed) {
+        if (std::fabs(value) * 86400.0 >= maxElapsedSeconds)
+            return "#FMT";
+        const std::string digits =
+            integerDigits(roundToPlaces(officeDecimal(std::fabs(value) * 86400.0 * scale), 0));
+        const long long all = digits.empty() ? 0 : std::stoll(digits);
+        negative = value < 0 && all != 0;
+        daySerial = all / perDay;
+        units = all % perDay;
+        totalSeconds = all / unitScale;
+    } else {
+        const bool hasTime =
+            hasAmPm || secondDecimals > 0 ||
+            std::any_of(style.parts.begin(), style.parts.end(), [](const StylePart& part) {
+                return part.kind == PartKind::Hours || part.kind == PartKind::Minutes ||
+                       part.kind == PartKind::Seconds;
+            });
+        const double day = std::floor(value);
+        const double raw = (value - day) * 86400.0 * scale;
+        if (hasDate && std::fabs(day) > maxDaySerial)
+            return "#FMT";
+        daySerial = static_cast<long long>(day);
+        if (secondDecimals > 0) {
+            // Shown fractions of a second are rounded, but never up into the next second.
+            const double nearest = std::round(raw);
+            // The noise of a serial number grows with its days.
+            const double noise = 1e-6 + std::fabs(value) * 86400.0 * scale * 1e-14;
+            const double exact = std::fabs(raw - nearest) < noise ? nearest : raw;
+            const double rounded = std::round(exact);
+            const bool nextSecond = std::floor(rounded / scale) > std::floor(exact / scale);
+            units = static_cast<long long>(nextSecond ? std::floor(exact) : rounded);
+        } else {
+            // Clock times drop the fraction of a second they do not show, but a value that
+            // only binary noise keeps below a whole second counts as that second.
+            const double nearest = std::round(raw);
+            units =
+                static_cast<long long>(std::fabs(raw - nearest) < 1e-6 ? nearest : std::floor(raw));
+            // A date with a time of day turns to the next day within half a second of midnight.
+            if (hasDate && hasTime && raw > static_cast<double>(perDay) - 0.5)
+                units = perDay;
+        }
+        if (units >= perDay) {
+            units -= perDay;
+            if (hasDate)
+                ++daySerial;
+        }
+    }
+    const long long secondsOfDay = units / unitScale;
+    const long long fraction = units % unitScale;
+    const long long hour = secondsOfDay / 3600;
+    const long long minute = secondsOfDay / 60 % 60;
+    const long long second = secondsOfDay % 60;
+    const CivilDate date = civilFromSerial(daySerial);
+    std::string text;
+    if (negative && elapsed)
+        text = "-";
+    bool leadingUnit = true;
+    for (const auto& part : style.parts) {
+        switch (part.kind) {
+        case PartKind::Text:
+            text += part.text;
+            break;
+        case PartKind::Day:
+            text += twoDigits(date.day, part.longForm);
+            break;
+        case PartKind::Month:
+            text += part.textual ? std::string(part.longForm ? locale.monthsLong[date.month - 1]
+                                                             : locale.monthsShort[date.month - 1])
+                                 : twoDigits(date.month, part.longForm);
+            break;
+        case PartKind::Year:
+            text += yearText(date.year, part.longForm);
+            break;
+        case PartKind::DayOfWeek:
+            text += part.longForm ? locale.daysLong[weekday(daySerial)]
+                                  : locale.daysShort[weekday(daySerial)];
+            break;
+        case PartKind::Quarter:
+            text += part.longForm ? locale.quartersLong[(date.month - 1) / 3]
+                                  : locale.quartersShort[(date.month - 1) / 3];
+            break;
+        case PartKind::WeekOfYear:
+            text += std::to_string(weekOfYear(daySerial, locale.usWeeks));
+            break;
+        case PartKind::Era:
+            text += part.longForm ? locale.eraLong : locale.eraShort;
+            break;
+        case PartKind::Hours: {
+            long long shown = hour;
+            if (elapsed && leadingUnit)
+                shown = totalSeconds / 3600;
+            else if (hasAmPm)
+                shown = hour % 12 == 0 ? 12 : hour % 12;
+            text += twoDigits(shown, part.longForm);
+            leadingUnit = false;
+            break;
+        }
+        case PartKind::Minutes:
+            text += twoDigits(elapsed && leadingUnit ? totalSeconds / 60 : minute, part.longForm);
+            leadingUnit = false;
+            break;
+        case PartKind::Seconds: {
+            text += twoDigits(elapsed && leadingUnit ? totalSeconds : second, part.longForm);
+            if (part.decimals > 0) {
+                std::string digits = std::to_string(fraction);
+                digits.insert(0, secondDecimals - digits.size(), '0');
+                text += locale.decimalSeparator;
+                text += digits;
+            }
+            leadingUnit = false;
+            break;
+        }
+        case PartKind::AmPm:
+            text += hour < 12 ? locale.am : locale.pm;
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
+bool isDateOrTimePart(PartKind kind) {
+    switch (kind) {
+    case PartKind::Day:
+    case PartKind::Month:
+    case PartKind::Year:
+    case PartKind::DayOfWeek:
+    case PartKind::Hours:
+    case PartKind::Minutes:
+    case PartKind::Seconds:
+    case PartKind::AmPm:
+    case PartKind::Era:
+    case PartKind::Quarter:
+    case PartKind::WeekOfYear:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A date style whose order follows the locale, rearranged as the USA write dates: month, day
+// and year with slashes, or "Wed, Jun 15, 22" when the month has a name.
+DataStyle orderedForUsa(const DataStyle& style) {
+    const StylePart* day = nullptr;
+    const StylePart* month = nullptr;
+    const StylePart* year = nullptr;
+    const StylePart* dayOfWeek = nullptr;
+    std::size_t lastDatePart = 0;
+    bool hasTime = false;
+    bool hasSeconds = false;
+    for (std::size_t i = 0; i < style.parts.size(); ++i) {
+        const StylePart& part = style.parts[i];
+        switch (part.kind) {
+        case PartKind::Day:
+            day = &part;
+            break;
+        case PartKind::Month:
+            month = &part;
+            break;
+        case PartKind::Year:
+            year = &part;
+            break;
+        case PartKind::DayOfWeek:
+            dayOfWeek = &part;
+            break;
+        case PartKind::Hours:
+        case PartKind::Minutes:
+            hasTime = true;
+            break;
+        case PartKind::Seconds:
+            hasSeconds = true;
+            break;
+        default:
+            break;
+        }
+        if (isDatePart(part.kind))
+            lastDatePart = i;
+    }
+    if (!day || !month || !year)
+        return style;
+    if (hasTime && !hasSeconds && !month->textual) {
+        if (auto standard = standardStyle(StyleKind::Date, "", "")) {
+            for (auto& part : standard->parts)
+                if (part.kind == PartKind::Year)
+                    part.longForm = year->longForm;
+            return *standard;
+        }
+    }
+    DataStyle ordered = style;
+    ordered.parts.clear();
+    auto text = [&ordered](std::string value) {
+        StylePart part;
+        part.text = std::move(value);
+        ordered.parts.push_back(std::move(part));
+    };
+    if (month->textual) {
+        if (dayOfWeek) {
+            ordered.parts.push_back(*dayOfWeek);
+            text(", ");
+        }
+        ordered.parts.push_back(*month);
+        text(" ");
+        ordered.parts.push_back(*day);
+        text(", ");
+        ordered.parts.push_back(*year);
+    } else {
+        ordered.parts.push_back(*month);
+        text("/");
+        ordered.parts.push_back(*day);
+        text("/");
+        ordered.parts.push_back(*year);
+    }
+    ordered.parts.insert(ordered.parts.end(), style.parts.begin() + lastDatePart + 1,
+                         style.parts.end());
+    return ordered;
+}
+} // namespace ods::format

@@ -1,0 +1,246 @@
+#include "ods/format/number_text.h"
+
+#include "ods/format/decimal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace ods::format {
+
+namespace {
+
+constexpr double exactIntegers = 9007199254740992.0; // 2^53
+
+std::string exponentText(int exponent, int minDigits, bool forcedSign) {
+    std::string digits = std::to_string(std::abs(exponent));
+    if (static_cast<int>(digits.size()) < minDigits)
+        digits.insert(0, minDigits - digits.size(), '0');
+    if (exponent < 0)
+        return "-" + digits;
+    return forcedSign ? "+" + digits : digits;
+}
+
+// d.ddd with the locale's decimal separator, from digits that are already rounded.
+std::string mantissaText(const Decimal& value, std::string_view decimalSeparator) {
+    std::string text(1, value.digits.front());
+    if (value.digits.size() > 1) {
+        text += decimalSeparator;
+        text += value.digits.substr(1);
+    }
+    return text;
+}
+
+std::string fixedText(const Decimal& value, std::string_view decimalSeparator) {
+    std::string text = integerDigits(value);
+    if (text.empty())
+        text = "0";
+    const int fraction = static_cast<int>(value.digits.size()) - value.exponent;
+    if (fraction > 0) {
+        text += decimalSeparator;
+        text += fractionDigits(value, fraction);
+    }
+    return text;
+}
+
+std::string groupDigits(const std::string& digits, std::string_view separator,
+                        const std::vector<EmbeddedText>& embedded, bool grouping) {
+    std::string result;
+    const int count = static_cast<int>(digits.size());
+    for (int i = 0; i < count; ++i) {
+        const int position = count - i; // digits still to come, this one included
+        for (const auto& text : embedded)
+            if (text.position == position || (i == 0 && text.position > count))
+                result += text.text;
+        result.push_back(digits[i]);
+        if (grouping && position > 1 && (position - 1) % 3 == 0)
+            result += separator;
+    }
+    for (const auto& text : embedded)
+        if (text.position <= 0 || (count == 0 && text.position > 0))
+            result += text.text;
+    return result;
+}
+
+} // namespace
+
+NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale,
+                        int generalDecimals, bool composed) {
+    const double value = magnitude / (part.displayFactor > 0 ? part.displayFactor : 1);
+    // The office of our reference turns a decimal replacement ("--") that comes with a minimum
+    // of decimals into a format without decimals, and ignores it otherwise.
+    if (part.hasDecimalReplacement && part.minDecimals >= 0 && part.decimals > 0) {
+        StylePart whole = part;
+        whole.decimals = 0;
+        whole.hasDecimalReplacement = false;
+        return numberText(whole, magnitude, locale, generalDecimals, composed);
+    }
+    if (part.decimals < 0) {
+        // General among other parts shows digits as the input line does, up to 20 decimals.
+        std::string text = composed && generalDecimals < 0
+                               ? inputLineText(value, locale, 20)
+                               : generalText(value, locale, generalDecimals);
+        const bool zero = text == "0";
+        return {std::move(text), zero};
+    }
+    // Rounded on the shortest decimal first, then cut to the 15 digits the office keeps.
+    Decimal rounded = roundToPlaces(shortestDecimal(value), part.decimals);
+    const bool wholeAndExact = static_cast<int>(rounded.digits.size()) <= rounded.exponent &&
+                               std::fabs(value) < exactIntegers;
+    if (!wholeAndExact)
+        rounded = roundToSignificant(std::move(rounded), 15);
+    std::string integer = integerDigits(rounded);
+    if (static_cast<int>(integer.size()) < part.minIntegerDigits)
+        integer.insert(0, part.minIntegerDigits - integer.size(), '0');
+    std::string text = groupDigits(integer, locale.groupSeparator, part.embedded, part.grouping);
+    std::string fraction = fractionDigits(rounded, part.decimals);
+    const int minDecimals = part.minDecimals < 0 ? part.decimals : part.minDecimals;
+    while (static_cast<int>(fraction.size()) > minDecimals && fraction.back() == '0')
+        fraction.pop_back();
+    if (!fraction.empty()) {
+        text += locale.decimalSeparator;
+        text += fraction;
+    }
+    return {text, rounded.isZero()};
+}
+
+NumberPieces scientificText(const StylePart& part, double magnitude, const LocaleData& locale) {
+    const int decimals = std::max(part.decimals, 0);
+    const int minInteger = std::max(part.minIntegerDigits, 1);
+    // Without an explicit interval the integer digits of the mantissa set it ("##0.0E+0").
+    const int interval = part.exponentInterval > 1 ? part.exponentInterval : minInteger;
+    Decimal value = officeDecimal(magnitude);
+    int exponent = 0;
+    if (!value.isZero()) {
+        // Rounding may carry into a new leading digit (9.99 to 10.0), which moves the exponent.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const int e = value.scientificExponent();
+            exponent = static_cast<int>(std::floor(static_cast<double>(e) / interval)) * interval;
+            const Decimal rounded = roundToSignificant(value, e - exponent + 1 + decimals);
+            const bool carried = rounded.scientificExponent() != e;
+            value = rounded;
+            if (!carried)
+                break;
+        }
+    }
+    Decimal mantissa = value;
+    mantissa.exponent = value.isZero() ? 0 : value.exponent - exponent;
+    std::string integer = integerDigits(mantissa);
+    if (static_cast<int>(integer.size()) < minInteger)
+        integer.insert(0, minInteger - integer.size(), '0');
+    std::string text = groupDigits(integer, locale.groupSeparator, {}, part.grouping);
+    if (decimals > 0) {
+        text += locale.decimalSeparator;
+        text += fractionDigits(mantissa, decimals);
+    }
+    text += "E" + exponentText(exponent, part.minExponentDigits, part.forcedExponentSign);
+    return {text, value.isZero()};
+}
+
+NumberPieces fractionText(const StylePart& part, double magnitude, const LocaleData& locale) {
+    double whole = std::floor(magnitude);
+    const double rest = magnitude - whole;
+    long long numerator = 0;
+    long long denominator = 1;
+    const bool fixed = part.denominatorValue > 0;
+    if (fixed) {
+        denominator = part.denominatorValue;
+        numerator = std::llrint(rest * static_cast<double>(denominator));
+    } else {
+        long long limit = part.maxDenominatorValue;
+        if (limit <= 0) {
+            limit = 9;
+            for (int i = 1; i < std::max(part.minDenominatorDigits, 1); ++i)
+                limit = limit * 10 + 9;
+        }
+        double best = 2;
+        for (long long d = 1; d <= limit; ++d) {
+            const long long n = std::llround(rest * static_cast<double>(d));
+            const double error = std::fabs(rest - static_cast<double>(n) / static_cast<double>(d));
+            if (error < best - 1e-12) {
+                best = error;
+                numerator = n;
+                denominator = d;
+            }
+        }
+    }
+    if (numerator >= denominator) {
+        whole += 1;
+        numerator = 0;
+    }
+    const int numeratorWidth = std::max(part.minNumeratorDigits, 1);
+    const int denominatorWidth = fixed ? 0 : std::max(part.minDenominatorDigits, 1);
+    std::string text;
+    if (whole != 0 || part.minIntegerDigits > 0 || numerator == 0) {
+        std::string digits = integerDigits(shortestDecimal(whole));
+        if (static_cast<int>(digits.size()) < std::max(part.minIntegerDigits, 1))
+            digits.insert(0, std::max(part.minIntegerDigits, 1) - digits.size(), '0');
+        text = groupDigits(digits, locale.groupSeparator, {}, part.grouping);
+    }
+    if (numerator == 0) {
+        // The office keeps the room of the fraction, so that columns of fractions line up.
+        text.append(static_cast<std::size_t>(numeratorWidth + denominatorWidth + 2), ' ');
+        return {text, whole == 0};
+    }
+    std::string numeratorText = std::to_string(numerator);
+    if (static_cast<int>(numeratorText.size()) < numeratorWidth)
+        numeratorText.insert(0, numeratorWidth - numeratorText.size(), ' ');
+    std::string denominatorText = std::to_string(denominator);
+    if (static_cast<int>(denominatorText.size()) < denominatorWidth)
+        denominatorText.append(denominatorWidth - denominatorText.size(), ' ');
+    return {text + " " + numeratorText + "/" + denominatorText, false};
+}
+
+// A text format shows a number as the input line would: up to 15 significant digits without
+// switching to scientific notation for small magnitudes.
+std::string inputLineText(double value, const LocaleData& locale, int maxDecimals) {
+    if (value == 0 || !std::isfinite(value))
+        return "0";
+    const std::string sign = value < 0 ? "-" : "";
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e15) {
+        const Decimal digits = roundToSignificant(shortestDecimal(magnitude), 15);
+        std::string mantissa(1, digits.digits.front());
+        mantissa += locale.decimalSeparator;
+        mantissa += fractionDigits(Decimal{false, digits.digits, 1}, 14);
+        return sign + mantissa + "E" + exponentText(digits.scientificExponent(), 2, true);
+    }
+    Decimal digits = officeDecimal(magnitude);
+    if (maxDecimals >= 0)
+        digits = roundToPlaces(std::move(digits), maxDecimals);
+    if (digits.isZero())
+        return "0";
+    return sign + fixedText(digits, locale.decimalSeparator);
+}
+
+std::string generalText(double value, const LocaleData& locale, int maxDecimals) {
+    if (value == 0 || !std::isfinite(value))
+        return "0";
+    if (maxDecimals >= 0 && std::fabs(value) <= 1e15) {
+        const Decimal digits = roundToPlaces(officeDecimal(value), maxDecimals);
+        if (digits.isZero())
+            return "0";
+        return (value < 0 ? "-" : "") + fixedText(digits, locale.decimalSeparator);
+    }
+    const double magnitude = std::fabs(value);
+    const std::string sign = value < 0 ? "-" : "";
+    if (magnitude >= exactIntegers) {
+        Decimal digits = roundToSignificant(shortestDecimal(magnitude), 15);
+        // Rounding the largest doubles to 15 digits would leave the range of doubles, so the
+        // office keeps all their digits.
+        if (digits.scientificExponent() == 308 && digits.digits > "17976931348623157")
+            digits = shortestDecimal(magnitude);
+        return sign + mantissaText(digits, locale.decimalSeparator) + "E" +
+               exponentText(digits.scientificExponent(), 3, true);
+    }
+    const Decimal digits = officeDecimal(magnitude);
+    if (digits.isZero())
+        return "0";
+    const int e = digits.scientificExponent();
+    const int decimals = static_cast<int>(digits.digits.size()) - 1 - e;
+    if (e <= -10 || (e < -4 && decimals >= 17))
+        return sign + mantissaText(digits, locale.decimalSeparator) + "E" +
+               exponentText(e, 2, true);
+    return sign + fixedText(digits, locale.decimalSeparator);
+}
+} // namespace ods::format
