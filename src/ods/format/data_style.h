@@ -44,7 +44,7 @@ struct StylePart {
     bool longForm = false; ///< number:style="long"
     bool textual = false;  ///< month names instead of numbers
     int decimals = -1;     ///< number:decimal-places; -1: not given (the general format)
-    int minDecimals = -1;  ///< number:min-decimal-places; -1: not given
+    int minDecimals = -1;  ///< loext:min-decimal-places; -1: not given
     int minIntegerDigits = 0;
     bool grouping = false;
     bool hasDecimalReplacement = false;
