@@ -2,6 +2,7 @@
 
 #include "ods/content_context.h"
 #include "ods/error.h"
+#include "ods/fast_xml_reader.h"
 #include "ods/manifest_context.h"
 #include "ods/style_forwarder.h"
 
@@ -49,9 +50,9 @@ private:
     StyleForwarder forwarder_;
 };
 
-void parsePart(const ZipPackage& package, std::string_view part, XmlHandler& handler,
-               const ReadOptions& options, const std::function<bool()>& done = {}) {
-    XmlReader reader(handler, package.label() + " (" + std::string(part) + ")");
+template <typename Reader>
+void readInto(Reader& reader, const ZipPackage& package, std::string_view part,
+              const ReadOptions& options, const std::function<bool()>& done) {
     bool stoppedEarly = false;
     package.readEntry(
         part,
@@ -64,6 +65,25 @@ void parsePart(const ZipPackage& package, std::string_view part, XmlHandler& han
     if (!stoppedEarly) {
         reader.finish();
     }
+}
+
+// The quick reader takes what office suites write; on anything else expat reads the part again
+// from its start and delivers the events from where the quick reader stopped, so the handler
+// sees each event once and a damaged part gets expat's own error.
+void parsePart(const ZipPackage& package, std::string_view part, XmlHandler& handler,
+               const ReadOptions& options, const std::function<bool()>& done = {}) {
+    const std::string label = package.label() + " (" + std::string(part) + ")";
+    std::uint64_t resumeAt = 0;
+    try {
+        FastXmlReader reader(handler);
+        readInto(reader, package, part, options, done);
+        return;
+    } catch (const FastXmlReader::FallBack& fallBack) {
+        resumeAt = fallBack.resumeAt();
+    }
+    XmlReader reader(handler, label);
+    reader.deliverFrom(resumeAt);
+    readInto(reader, package, part, options, done);
 }
 
 // The package must hold an unencrypted spreadsheet; anything else is refused with its reason.

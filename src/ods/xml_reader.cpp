@@ -38,11 +38,34 @@ struct XmlReader::Impl {
     std::exception_ptr pending;
     XmlReader* owner = nullptr;
     std::uint64_t events = 0;
+    std::uint64_t deliverFrom = 0;
+
+    bool delivers() const {
+        return deliverFrom == 0 ||
+               static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser.get())) >= deliverFrom;
+    }
+    // The part of character data at or after deliverFrom. Data characters map one to one to
+    // their bytes, so a run that began before it is cut there; a reference or line break is
+    // whole on one side.
+    std::string_view deliveredText(std::string_view text) const {
+        if (deliverFrom == 0) {
+            return text;
+        }
+        const auto start = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser.get()));
+        if (start >= deliverFrom) {
+            return text;
+        }
+        const auto bytes = static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser.get()));
+        if (bytes == text.size() && start + bytes > deliverFrom) {
+            return text.substr(static_cast<std::size_t>(deliverFrom - start));
+        }
+        return {};
+    }
 
     static void onStart(void* data, const XML_Char* name, const XML_Char** atts) {
         auto& self = *static_cast<Impl*>(data);
         ++self.events;
-        if (self.pending) {
+        if (self.pending || !self.delivers()) {
             return;
         }
         try {
@@ -61,7 +84,7 @@ struct XmlReader::Impl {
     static void onEnd(void* data, const XML_Char* name) {
         auto& self = *static_cast<Impl*>(data);
         ++self.events;
-        if (self.pending) {
+        if (self.pending || !self.delivers()) {
             return;
         }
         try {
@@ -79,8 +102,11 @@ struct XmlReader::Impl {
             return;
         }
         try {
-            self.owner->handler_.characters(
-                std::string_view(text, static_cast<std::size_t>(length)));
+            const std::string_view delivered =
+                self.deliveredText(std::string_view(text, static_cast<std::size_t>(length)));
+            if (!delivered.empty()) {
+                self.owner->handler_.characters(delivered);
+            }
         } catch (...) {
             self.pending = std::current_exception();
             XML_StopParser(self.parser.get(), XML_FALSE);
@@ -147,6 +173,10 @@ void XmlReader::feed(std::string_view chunk) {
                         std::to_string(maxTokenBytes_ >> 20) + " MB");
         }
     }
+}
+
+void XmlReader::deliverFrom(std::uint64_t offset) {
+    impl_->deliverFrom = offset;
 }
 
 void XmlReader::finish() {

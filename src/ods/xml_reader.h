@@ -6,6 +6,7 @@
 
 #include "ods/data_styles.h"
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -37,6 +38,9 @@ public:
     void feed(std::string_view chunk);
     /// Ends the stream; throws Error when the document is incomplete.
     void finish();
+    /// Parses the stream from its start but delivers only the events from this byte offset on:
+    /// the ones before were delivered already (by FastXmlReader, which gave up there).
+    void deliverFrom(std::uint64_t offset);
 
 private:
     struct Impl;

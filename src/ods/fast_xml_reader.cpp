@@ -1,0 +1,862 @@
+#include "ods/fast_xml_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ods {
+
+namespace {
+
+constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
+// A reference longer than this is legal but never written; the full parser takes it.
+constexpr std::size_t kLongestReference = 32;
+// Attributes are checked for duplicates pair by pair; more than this is left to the full parser.
+constexpr std::size_t kMostAttributes = 64;
+
+enum Kind : unsigned char { Plain = 0, Special = 1 };
+
+// Bytes that end a plain run of character data.
+constexpr std::array<unsigned char, 256> makeTextKinds() {
+    std::array<unsigned char, 256> kinds{};
+    for (int c = 0; c < 256; ++c) {
+        const bool control = c < 0x20 && c != '\t' && c != '\n';
+        kinds[c] = (control || c >= 0x80 || c == '<' || c == '&' || c == ']') ? Special : Plain;
+    }
+    return kinds;
+}
+// Bytes that need a look inside an attribute value (besides the closing quote).
+constexpr std::array<unsigned char, 256> makeValueKinds() {
+    std::array<unsigned char, 256> kinds{};
+    for (int c = 0; c < 256; ++c) {
+        kinds[c] = (c < 0x20 || c >= 0x80 || c == '<' || c == '&' || c == '"' || c == '\'')
+                       ? Special
+                       : Plain;
+    }
+    return kinds;
+}
+constexpr std::array<bool, 256> makeNameChars() {
+    std::array<bool, 256> chars{};
+    for (int c = 0; c < 256; ++c) {
+        chars[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                   c == '_' || c == '-' || c == '.' || c == ':';
+    }
+    return chars;
+}
+constexpr auto kTextKinds = makeTextKinds();
+constexpr auto kValueKinds = makeValueKinds();
+constexpr auto kNameChars = makeNameChars();
+
+unsigned char byte(const char* p) {
+    return static_cast<unsigned char>(*p);
+}
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool isNameStart(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+// The length of the UTF-8 sequence at p that XML allows, 0 when it is not allowed (overlong,
+// surrogate, U+FFFE, U+FFFF, beyond U+10FFFF, stray byte), -1 when it runs past end.
+int utf8Length(const char* p, const char* end) {
+    const unsigned char lead = byte(p);
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (end - p < length) {
+        return -1;
+    }
+    if (byte(p + 1) < low || byte(p + 1) > high) {
+        return 0;
+    }
+    for (int i = 2; i < length; ++i) {
+        if (byte(p + i) < 0x80 || byte(p + i) > 0xBF) {
+            return 0;
+        }
+    }
+    if (lead == 0xEF && byte(p + 1) == 0xBF && byte(p + 2) >= 0xBE) {
+        return 0;
+    }
+    return length;
+}
+
+// Whether [first, last) holds only characters XML allows.
+bool allowedText(const char* first, const char* last) {
+    while (first < last) {
+        const unsigned char c = byte(first);
+        if (c >= 0x20 && c < 0x80) {
+            ++first;
+        } else if (c == '\t' || c == '\n' || c == '\r') {
+            ++first;
+        } else if (c >= 0x80) {
+            const int length = utf8Length(first, last);
+            if (length <= 0) {
+                return false;
+            }
+            first += length;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+enum class Match { Yes, No, Incomplete };
+
+Match startsWith(const char* p, const char* end, std::string_view literal) {
+    const std::size_t available =
+        std::min<std::size_t>(static_cast<std::size_t>(end - p), literal.size());
+    if (std::memcmp(p, literal.data(), available) != 0) {
+        return Match::No;
+    }
+    return available == literal.size() ? Match::Yes : Match::Incomplete;
+}
+
+const char* find(const char* first, const char* last, std::string_view needle) {
+    const char* found = std::search(first, last, needle.begin(), needle.end());
+    return found == last ? nullptr : found;
+}
+
+void appendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The same characters the full parser accepts in a character reference.
+bool allowedReference(std::uint32_t code) {
+    if (code < 0x20) {
+        return code == '\t' || code == '\n' || code == '\r';
+    }
+    return !(code >= 0xD800 && code <= 0xDFFF) && code != 0xFFFE && code != 0xFFFF &&
+           code < 0x110000;
+}
+
+enum class Reference { Done, Incomplete, Unknown };
+
+// Decodes the reference at p (which is '&') into out and moves p past it.
+Reference decodeReference(const char*& p, const char* end, bool final, std::string& out) {
+    const std::size_t available = static_cast<std::size_t>(end - p);
+    const auto* semicolon = static_cast<const char*>(
+        std::memchr(p + 1, ';', std::min(available, kLongestReference) - 1));
+    if (semicolon == nullptr) {
+        return available < kLongestReference && !final ? Reference::Incomplete : Reference::Unknown;
+    }
+    const std::string_view name(p + 1, static_cast<std::size_t>(semicolon - p - 1));
+    if (name == "amp") {
+        out += '&';
+    } else if (name == "lt") {
+        out += '<';
+    } else if (name == "gt") {
+        out += '>';
+    } else if (name == "quot") {
+        out += '"';
+    } else if (name == "apos") {
+        out += '\'';
+    } else if (name.size() >= 2 && name[0] == '#') {
+        const bool hex = name[1] == 'x';
+        const std::string_view digits = name.substr(hex ? 2 : 1);
+        if (digits.empty()) {
+            return Reference::Unknown;
+        }
+        std::uint32_t code = 0;
+        for (const char c : digits) {
+            std::uint32_t digit = 0;
+            if (c >= '0' && c <= '9') {
+                digit = static_cast<std::uint32_t>(c - '0');
+            } else if (hex && c >= 'a' && c <= 'f') {
+                digit = static_cast<std::uint32_t>(c - 'a' + 10);
+            } else if (hex && c >= 'A' && c <= 'F') {
+                digit = static_cast<std::uint32_t>(c - 'A' + 10);
+            } else {
+                return Reference::Unknown;
+            }
+            code = code * (hex ? 16 : 10) + digit;
+            if (code >= 0x110000) {
+                return Reference::Unknown;
+            }
+        }
+        if (!allowedReference(code)) {
+            return Reference::Unknown;
+        }
+        appendUtf8(out, code);
+    } else {
+        return Reference::Unknown;
+    }
+    p = semicolon + 1;
+    return Reference::Done;
+}
+
+// Scans an ASCII name; returns its end, or nullptr when it may go on past end.
+const char* scanName(const char* p, const char* end) {
+    while (p < end && kNameChars[byte(p)]) {
+        ++p;
+    }
+    return p == end ? nullptr : p;
+}
+
+// Where the local part starts: 0 without a prefix, npos for a name namespaces do not allow.
+std::size_t localStart(std::string_view name) {
+    if (name.empty() || !isNameStart(name[0])) {
+        return std::string_view::npos;
+    }
+    const auto colon = name.find(':');
+    if (colon == std::string_view::npos) {
+        return 0;
+    }
+    if (colon + 1 >= name.size() || !isNameStart(name[colon + 1]) ||
+        name.find(':', colon + 1) != std::string_view::npos) {
+        return std::string_view::npos;
+    }
+    return colon + 1;
+}
+
+} // namespace
+
+FastXmlReader::FastXmlReader(XmlHandler& handler, std::size_t maxTokenBytes)
+    : handler_(handler), maxTokenBytes_(maxTokenBytes) {
+    forgetLookups();
+}
+
+void FastXmlReader::feed(std::string_view chunk) {
+    // An unfinished construct is completed from the front of the chunk, taking twice as much
+    // each round, so that a long one is scanned a few times only.
+    while (!carry_.empty() && !chunk.empty()) {
+        const std::size_t held = carry_.size();
+        const std::size_t take = std::min(chunk.size(), std::max<std::size_t>(held, 4096));
+        carry_.append(chunk.substr(0, take));
+        baseOffset_ = carryOffset_;
+        const std::size_t used = process(carry_, held, false);
+        carryOffset_ += used;
+        if (used >= held) {
+            chunk.remove_prefix(used - held);
+            carry_.clear();
+        } else {
+            chunk.remove_prefix(take);
+            carry_.erase(0, used);
+            if (carry_.size() > maxTokenBytes_) {
+                base_ = carry_.data();
+                baseOffset_ = carryOffset_;
+                fallBack(base_);
+            }
+        }
+    }
+    if (chunk.empty()) {
+        return;
+    }
+    baseOffset_ = carryOffset_;
+    const std::size_t used = process(chunk, std::string_view::npos, false);
+    carry_.assign(chunk.substr(used));
+    carryOffset_ += used;
+    if (carry_.size() > maxTokenBytes_) {
+        base_ = carry_.data();
+        baseOffset_ = carryOffset_;
+        fallBack(base_);
+    }
+}
+
+void FastXmlReader::finish() {
+    baseOffset_ = carryOffset_;
+    carryOffset_ += process(carry_, std::string_view::npos, true);
+    carry_.clear();
+    if (place_ != Place::Epilog) {
+        base_ = carry_.data();
+        baseOffset_ = carryOffset_;
+        fallBack(base_);
+    }
+}
+
+std::size_t FastXmlReader::process(std::string_view data, std::size_t stopAfter, bool final) {
+    base_ = data.data();
+    const char* p = data.data();
+    const char* const end = p + data.size();
+    while (p < end && static_cast<std::size_t>(p - base_) < stopAfter) {
+        const char* next = nullptr;
+        if (*p == '<') {
+            if (end - p >= 2) {
+                switch (p[1]) {
+                case '/':
+                    next = endTag(p, end);
+                    break;
+                case '?':
+                    next = processingInstruction(p, end);
+                    break;
+                case '!':
+                    next = markupDeclaration(p, end);
+                    break;
+                default:
+                    next = startTag(p, end);
+                    break;
+                }
+            }
+        } else if (place_ == Place::Root) {
+            next = text(p, end, final);
+        } else {
+            next = outsideRoot(p, end);
+        }
+        if (next == nullptr || next == p) {
+            break;
+        }
+        p = next;
+    }
+    if (final && p < end) {
+        fallBack(p);
+    }
+    return static_cast<std::size_t>(p - base_);
+}
+
+void FastXmlReader::emitText(const char* first, const char* last) {
+    if (first < last) {
+        handler_.characters(std::string_view(first, static_cast<std::size_t>(last - first)));
+    }
+}
+
+const char* FastXmlReader::text(const char* p, const char* end, bool final) {
+    const char* run = p;
+    while (p < end) {
+        if (kTextKinds[byte(p)] == Plain) {
+            ++p;
+            continue;
+        }
+        const unsigned char c = byte(p);
+        if (c == '<') {
+            break;
+        }
+        if (c == '&') {
+            emitText(run, p);
+            scratch_.clear();
+            const Reference result = decodeReference(p, end, final, scratch_);
+            if (result == Reference::Incomplete) {
+                return p;
+            }
+            if (result == Reference::Unknown) {
+                fallBack(p);
+            }
+            handler_.characters(scratch_);
+            run = p;
+        } else if (c == '\r') {
+            emitText(run, p);
+            if (p + 1 == end && !final) {
+                return p;
+            }
+            handler_.characters("\n");
+            p += p + 1 < end && p[1] == '\n' ? 2 : 1;
+            run = p;
+        } else if (c == ']') {
+            // "]]>" may not stand in character data.
+            if (end - p < 3 && !final) {
+                emitText(run, p);
+                return p;
+            }
+            if (end - p >= 3 && p[1] == ']' && p[2] == '>') {
+                emitText(run, p);
+                fallBack(p);
+            }
+            ++p;
+        } else if (c >= 0x80) {
+            const int length = utf8Length(p, end);
+            if (length > 0) {
+                p += length;
+                continue;
+            }
+            emitText(run, p);
+            if (length < 0 && !final) {
+                return p;
+            }
+            fallBack(p);
+        } else {
+            emitText(run, p);
+            fallBack(p);
+        }
+    }
+    emitText(run, p);
+    return p;
+}
+
+const char* FastXmlReader::outsideRoot(const char* p, const char* end) {
+    while (p < end && isSpace(*p)) {
+        ++p;
+    }
+    if (p < end && *p != '<') {
+        fallBack(p);
+    }
+    return p;
+}
+
+const char* FastXmlReader::startTag(const char* p, const char* end) {
+    if (place_ == Place::Epilog) {
+        fallBack(p);
+    }
+    const char* q = scanName(p + 1, end);
+    if (q == nullptr) {
+        return nullptr;
+    }
+    const std::string_view name(p + 1, static_cast<std::size_t>(q - p - 1));
+    const std::size_t nameLocal = localStart(name);
+    if (nameLocal == std::string_view::npos) {
+        fallBack(p);
+    }
+    raw_.clear();
+    std::size_t decodedCount = 0;
+    bool empty = false;
+    for (;;) {
+        const char* const gap = q;
+        while (q < end && isSpace(*q)) {
+            ++q;
+        }
+        if (q == end) {
+            return nullptr;
+        }
+        if (*q == '>') {
+            ++q;
+            break;
+        }
+        if (*q == '/') {
+            if (q + 1 == end) {
+                return nullptr;
+            }
+            if (q[1] != '>') {
+                fallBack(p);
+            }
+            q += 2;
+            empty = true;
+            break;
+        }
+        if (q == gap || raw_.size() == kMostAttributes) {
+            fallBack(p);
+        }
+        const char* const nameStart = q;
+        q = scanName(q, end);
+        if (q == nullptr) {
+            return nullptr;
+        }
+        const std::string_view attributeName(nameStart, static_cast<std::size_t>(q - nameStart));
+        const std::size_t attributeLocal = localStart(attributeName);
+        if (attributeLocal == std::string_view::npos) {
+            fallBack(p);
+        }
+        while (q < end && isSpace(*q)) {
+            ++q;
+        }
+        if (q == end) {
+            return nullptr;
+        }
+        if (*q != '=') {
+            fallBack(p);
+        }
+        ++q;
+        while (q < end && isSpace(*q)) {
+            ++q;
+        }
+        if (q == end) {
+            return nullptr;
+        }
+        const char quote = *q;
+        if (quote != '"' && quote != '\'') {
+            fallBack(p);
+        }
+        const char* const valueStart = ++q;
+        bool needsDecoding = false;
+        for (;;) {
+            while (q < end && kValueKinds[byte(q)] == Plain) {
+                ++q;
+            }
+            if (q == end) {
+                return nullptr;
+            }
+            const unsigned char c = byte(q);
+            if (c == static_cast<unsigned char>(quote)) {
+                break;
+            }
+            if (c == '"' || c == '\'') {
+                ++q;
+            } else if (c == '&' || c == '\t' || c == '\n' || c == '\r') {
+                needsDecoding = true;
+                ++q;
+            } else if (c >= 0x80) {
+                const int length = utf8Length(q, end);
+                if (length < 0) {
+                    return nullptr;
+                }
+                if (length == 0) {
+                    fallBack(p);
+                }
+                q += length;
+            } else {
+                fallBack(p);
+            }
+        }
+        const char* const valueEnd = q++;
+        RawAttribute attribute{
+            attributeName, attributeLocal,
+            std::string_view(valueStart, static_cast<std::size_t>(valueEnd - valueStart)), -1};
+        if (needsDecoding) {
+            if (decodedCount == decodedValues_.size()) {
+                decodedValues_.emplace_back();
+            }
+            std::string& out = decodedValues_[decodedCount];
+            out.clear();
+            // Whitespace in a value reads as a space; written as a reference, it stays.
+            for (const char* v = valueStart; v < valueEnd;) {
+                if (*v == '&') {
+                    if (decodeReference(v, valueEnd, true, out) != Reference::Done) {
+                        fallBack(p);
+                    }
+                } else if (*v == '\r') {
+                    out += ' ';
+                    v += v + 1 < valueEnd && v[1] == '\n' ? 2 : 1;
+                } else {
+                    out += (*v == '\t' || *v == '\n') ? ' ' : *v;
+                    ++v;
+                }
+            }
+            attribute.decoded = static_cast<std::ptrdiff_t>(decodedCount++);
+        }
+        raw_.push_back(attribute);
+    }
+
+    const std::size_t scopeStart = bindings_.size();
+    for (const RawAttribute& attribute : raw_) {
+        const std::string_view value =
+            attribute.decoded < 0 ? attribute.value
+                                  : decodedValues_[static_cast<std::size_t>(attribute.decoded)];
+        if (attribute.name == "xmlns") {
+            declare({}, value, p, scopeStart);
+        } else if (attribute.colon != 0 && attribute.name.substr(0, 6) == "xmlns:") {
+            declare(attribute.name.substr(6), value, p, scopeStart);
+        }
+    }
+
+    std::ptrdiff_t binding = -1;
+    if (nameLocal == 0) {
+        binding = lookup({});
+    } else {
+        const std::string_view prefix = name.substr(0, nameLocal - 1);
+        binding = prefix == "xml" || prefix == "xmlns" ? -1 : lookup(prefix);
+        if (binding < 0) {
+            fallBack(p);
+        }
+    }
+
+    attributes_.clear();
+    for (const RawAttribute& attribute : raw_) {
+        const std::string_view value =
+            attribute.decoded < 0 ? attribute.value
+                                  : decodedValues_[static_cast<std::size_t>(attribute.decoded)];
+        if (attribute.colon == 0) {
+            if (attribute.name != "xmlns") {
+                attributes_.push_back({{}, attribute.name, value});
+            }
+            continue;
+        }
+        const std::string_view prefix = attribute.name.substr(0, attribute.colon - 1);
+        const std::string_view local = attribute.name.substr(attribute.colon);
+        if (prefix == "xmlns") {
+            continue;
+        }
+        std::string_view uri;
+        if (prefix == "xml") {
+            uri = kXmlNamespace;
+        } else {
+            const std::ptrdiff_t found = lookup(prefix);
+            if (found < 0) {
+                fallBack(p);
+            }
+            uri = bindings_[static_cast<std::size_t>(found)].uri;
+        }
+        attributes_.push_back({uri, local, value});
+    }
+    for (std::size_t i = 0; i < attributes_.size(); ++i) {
+        for (std::size_t j = i + 1; j < attributes_.size(); ++j) {
+            if (attributes_[i].local == attributes_[j].local &&
+                attributes_[i].ns == attributes_[j].ns) {
+                fallBack(p);
+            }
+        }
+    }
+
+    place_ = Place::Root;
+    if (depth_ == open_.size()) {
+        open_.emplace_back();
+    }
+    OpenElement& element = open_[depth_];
+    element.name.assign(name);
+    element.bindings = scopeStart;
+    element.binding = binding;
+    element.localOffset = nameLocal;
+    ++depth_;
+    const std::string_view uri =
+        binding < 0 ? std::string_view() : bindings_[static_cast<std::size_t>(binding)].uri;
+    handler_.startElement(uri, name.substr(nameLocal), attributes_);
+    if (empty) {
+        closeElement();
+    }
+    return q;
+}
+
+void FastXmlReader::declare(std::string_view prefix, std::string_view uri, const char* tag,
+                            std::size_t scopeStart) {
+    // Undeclaring a prefix, rebinding the reserved ones and declaring one twice on an element
+    // are errors the full parser words.
+    if ((uri.empty() && !prefix.empty()) || prefix == "xml" || prefix == "xmlns" ||
+        uri == kXmlNamespace || uri == kXmlnsNamespace) {
+        fallBack(tag);
+    }
+    for (std::size_t i = scopeStart; i < bindings_.size(); ++i) {
+        if (bindings_[i].prefix == prefix) {
+            fallBack(tag);
+        }
+    }
+    bindings_.push_back({std::string(prefix), std::string(uri)});
+    forgetLookups();
+}
+
+std::ptrdiff_t FastXmlReader::lookup(std::string_view prefix) {
+    const std::size_t slot =
+        (prefix.size() * 7 +
+         (prefix.empty() ? 0 : byte(&prefix.front()) * 3 + byte(&prefix.back()))) &
+        (lookups_.size() - 1);
+    const std::ptrdiff_t cached = lookups_[slot];
+    if (cached >= 0 && bindings_[static_cast<std::size_t>(cached)].prefix == prefix) {
+        return cached;
+    }
+    for (std::size_t i = bindings_.size(); i-- > 0;) {
+        if (bindings_[i].prefix == prefix) {
+            lookups_[slot] = static_cast<std::ptrdiff_t>(i);
+            return static_cast<std::ptrdiff_t>(i);
+        }
+    }
+    return -1;
+}
+
+void FastXmlReader::forgetLookups() {
+    lookups_.fill(-1);
+}
+
+void FastXmlReader::closeElement() {
+    const OpenElement& element = open_[depth_ - 1];
+    const std::string_view uri = element.binding < 0
+                                     ? std::string_view()
+                                     : bindings_[static_cast<std::size_t>(element.binding)].uri;
+    handler_.endElement(uri, std::string_view(element.name).substr(element.localOffset));
+    if (bindings_.size() != element.bindings) {
+        bindings_.resize(element.bindings);
+        forgetLookups();
+    }
+    if (--depth_ == 0) {
+        place_ = Place::Epilog;
+    }
+}
+
+const char* FastXmlReader::endTag(const char* p, const char* end) {
+    if (depth_ == 0) {
+        fallBack(p);
+    }
+    const char* q = scanName(p + 2, end);
+    if (q == nullptr) {
+        return nullptr;
+    }
+    if (std::string_view(p + 2, static_cast<std::size_t>(q - p - 2)) != open_[depth_ - 1].name) {
+        fallBack(p);
+    }
+    while (q < end && isSpace(*q)) {
+        ++q;
+    }
+    if (q == end) {
+        return nullptr;
+    }
+    if (*q != '>') {
+        fallBack(p);
+    }
+    closeElement();
+    return q + 1;
+}
+
+const char* FastXmlReader::markupDeclaration(const char* p, const char* end) {
+    switch (startsWith(p, end, "<!--")) {
+    case Match::Incomplete:
+        return nullptr;
+    case Match::Yes: {
+        const char* const dashes = find(p + 4, end, "--");
+        if (dashes == nullptr || dashes + 2 == end) {
+            return nullptr;
+        }
+        if (dashes[2] != '>' || !allowedText(p + 4, dashes)) {
+            fallBack(p);
+        }
+        return dashes + 3;
+    }
+    case Match::No:
+        break;
+    }
+    switch (startsWith(p, end, "<![CDATA[")) {
+    case Match::Incomplete:
+        return nullptr;
+    case Match::Yes: {
+        if (place_ != Place::Root) {
+            fallBack(p);
+        }
+        const char* const close = find(p + 9, end, "]]>");
+        if (close == nullptr) {
+            return nullptr;
+        }
+        if (!allowedText(p + 9, close)) {
+            fallBack(p);
+        }
+        cdata(std::string_view(p + 9, static_cast<std::size_t>(close - p - 9)));
+        return close + 3;
+    }
+    case Match::No:
+        break;
+    }
+    // A document type declaration, or no XML at all.
+    fallBack(p);
+}
+
+void FastXmlReader::cdata(std::string_view content) {
+    while (!content.empty()) {
+        const auto cr = content.find('\r');
+        handler_.characters(content.substr(0, cr));
+        if (cr == std::string_view::npos) {
+            return;
+        }
+        handler_.characters("\n");
+        content.remove_prefix(cr + (cr + 1 < content.size() && content[cr + 1] == '\n' ? 2 : 1));
+    }
+}
+
+const char* FastXmlReader::processingInstruction(const char* p, const char* end) {
+    if (baseOffset_ + static_cast<std::uint64_t>(p - base_) == 0) {
+        switch (startsWith(p, end, "<?xml")) {
+        case Match::Incomplete:
+            return nullptr;
+        case Match::Yes:
+            if (p + 5 == end) {
+                return nullptr;
+            }
+            if (isSpace(p[5])) {
+                return xmlDeclaration(p, end);
+            }
+            break;
+        case Match::No:
+            break;
+        }
+    }
+    const char* q = scanName(p + 2, end);
+    if (q == nullptr) {
+        return nullptr;
+    }
+    const std::string_view target(p + 2, static_cast<std::size_t>(q - p - 2));
+    // Targets starting with "xml" are reserved; the full parser knows which ones are wrong.
+    if (localStart(target) != 0 || (target.size() >= 3 && (target[0] | 0x20) == 'x' &&
+                                    (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')) {
+        fallBack(p);
+    }
+    if (*q != '?' && !isSpace(*q)) {
+        fallBack(p);
+    }
+    const char* const close = find(q, end, "?>");
+    if (close == nullptr) {
+        return nullptr;
+    }
+    if (!allowedText(q, close)) {
+        fallBack(p);
+    }
+    return close + 2;
+}
+
+const char* FastXmlReader::xmlDeclaration(const char* p, const char* end) {
+    const char* const close = find(p + 5, end, "?>");
+    if (close == nullptr) {
+        if (end - p > 256) {
+            fallBack(p);
+        }
+        return nullptr;
+    }
+    // Only version 1.0, UTF-8 and a standalone flag, in that order, as office suites write it.
+    std::string_view rest(p + 5, static_cast<std::size_t>(close - p - 5));
+    const auto space = [&rest] {
+        const auto n = std::min(rest.find_first_not_of(" \t\r\n"), rest.size());
+        rest.remove_prefix(n);
+        return n > 0;
+    };
+    const auto pseudoAttribute = [&](std::string_view key, std::string_view& value) {
+        const std::string_view before = rest;
+        if (!space() || rest.substr(0, key.size()) != key) {
+            rest = before;
+            return false;
+        }
+        rest.remove_prefix(key.size());
+        space();
+        if (rest.empty() || rest[0] != '=') {
+            fallBack(p);
+        }
+        rest.remove_prefix(1);
+        space();
+        if (rest.empty() || (rest[0] != '"' && rest[0] != '\'')) {
+            fallBack(p);
+        }
+        const auto closing = rest.find(rest[0], 1);
+        if (closing == std::string_view::npos) {
+            fallBack(p);
+        }
+        value = rest.substr(1, closing - 1);
+        rest.remove_prefix(closing + 1);
+        return true;
+    };
+    std::string_view value;
+    if (!pseudoAttribute("version", value) || value != "1.0") {
+        fallBack(p);
+    }
+    if (pseudoAttribute("encoding", value)) {
+        std::string lower(value);
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+            return static_cast<char>(c | (c >= 'A' && c <= 'Z' ? 0x20 : 0));
+        });
+        if (lower != "utf-8") {
+            fallBack(p);
+        }
+    }
+    if (pseudoAttribute("standalone", value) && value != "yes" && value != "no") {
+        fallBack(p);
+    }
+    space();
+    if (!rest.empty()) {
+        fallBack(p);
+    }
+    return close + 2;
+}
+
+void FastXmlReader::fallBack(const char* at) const {
+    throw FallBack(baseOffset_ + static_cast<std::uint64_t>(at - base_));
+}
+
+} // namespace ods

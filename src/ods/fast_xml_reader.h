@@ -1,0 +1,99 @@
+#pragma once
+
+// A quick reader for the XML that office suites write, giving the same events as XmlReader.
+// It knows the common subset only: elements, attributes, namespaces, the five predefined
+// entities, character references, CDATA, comments and processing instructions. Whatever lies
+// outside (a document type, an unknown entity, an unbound prefix, a name outside ASCII, broken
+// XML) makes it throw FallBack before that construct reaches the handler; the caller then
+// parses the stream again with XmlReader, which delivers only the events from the offset in
+// FallBack on and reports errors in its own words.
+
+#include "ods/xml_reader.h"
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ods {
+
+class FastXmlReader {
+public:
+    /// Thrown when the stream needs the full parser. Every event before resumeAt() has been
+    /// delivered, none after it.
+    class FallBack : public std::exception {
+    public:
+        explicit FallBack(std::uint64_t resumeAt) noexcept : resumeAt_(resumeAt) {}
+        const char* what() const noexcept override { return "the XML needs the full parser"; }
+        std::uint64_t resumeAt() const noexcept { return resumeAt_; }
+
+    private:
+        std::uint64_t resumeAt_;
+    };
+
+    /// A single tag, comment or reference longer than maxTokenBytes is left to XmlReader, which
+    /// refuses it.
+    explicit FastXmlReader(XmlHandler& handler, std::size_t maxTokenBytes = 64u << 20);
+
+    /// Reads the next chunk; throws FallBack, or whatever the handler throws.
+    void feed(std::string_view chunk);
+    /// Ends the stream; throws FallBack when it is incomplete.
+    void finish();
+
+private:
+    struct Binding {
+        std::string prefix; ///< empty for the default namespace
+        std::string uri;
+    };
+    struct OpenElement {
+        std::string name;        ///< as written, to match the end tag
+        std::size_t bindings;    ///< bindings in scope before the element's own
+        std::ptrdiff_t binding;  ///< of its namespace, -1 when none
+        std::size_t localOffset; ///< where the local name starts in name
+    };
+    struct RawAttribute {
+        std::string_view name;
+        std::size_t colon;      ///< where the local name starts, 0 without a prefix
+        std::string_view value; ///< raw, or decoded when decoded >= 0
+        std::ptrdiff_t decoded; ///< index into decodedValues_, -1 when the raw value stands
+    };
+    enum class Place { Prolog, Root, Epilog };
+
+    std::size_t process(std::string_view data, std::size_t stopAfter, bool final);
+    const char* text(const char* p, const char* end, bool final);
+    const char* outsideRoot(const char* p, const char* end);
+    const char* startTag(const char* p, const char* end);
+    const char* endTag(const char* p, const char* end);
+    const char* markupDeclaration(const char* p, const char* end);
+    const char* processingInstruction(const char* p, const char* end);
+    const char* xmlDeclaration(const char* p, const char* end);
+    void cdata(std::string_view content);
+    void declare(std::string_view prefix, std::string_view uri, const char* tag,
+                 std::size_t scopeStart);
+    std::ptrdiff_t lookup(std::string_view prefix);
+    void closeElement();
+    void forgetLookups();
+    void emitText(const char* first, const char* last);
+    [[noreturn]] void fallBack(const char* at) const;
+
+    XmlHandler& handler_;
+    std::size_t maxTokenBytes_;
+    std::string carry_;             ///< an unfinished construct from the previous chunks
+    std::uint64_t carryOffset_ = 0; ///< stream offset of carry_, or of the next chunk
+    const char* base_ = nullptr;    ///< buffer being processed, at stream offset baseOffset_
+    std::uint64_t baseOffset_ = 0;
+    Place place_ = Place::Prolog;
+    std::vector<Binding> bindings_;
+    std::vector<OpenElement> open_;
+    std::size_t depth_ = 0; ///< open elements; open_ may hold more, reused
+    std::vector<RawAttribute> raw_;
+    std::vector<std::string> decodedValues_;
+    std::vector<XmlAttribute> attributes_;
+    std::string scratch_;
+    // Prefix to binding index; most elements use a handful of prefixes declared on the root.
+    std::array<std::ptrdiff_t, 64> lookups_{};
+};
+
+} // namespace ods
