@@ -300,6 +300,18 @@ std::size_t FastXmlReader::process(std::string_view data, std::size_t stopAfter,
     const char* const end = p + data.size();
     while (p < end && static_cast<std::size_t>(p - base_) < stopAfter) {
         const char* next = nullptr;
+        if (baseOffset_ + static_cast<std::uint64_t>(p - base_) == 0 && byte(p) == 0xEF) {
+            // A byte order mark, as some suites write; expat skips it too.
+            const Match bom = startsWith(p, end, "\xEF\xBB\xBF");
+            if (bom == Match::Incomplete) {
+                break;
+            }
+            if (bom == Match::Yes) {
+                declarationOffset_ = 3;
+                p += 3;
+                continue;
+            }
+        }
         if (*p == '<') {
             if (end - p >= 2) {
                 switch (p[1]) {
@@ -754,7 +766,7 @@ void FastXmlReader::cdata(std::string_view content) {
 }
 
 const char* FastXmlReader::processingInstruction(const char* p, const char* end) {
-    if (baseOffset_ + static_cast<std::uint64_t>(p - base_) == 0) {
+    if (baseOffset_ + static_cast<std::uint64_t>(p - base_) == declarationOffset_) {
         switch (startsWith(p, end, "<?xml")) {
         case Match::Incomplete:
             return nullptr;

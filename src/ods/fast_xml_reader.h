@@ -85,6 +85,7 @@ private:
     const char* base_ = nullptr;    ///< buffer being processed, at stream offset baseOffset_
     std::uint64_t baseOffset_ = 0;
     Place place_ = Place::Prolog;
+    std::uint64_t declarationOffset_ = 0; ///< where an XML declaration may stand: after a BOM
     std::vector<Binding> bindings_;
     std::vector<OpenElement> open_;
     std::size_t depth_ = 0; ///< open elements; open_ may hold more, reused

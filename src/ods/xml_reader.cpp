@@ -41,8 +41,13 @@ struct XmlReader::Impl {
     std::uint64_t deliverFrom = 0;
 
     bool delivers() const {
-        return deliverFrom == 0 ||
-               static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser.get())) >= deliverFrom;
+        if (deliverFrom == 0) {
+            return true;
+        }
+        const auto at = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser.get()));
+        // expat places the end of an empty element (<a/>) after its tag, with no bytes of its
+        // own: that tag began before deliverFrom unless it ends past it.
+        return XML_GetCurrentByteCount(parser.get()) == 0 ? at > deliverFrom : at >= deliverFrom;
     }
     // The part of character data at or after deliverFrom. Data characters map one to one to
     // their bytes, so a run that began before it is cut there; a reference or line break is

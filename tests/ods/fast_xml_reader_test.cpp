@@ -1,0 +1,337 @@
+// The quick reader against expat: the same events for what office suites write, and a fall-back
+// that, finished by expat, gives the handler exactly expat's events and errors.
+
+#include "ods/error.h"
+#include "ods/fast_xml_reader.h"
+#include "ods/xml_reader.h"
+#include "ods/zip_package.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ods {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records events one per line. Adjacent character data is joined: either reader may split it.
+class Recorder : public XmlHandler {
+public:
+    void startElement(std::string_view ns, std::string_view local,
+                      std::span<const XmlAttribute> attributes) override {
+        flushText();
+        out += "<{" + std::string(ns) + "}" + std::string(local);
+        for (const XmlAttribute& a : attributes) {
+            out += " {" + std::string(a.ns) + "}" + std::string(a.local) + "=[" +
+                   std::string(a.value) + "]";
+        }
+        out += ">\n";
+    }
+    void endElement(std::string_view ns, std::string_view local) override {
+        flushText();
+        out += "</{" + std::string(ns) + "}" + std::string(local) + ">\n";
+    }
+    void characters(std::string_view text) override { text_ += text; }
+    std::string events() {
+        flushText();
+        return out;
+    }
+    std::string out;
+
+private:
+    void flushText() {
+        if (!text_.empty()) {
+            out += "[" + text_ + "]\n";
+            text_.clear();
+        }
+    }
+    std::string text_;
+};
+
+// Feeds xml in pieces: a cut at `cut` (two pieces), or pieces of `step` bytes.
+template <typename Reader>
+void feedPieces(Reader& reader, std::string_view xml, std::size_t step, std::size_t cut = 0) {
+    if (cut > 0) {
+        reader.feed(xml.substr(0, cut));
+        reader.feed(xml.substr(cut));
+        return;
+    }
+    for (std::size_t i = 0; i < xml.size(); i += step) {
+        reader.feed(xml.substr(i, step));
+    }
+}
+
+// expat alone: the events, then the error if any.
+std::string expatEvents(std::string_view xml, std::size_t step = 65536, std::size_t cut = 0) {
+    Recorder recorder;
+    try {
+        XmlReader reader(recorder, "t.xml");
+        feedPieces(reader, xml, step, cut);
+        reader.finish();
+    } catch (const Error& error) {
+        return recorder.events() + "error: " + error.what();
+    }
+    return recorder.events();
+}
+
+struct Quick {
+    std::string events;
+    std::optional<std::uint64_t> resumeAt; ///< set when it fell back
+};
+
+// The quick reader alone.
+Quick quickEvents(std::string_view xml, std::size_t step = 65536, std::size_t cut = 0,
+                  std::size_t maxTokenBytes = 64u << 20) {
+    Recorder recorder;
+    Quick quick;
+    try {
+        FastXmlReader reader(recorder, maxTokenBytes);
+        feedPieces(reader, xml, step, cut);
+        reader.finish();
+    } catch (const FastXmlReader::FallBack& fallBack) {
+        quick.resumeAt = fallBack.resumeAt();
+    }
+    quick.events = recorder.events();
+    return quick;
+}
+
+// The way documents are read: the quick reader, and expat from where it stopped.
+std::string combinedEvents(std::string_view xml, std::size_t step = 65536) {
+    Recorder recorder;
+    std::uint64_t resumeAt = 0;
+    try {
+        FastXmlReader reader(recorder);
+        feedPieces(reader, xml, step);
+        reader.finish();
+        return recorder.events();
+    } catch (const FastXmlReader::FallBack& fallBack) {
+        resumeAt = fallBack.resumeAt();
+    }
+    try {
+        XmlReader reader(recorder, "t.xml");
+        reader.deliverFrom(resumeAt);
+        feedPieces(reader, xml, step);
+        reader.finish();
+    } catch (const Error& error) {
+        return recorder.events() + "error: " + error.what();
+    }
+    return recorder.events();
+}
+
+// Taken whole by the quick reader, with expat's events, cut at every byte and fed byte by byte.
+void expectSameEverywhere(const std::string& xml) {
+    const std::string expected = expatEvents(xml);
+    ASSERT_EQ(expected.find("error:"), std::string::npos) << expected;
+    for (std::size_t cut = 1; cut < xml.size(); ++cut) {
+        const Quick quick = quickEvents(xml, 0, cut);
+        ASSERT_FALSE(quick.resumeAt.has_value()) << "cut at " << cut;
+        ASSERT_EQ(quick.events, expected) << "cut at " << cut;
+    }
+    for (const std::size_t step : {1, 2, 3, 7, 64}) {
+        const Quick quick = quickEvents(xml, step);
+        ASSERT_FALSE(quick.resumeAt.has_value()) << "pieces of " << step;
+        ASSERT_EQ(quick.events, expected) << "pieces of " << step;
+    }
+}
+
+TEST(FastXmlReader, NamespacesResolveLikeExpat) {
+    // The default namespace, a prefix declared again inside, prefixes first declared on inner
+    // elements, the default namespace undeclared, and the predefined xml prefix.
+    expectSameEverywhere(R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                         "\n"
+                         R"(<root xmlns="urn:d" xmlns:a="urn:a1" a:x="1" y="2">)"
+                         R"(<a:e a:k="v"><inner xmlns:a="urn:a2" a:k="w"><a:deep/></inner>)"
+                         R"(<a:after/></a:e>)"
+                         R"(<b:late xmlns:b="urn:b" b:z='q' xml:lang="de"><plain/></b:late>)"
+                         R"(<none xmlns=""><still/></none><back/></root>)");
+}
+
+TEST(FastXmlReader, AttributeValuesAreDecodedLikeExpat) {
+    // Predefined entities, decimal and hex references, characters beyond U+FFFF written both
+    // ways, whitespace read as spaces unless written as references, quotes inside quotes.
+    expectSameEverywhere(
+        "<r a=\"&amp;&lt;&gt;&quot;&apos;\" b='&#65;&#x42;&#x1F600;&#128512;' "
+        "c=\"tab\there\nnew\r\nline\rcr\" d=\"&#9;&#10;&#13;&#xD;\" "
+        "e='say \"hi\"' f=\"it's &gt; 2\" g=\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\" "
+        "h=\"\" >x</r>");
+}
+
+TEST(FastXmlReader, TextCdataCommentsAndInstructionsLikeExpat) {
+    expectSameEverywhere(
+        "<?xml version='1.0' standalone='yes' ?>\r\n<!-- before -->\n"
+        "<?app some data?>\n<r>a&amp;b &#x263A; c\r\nd\re ] ]] x]>"
+        "<![CDATA[<not a tag> & \r\n]]]]><![CDATA[]]>"
+        "<!-- inside - comment --><?pi?>"
+        "<t:p xmlns:t=\"urn:t\">  \t\n</t:p  >caf\xC3\xA9</r>\n<!-- after -->\n<?end?>");
+}
+
+TEST(FastXmlReader, EmptyAndSelfClosedElementsLikeExpat) {
+    expectSameEverywhere("<r><a/><b></b><c x=\"1\"/><d\n\tx='1'\n/></r>");
+}
+
+TEST(FastXmlReader, ByteOrderMarkIsSkippedLikeExpat) {
+    expectSameEverywhere("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><r>bom</r>");
+    expectSameEverywhere("\xEF\xBB\xBF<r/>");
+}
+
+// Each of these is outside what the quick reader takes. It must give up before delivering the
+// construct, and expat, finishing from there, must leave the handler with exactly what expat
+// alone gives: its events, its error, its words.
+TEST(FastXmlReader, FallsBackOnWhatItDoesNotTakeAndEndsAsExpatDoes) {
+    const std::vector<std::string> documents = {
+        // documents expat refuses
+        "<!DOCTYPE r [<!ENTITY e \"x\">]><r>&e;</r>",
+        "<!DOCTYPE r><r/>",
+        "<r><a>1</a>&nbsp;<b/></r>",
+        "<r><a x=\"&nbsp;\"/></r>",
+        "<r>&#0;</r>",
+        "<r>&#xD800;</r>",
+        "<r>&#x110000;</r>",
+        "<r>&#99999999999999999999;</r>",
+        "<r>&#xFFFE;</r>",
+        "<r>&#X41;</r>",
+        "<r>&#;</r>",
+        "<r>&amp</r>",
+        "<r><p:a/></r>",
+        "<r><a p:x=\"1\"/></r>",
+        "<r xmlns:p=\"\"/>",
+        "<r xmlns:xml=\"urn:x\"/>",
+        "<r xmlns:p=\"http://www.w3.org/2000/xmlns/\"/>",
+        "<r><a></b></r>",
+        "<r><a>text</a>]]></r>",
+        "<r><!-- a -- b --></r>",
+        "<r><!-- a ---></r>",
+        "<r>\x01</r>",
+        "<r>\xC0\x80</r>",
+        "<r>\xED\xA0\x80</r>",
+        "<r>\xEF\xBF\xBE</r>",
+        "<r>\xF4\x90\x80\x80</r>",
+        "<r>\xE2\x82</r>",
+        "<r a=\"1\" a=\"2\"/>",
+        "<r xmlns:p=\"urn:p\" xmlns:q=\"urn:p\" p:a=\"1\" q:a=\"2\"/>",
+        "<r xmlns:p=\"urn:p\" xmlns:p=\"urn:q\"/>",
+        "<r a=\"1\"b=\"2\"/>",
+        "<r a=\"<\"/>",
+        "<r a=1/>",
+        "<r/><s/>",
+        "<r/>junk",
+        "junk<r/>",
+        "<r>",
+        "<r><a></a>",
+        "",
+        "<r><?xml version=\"1.0\"?></r>",
+        " <?xml version=\"1.0\"?><r/>",
+        "<r><a:b:c xmlns:a=\"urn:a\"/></r>",
+        "<r>\xEF\xBB\xBF</r><",
+        "<r><![CDATA[ open",
+        // documents expat takes
+        "<r><caf\xC3\xA9 n\xC3\xA9=\"1\">x</caf\xC3\xA9></r>",
+        "<?xml-stylesheet href=\"a.xsl\"?><r/>",
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r/>",
+        "<r><a>before &#0000000000000000000000000000065; after</a></r>",
+        "<r xml:space=\"preserve\"><xml:x/></r>",
+    };
+    for (const std::string& xml : documents) {
+        const Quick quick = quickEvents(xml);
+        EXPECT_TRUE(quick.resumeAt.has_value()) << xml;
+        for (const std::size_t step : {1, 5, 65536}) {
+            EXPECT_EQ(combinedEvents(xml, step), expatEvents(xml, step))
+                << xml << " in pieces of " << step;
+        }
+    }
+}
+
+TEST(FastXmlReader, GivesUpWhereTheForeignConstructStarts) {
+    const std::string xml = "<r><a x=\"1\">t</a>&nbsp;<b/></r>";
+    const Quick quick = quickEvents(xml);
+    ASSERT_TRUE(quick.resumeAt.has_value());
+    EXPECT_EQ(*quick.resumeAt, xml.find('&'));
+    EXPECT_EQ(quick.events, "<{}r>\n<{}a {}x=[1]>\n[t]\n</{}a>\n");
+
+    const std::string tag = "<r>text<b a=\"&bad;\"/></r>";
+    EXPECT_EQ(quickEvents(tag).resumeAt, tag.find("<b"));
+    EXPECT_EQ(quickEvents("<!DOCTYPE r><r/>").resumeAt, 0u);
+    // Incomplete at the end: all was delivered.
+    EXPECT_EQ(quickEvents("<r>abc").resumeAt, 6u);
+    EXPECT_EQ(combinedEvents("<r>abc"), expatEvents("<r>abc"));
+}
+
+TEST(FastXmlReader, LeavesOverlongTokensToExpat) {
+    const std::string xml = "<r><!--" + std::string(5000, 'c') + "--><a/></r>";
+    const Quick quick = quickEvents(xml, 100, 0, 1024);
+    ASSERT_TRUE(quick.resumeAt.has_value());
+    EXPECT_EQ(*quick.resumeAt, 3u);
+    // Text is delivered as it comes, so a long text is no long token.
+    const std::string text = "<r>" + std::string(5000, 't') + "</r>";
+    EXPECT_FALSE(quickEvents(text, 100, 0, 1024).resumeAt.has_value());
+}
+
+TEST(FastXmlReader, HandlerFailuresPassThrough) {
+    class Throwing : public Recorder {
+        void endElement(std::string_view, std::string_view) override {
+            throw Error("handler says no");
+        }
+    } handler;
+    FastXmlReader reader(handler);
+    try {
+        reader.feed("<r><a/></r>");
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "handler says no");
+    }
+}
+
+// Every part of the shared corpus, the hostile documents included, reads the same both ways.
+TEST(FastXmlReader, CorpusPartsGiveExpatsEvents) {
+    const fs::path corpus(GRIDWORK_CORPUS_DIR);
+    if (!fs::is_directory(corpus / "files")) {
+        GTEST_SKIP() << "no corpus at " << corpus;
+    }
+    int parts = 0;
+    int quickParts = 0;
+    for (const char* folder : {"files", "hostile"}) {
+        if (!fs::is_directory(corpus / folder)) {
+            continue;
+        }
+        for (const auto& entry : fs::directory_iterator(corpus / folder)) {
+            std::optional<ZipPackage> package;
+            try {
+                package.emplace(ZipPackage::openFile(entry.path().string()));
+            } catch (const Error&) {
+                continue;
+            }
+            for (const char* part : {"content.xml", "styles.xml"}) {
+                if (!package->hasEntry(part)) {
+                    continue;
+                }
+                std::string xml;
+                try {
+                    xml = package->readSmallEntry(part, 64u << 20);
+                } catch (const Error&) {
+                    continue;
+                }
+                ++parts;
+                const std::string expected = expatEvents(xml);
+                EXPECT_EQ(combinedEvents(xml), expected) << entry.path() << " " << part;
+                const Quick quick = quickEvents(xml);
+                if (!quick.resumeAt) {
+                    ++quickParts;
+                    EXPECT_EQ(quick.events, expected) << entry.path() << " " << part;
+                } else {
+                    std::cout << "falls back: " << entry.path().filename().string() << " " << part
+                              << " at " << *quick.resumeAt << ": "
+                              << xml.substr(*quick.resumeAt, 40) << "\n";
+                }
+            }
+        }
+    }
+    std::cout << "corpus: " << quickParts << " of " << parts
+              << " parts read by the quick reader without falling back\n";
+    EXPECT_GT(parts, 0);
+}
+
+} // namespace
+} // namespace ods
