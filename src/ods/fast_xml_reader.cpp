@@ -247,6 +247,8 @@ FastXmlReader::FastXmlReader(XmlHandler& handler, std::size_t maxTokenBytes)
 }
 
 void FastXmlReader::feed(std::string_view chunk) {
+    const std::uint64_t eventsBefore = events_;
+    const std::size_t chunkSize = chunk.size();
     // An unfinished construct is completed from the front of the chunk, taking twice as much
     // each round, so that a long one is scanned a few times only.
     while (!carry_.empty() && !chunk.empty()) {
@@ -262,21 +264,23 @@ void FastXmlReader::feed(std::string_view chunk) {
         } else {
             chunk.remove_prefix(take);
             carry_.erase(0, used);
-            if (carry_.size() > maxTokenBytes_) {
-                base_ = carry_.data();
-                baseOffset_ = carryOffset_;
-                fallBack(base_);
-            }
+            giveUpOnLongToken(false);
         }
     }
-    if (chunk.empty()) {
-        return;
+    if (!chunk.empty()) {
+        baseOffset_ = carryOffset_;
+        const std::size_t used = process(chunk, std::string_view::npos, false);
+        carry_.assign(chunk.substr(used));
+        carryOffset_ += used;
     }
-    baseOffset_ = carryOffset_;
-    const std::size_t used = process(chunk, std::string_view::npos, false);
-    carry_.assign(chunk.substr(used));
-    carryOffset_ += used;
-    if (carry_.size() > maxTokenBytes_) {
+    // XmlReader refuses a stretch of chunks without events longer than maxTokenBytes (many
+    // comments in a row, say); it is left to say so.
+    quietBytes_ = events_ == eventsBefore ? quietBytes_ + chunkSize : 0;
+    giveUpOnLongToken(quietBytes_ > maxTokenBytes_);
+}
+
+void FastXmlReader::giveUpOnLongToken(bool quietTooLong) {
+    if (quietTooLong || carry_.size() > maxTokenBytes_) {
         base_ = carry_.data();
         baseOffset_ = carryOffset_;
         fallBack(base_);
@@ -347,6 +351,7 @@ std::size_t FastXmlReader::process(std::string_view data, std::size_t stopAfter,
 
 void FastXmlReader::emitText(const char* first, const char* last) {
     if (first < last) {
+        ++events_;
         handler_.characters(std::string_view(first, static_cast<std::size_t>(last - first)));
     }
 }
@@ -372,6 +377,7 @@ const char* FastXmlReader::text(const char* p, const char* end, bool final) {
             if (result == Reference::Unknown) {
                 fallBack(p);
             }
+            ++events_;
             handler_.characters(scratch_);
             run = p;
         } else if (c == '\r') {
@@ -379,6 +385,7 @@ const char* FastXmlReader::text(const char* p, const char* end, bool final) {
             if (p + 1 == end && !final) {
                 return p;
             }
+            ++events_;
             handler_.characters("\n");
             p += p + 1 < end && p[1] == '\n' ? 2 : 1;
             run = p;
@@ -627,6 +634,7 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
     ++depth_;
     const std::string_view uri =
         binding < 0 ? std::string_view() : bindings_[static_cast<std::size_t>(binding)].uri;
+    ++events_;
     handler_.startElement(uri, name.substr(nameLocal), attributes_);
     if (empty) {
         closeElement();
@@ -678,6 +686,7 @@ void FastXmlReader::closeElement() {
     const std::string_view uri = element.binding < 0
                                      ? std::string_view()
                                      : bindings_[static_cast<std::size_t>(element.binding)].uri;
+    ++events_;
     handler_.endElement(uri, std::string_view(element.name).substr(element.localOffset));
     if (bindings_.size() != element.bindings) {
         bindings_.resize(element.bindings);
@@ -756,10 +765,12 @@ const char* FastXmlReader::markupDeclaration(const char* p, const char* end) {
 void FastXmlReader::cdata(std::string_view content) {
     while (!content.empty()) {
         const auto cr = content.find('\r');
+        ++events_;
         handler_.characters(content.substr(0, cr));
         if (cr == std::string_view::npos) {
             return;
         }
+        ++events_;
         handler_.characters("\n");
         content.remove_prefix(cr + (cr + 1 < content.size() && content[cr + 1] == '\n' ? 2 : 1));
     }

@@ -76,6 +76,7 @@ private:
     void closeElement();
     void forgetLookups();
     void emitText(const char* first, const char* last);
+    void giveUpOnLongToken(bool quietTooLong);
     [[noreturn]] void fallBack(const char* at) const;
 
     XmlHandler& handler_;
@@ -84,6 +85,8 @@ private:
     std::uint64_t carryOffset_ = 0; ///< stream offset of carry_, or of the next chunk
     const char* base_ = nullptr;    ///< buffer being processed, at stream offset baseOffset_
     std::uint64_t baseOffset_ = 0;
+    std::uint64_t events_ = 0;
+    std::uint64_t quietBytes_ = 0; ///< fed since the last event, in whole chunks
     Place place_ = Place::Prolog;
     std::uint64_t declarationOffset_ = 0; ///< where an XML declaration may stand: after a BOM
     std::vector<Binding> bindings_;

@@ -65,10 +65,11 @@ void feedPieces(Reader& reader, std::string_view xml, std::size_t step, std::siz
 }
 
 // expat alone: the events, then the error if any.
-std::string expatEvents(std::string_view xml, std::size_t step = 65536, std::size_t cut = 0) {
+std::string expatEvents(std::string_view xml, std::size_t step = 65536, std::size_t cut = 0,
+                        std::size_t maxTokenBytes = 64u << 20) {
     Recorder recorder;
     try {
-        XmlReader reader(recorder, "t.xml");
+        XmlReader reader(recorder, "t.xml", maxTokenBytes);
         feedPieces(reader, xml, step, cut);
         reader.finish();
     } catch (const Error& error) {
@@ -99,11 +100,12 @@ Quick quickEvents(std::string_view xml, std::size_t step = 65536, std::size_t cu
 }
 
 // The way documents are read: the quick reader, and expat from where it stopped.
-std::string combinedEvents(std::string_view xml, std::size_t step = 65536) {
+std::string combinedEvents(std::string_view xml, std::size_t step = 65536,
+                           std::size_t maxTokenBytes = 64u << 20) {
     Recorder recorder;
     std::uint64_t resumeAt = 0;
     try {
-        FastXmlReader reader(recorder);
+        FastXmlReader reader(recorder, maxTokenBytes);
         feedPieces(reader, xml, step);
         reader.finish();
         return recorder.events();
@@ -111,7 +113,7 @@ std::string combinedEvents(std::string_view xml, std::size_t step = 65536) {
         resumeAt = fallBack.resumeAt();
     }
     try {
-        XmlReader reader(recorder, "t.xml");
+        XmlReader reader(recorder, "t.xml", maxTokenBytes);
         reader.deliverFrom(resumeAt);
         feedPieces(reader, xml, step);
         reader.finish();
@@ -264,6 +266,17 @@ TEST(FastXmlReader, LeavesOverlongTokensToExpat) {
     const Quick quick = quickEvents(xml, 100, 0, 1024);
     ASSERT_TRUE(quick.resumeAt.has_value());
     EXPECT_EQ(*quick.resumeAt, 3u);
+    EXPECT_EQ(combinedEvents(xml, 100, 1024), expatEvents(xml, 100, 0, 1024));
+    // Many short comments in a row give expat no event either; it refuses them alike.
+    std::string comments = "<r>";
+    for (int i = 0; i < 100; ++i) {
+        comments += "<!--" + std::string(40, 'c') + "-->";
+    }
+    comments += "</r>";
+    EXPECT_TRUE(quickEvents(comments, 100, 0, 1024).resumeAt.has_value());
+    const std::string refused = expatEvents(comments, 100, 0, 1024);
+    EXPECT_NE(refused.find("longer than"), std::string::npos) << refused;
+    EXPECT_EQ(combinedEvents(comments, 100, 1024), refused);
     // Text is delivered as it comes, so a long text is no long token.
     const std::string text = "<r>" + std::string(5000, 't') + "</r>";
     EXPECT_FALSE(quickEvents(text, 100, 0, 1024).resumeAt.has_value());
