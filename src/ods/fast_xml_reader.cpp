@@ -228,12 +228,19 @@ std::size_t localStart(std::string_view name) {
     if (name.empty() || !isNameStart(name[0])) {
         return std::string_view::npos;
     }
-    const auto colon = name.find(':');
-    if (colon == std::string_view::npos) {
+    std::size_t colon = 0;
+    for (std::size_t i = 1; i < name.size(); ++i) {
+        if (name[i] == ':') {
+            if (colon != 0) {
+                return std::string_view::npos;
+            }
+            colon = i;
+        }
+    }
+    if (colon == 0) {
         return 0;
     }
-    if (colon + 1 >= name.size() || !isNameStart(name[colon + 1]) ||
-        name.find(':', colon + 1) != std::string_view::npos) {
+    if (colon + 1 == name.size() || !isNameStart(name[colon + 1])) {
         return std::string_view::npos;
     }
     return colon + 1;
@@ -569,7 +576,7 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
                                   : decodedValues_[static_cast<std::size_t>(attribute.decoded)];
         if (attribute.name == "xmlns") {
             declare({}, value, p, scopeStart);
-        } else if (attribute.colon != 0 && attribute.name.substr(0, 6) == "xmlns:") {
+        } else if (attribute.colon == 6 && attribute.name.starts_with("xmlns:")) {
             declare(attribute.name.substr(6), value, p, scopeStart);
         }
     }
@@ -598,11 +605,11 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         }
         const std::string_view prefix = attribute.name.substr(0, attribute.colon - 1);
         const std::string_view local = attribute.name.substr(attribute.colon);
-        if (prefix == "xmlns") {
+        if (attribute.colon == 6 && prefix == "xmlns") {
             continue;
         }
         std::string_view uri;
-        if (prefix == "xml") {
+        if (attribute.colon == 4 && prefix == "xml") {
             uri = kXmlNamespace;
         } else {
             const std::ptrdiff_t found = lookup(prefix);
