@@ -12,7 +12,7 @@ constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 // A reference longer than this is legal but never written; the full parser takes it.
 constexpr std::size_t kLongestReference = 32;
 // Attributes are checked for duplicates pair by pair; more than this is left to the full parser.
-constexpr std::size_t kMostAttributes = 64;
+constexpr std::size_t kMostAttributes = 256;
 
 enum Kind : unsigned char { Plain = 0, Special = 1 };
 

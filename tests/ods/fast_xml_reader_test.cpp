@@ -174,6 +174,27 @@ TEST(FastXmlReader, EmptyAndSelfClosedElementsLikeExpat) {
     expectSameEverywhere("<r><a/><b></b><c x=\"1\"/><d\n\tx='1'\n/></r>");
 }
 
+TEST(FastXmlReader, ManyDeclarationsAndAttributesLikeExpat) {
+    // A root declaring a hundred namespaces, as later office versions may, is taken; a tag with
+    // hundreds of attributes is left to expat, with the same result.
+    std::string root = "<r";
+    std::string many = "<m";
+    for (int i = 0; i < 100; ++i) {
+        root += " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\"";
+    }
+    for (int i = 0; i < 300; ++i) {
+        many += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    }
+    root += " p99:x=\"1\"><p7:a p42:y=\"2\"/>";
+    const std::string xml = root + many + "/></r>";
+    const Quick quick = quickEvents(xml);
+    ASSERT_TRUE(quick.resumeAt.has_value());
+    EXPECT_EQ(*quick.resumeAt, xml.find("<m"));
+    EXPECT_EQ(combinedEvents(xml), expatEvents(xml));
+    EXPECT_FALSE(quickEvents(root + "</r>").resumeAt.has_value());
+    EXPECT_EQ(quickEvents(root + "</r>").events, expatEvents(root + "</r>"));
+}
+
 TEST(FastXmlReader, ByteOrderMarkIsSkippedLikeExpat) {
     expectSameEverywhere("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><r>bom</r>");
     expectSameEverywhere("\xEF\xBB\xBF<r/>");
