@@ -810,7 +810,17 @@ const char* FastXmlReader::processingInstruction(const char* p, const char* end)
                                     (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')) {
         fallBack(p);
     }
-    if (*q != '?' && !isSpace(*q)) {
+    // The target ends the instruction ("?>") or is followed by a space.
+    if (*q == '?') {
+        if (q + 1 == end) {
+            return nullptr;
+        }
+        if (q[1] != '>') {
+            fallBack(p);
+        }
+        return q + 2;
+    }
+    if (!isSpace(*q)) {
         fallBack(p);
     }
     const char* const close = find(q, end, "?>");

@@ -7,7 +7,9 @@
 #include "ods/zip_package.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -101,12 +103,12 @@ Quick quickEvents(std::string_view xml, std::size_t step = 65536, std::size_t cu
 
 // The way documents are read: the quick reader, and expat from where it stopped.
 std::string combinedEvents(std::string_view xml, std::size_t step = 65536,
-                           std::size_t maxTokenBytes = 64u << 20) {
+                           std::size_t maxTokenBytes = 64u << 20, std::size_t cut = 0) {
     Recorder recorder;
     std::uint64_t resumeAt = 0;
     try {
         FastXmlReader reader(recorder, maxTokenBytes);
-        feedPieces(reader, xml, step);
+        feedPieces(reader, xml, step, cut);
         reader.finish();
         return recorder.events();
     } catch (const FastXmlReader::FallBack& fallBack) {
@@ -115,7 +117,7 @@ std::string combinedEvents(std::string_view xml, std::size_t step = 65536,
     try {
         XmlReader reader(recorder, "t.xml", maxTokenBytes);
         reader.deliverFrom(resumeAt);
-        feedPieces(reader, xml, step);
+        feedPieces(reader, xml, step, cut);
         reader.finish();
     } catch (const Error& error) {
         return recorder.events() + "error: " + error.what();
@@ -250,6 +252,7 @@ TEST(FastXmlReader, FallsBackOnWhatItDoesNotTakeAndEndsAsExpatDoes) {
         "<r><a:b:c xmlns:a=\"urn:a\"/></r>",
         "<r>\xEF\xBB\xBF</r><",
         "<r><![CDATA[ open",
+        "<r><?pi?<b/>x?>]\x01</r>",
         // documents expat takes
         "<r><caf\xC3\xA9 n\xC3\xA9=\"1\">x</caf\xC3\xA9></r>",
         "<?xml-stylesheet href=\"a.xsl\"?><r/>",
@@ -315,6 +318,22 @@ TEST(FastXmlReader, HandlerFailuresPassThrough) {
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(), "handler says no");
+    }
+}
+
+// What the differential fuzzer found: the first byte picks where the rest is cut in two.
+TEST(FastXmlReader, FuzzFindingsGiveExpatsEvents) {
+    const fs::path folder = fs::path(GRIDWORK_SOURCE_DIR) / "fuzz" / "regressions" / "xml";
+    ASSERT_TRUE(fs::is_directory(folder)) << folder;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(file)),
+                                std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty()) << entry.path();
+        const std::string_view xml = std::string_view(bytes).substr(1);
+        const std::size_t cut = static_cast<unsigned char>(bytes[0]) % (xml.size() + 1);
+        EXPECT_EQ(combinedEvents(xml, 65536, 64u << 20, cut), expatEvents(xml, 65536, cut))
+            << entry.path();
     }
 }
 
