@@ -70,6 +70,8 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
         hasAmPm = hasAmPm || part.kind == PartKind::AmPm;
         hasDate = hasDate || isDatePart(part.kind);
     }
+    if (!std::isfinite(value))
+        return std::nullopt;
     const bool elapsed = style.kind == StyleKind::Time && !style.truncateOnOverflow;
     const double scale = std::pow(10.0, secondDecimals);
     const auto unitScale = static_cast<long long>(scale);
@@ -99,9 +101,11 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
             });
         const double day = std::floor(value);
         const double raw = (value - day) * 86400.0 * scale;
-        if (hasDate && std::fabs(day) > maxDaySerial)
+        const bool dayInRange = std::fabs(day) <= maxDaySerial;
+        if (hasDate && !dayInRange)
             return "#FMT";
-        daySerial = static_cast<long long>(day);
+        // A style without date parts never shows the day, however far out it lies.
+        daySerial = dayInRange ? static_cast<long long>(day) : 0;
         if (secondDecimals > 0) {
             // Shown fractions of a second are rounded, but never up into the next second.
             const double nearest = std::round(raw);
