@@ -263,7 +263,7 @@ void FastXmlReader::feed(std::string_view chunk) {
         const std::size_t take = std::min(chunk.size(), std::max<std::size_t>(held, 4096));
         carry_.append(chunk.substr(0, take));
         baseOffset_ = carryOffset_;
-        const std::size_t used = process(carry_, held, false);
+        const std::size_t used = process(carry_, held, false, take == chunk.size());
         carryOffset_ += used;
         if (used >= held) {
             chunk.remove_prefix(used - held);
@@ -276,7 +276,7 @@ void FastXmlReader::feed(std::string_view chunk) {
     }
     if (!chunk.empty()) {
         baseOffset_ = carryOffset_;
-        const std::size_t used = process(chunk, std::string_view::npos, false);
+        const std::size_t used = process(chunk, std::string_view::npos, false, true);
         carry_.assign(chunk.substr(used));
         carryOffset_ += used;
     }
@@ -296,7 +296,7 @@ void FastXmlReader::giveUpOnLongToken(bool quietTooLong) {
 
 void FastXmlReader::finish() {
     baseOffset_ = carryOffset_;
-    carryOffset_ += process(carry_, std::string_view::npos, true);
+    carryOffset_ += process(carry_, std::string_view::npos, true, true);
     carry_.clear();
     if (place_ != Place::Epilog) {
         base_ = carry_.data();
@@ -305,7 +305,8 @@ void FastXmlReader::finish() {
     }
 }
 
-std::size_t FastXmlReader::process(std::string_view data, std::size_t stopAfter, bool final) {
+std::size_t FastXmlReader::process(std::string_view data, std::size_t stopAfter, bool final,
+                                   bool endIsReal) {
     base_ = data.data();
     const char* p = data.data();
     const char* const end = p + data.size();
@@ -341,7 +342,7 @@ std::size_t FastXmlReader::process(std::string_view data, std::size_t stopAfter,
                 }
             }
         } else if (place_ == Place::Root) {
-            next = text(p, end, final);
+            next = text(p, end, final, endIsReal);
         } else {
             next = outsideRoot(p, end);
         }
@@ -363,8 +364,18 @@ void FastXmlReader::emitText(const char* first, const char* last) {
     }
 }
 
-const char* FastXmlReader::text(const char* p, const char* end, bool final) {
+const char* FastXmlReader::text(const char* p, const char* end, bool final, bool endIsReal) {
+    // expat splits character data at references, line breaks, markup and the ends of the chunks
+    // it is given. Text is delivered only up to such places, so that when a fall-back follows
+    // in the same run, expat delivers the rest of it exactly as it would have alone.
     const char* run = p;
+    const auto stopAtEnd = [&](const char* at) {
+        if (!endIsReal) {
+            return run;
+        }
+        emitText(run, at);
+        return at;
+    };
     while (p < end) {
         if (kTextKinds[byte(p)] == Plain) {
             ++p;
@@ -397,14 +408,18 @@ const char* FastXmlReader::text(const char* p, const char* end, bool final) {
             p += p + 1 < end && p[1] == '\n' ? 2 : 1;
             run = p;
         } else if (c == ']') {
-            // "]]>" may not stand in character data.
             if (end - p < 3 && !final) {
-                emitText(run, p);
-                return p;
+                return stopAtEnd(p);
             }
             if (end - p >= 3 && p[1] == ']' && p[2] == '>') {
-                emitText(run, p);
-                fallBack(p);
+                // "]]>" may not stand in character data; expat refuses the whole piece of text
+                // since the last line break without delivering it.
+                const char* piece = p;
+                while (piece > run && piece[-1] != '\n') {
+                    --piece;
+                }
+                emitText(run, piece);
+                fallBack(piece);
             }
             ++p;
         } else if (c >= 0x80) {
@@ -413,15 +428,18 @@ const char* FastXmlReader::text(const char* p, const char* end, bool final) {
                 p += length;
                 continue;
             }
-            emitText(run, p);
             if (length < 0 && !final) {
-                return p;
+                return stopAtEnd(p);
             }
+            emitText(run, p);
             fallBack(p);
         } else {
             emitText(run, p);
             fallBack(p);
         }
+    }
+    if (p == end) {
+        return stopAtEnd(p);
     }
     emitText(run, p);
     return p;

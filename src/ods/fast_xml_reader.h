@@ -61,8 +61,9 @@ private:
     };
     enum class Place { Prolog, Root, Epilog };
 
-    std::size_t process(std::string_view data, std::size_t stopAfter, bool final);
-    const char* text(const char* p, const char* end, bool final);
+    /// endIsReal: data ends where a chunk ended, not where only a part of one was taken.
+    std::size_t process(std::string_view data, std::size_t stopAfter, bool final, bool endIsReal);
+    const char* text(const char* p, const char* end, bool final, bool endIsReal);
     const char* outsideRoot(const char* p, const char* end);
     const char* startTag(const char* p, const char* end);
     const char* endTag(const char* p, const char* end);

@@ -253,6 +253,8 @@ TEST(FastXmlReader, FallsBackOnWhatItDoesNotTakeAndEndsAsExpatDoes) {
         "<r>\xEF\xBB\xBF</r><",
         "<r><![CDATA[ open",
         "<r><?pi?<b/>x?>]\x01</r>",
+        "<r>line\nbefore]]]>after</r>",
+        "<r>a&amp;b]]></r>",
         // documents expat takes
         "<r><caf\xC3\xA9 n\xC3\xA9=\"1\">x</caf\xC3\xA9></r>",
         "<?xml-stylesheet href=\"a.xsl\"?><r/>",
