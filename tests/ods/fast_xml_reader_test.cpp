@@ -287,6 +287,19 @@ TEST(FastXmlReader, GivesUpWhereTheForeignConstructStarts) {
     EXPECT_EQ(combinedEvents("<r>abc"), expatEvents("<r>abc"));
 }
 
+TEST(FastXmlReader, TextAfterAnUnfinishedTagIsDeliveredWhereExpatSplitsIt) {
+    // The chunk after a cut inside a tag is taken a few kilobytes at a time; text running past
+    // such a piece must not be delivered there.
+    const std::string text(10000, 'x');
+    const std::string good = "<r><a>" + text + "</a></r>";
+    const std::string bad = "<r><a>" + text + "]]></a></r>";
+    const Quick quick = quickEvents(good, 0, 5);
+    EXPECT_FALSE(quick.resumeAt.has_value());
+    EXPECT_EQ(quick.events, expatEvents(good, 0, 5));
+    EXPECT_EQ(quickEvents(bad, 0, 5).resumeAt, 6u);
+    EXPECT_EQ(combinedEvents(bad, 65536, 64u << 20, 5), expatEvents(bad, 65536, 5));
+}
+
 TEST(FastXmlReader, LeavesOverlongTokensToExpat) {
     const std::string xml = "<r><!--" + std::string(5000, 'c') + "--><a/></r>";
     const Quick quick = quickEvents(xml, 100, 0, 1024);
