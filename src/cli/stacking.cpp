@@ -116,6 +116,16 @@ void checkStackHeight(const std::string& path, std::int64_t rows) {
                          ", beyond the last row of a sheet (" + withThousands(maxSheetRows) + ")");
 }
 
+// Every cell of a stack passes through the intermediate file and the result sheet. A small file
+// can claim a used area of billions of repeated cells; such a stack would fill the disk and the
+// memory long before it ended, so it is refused before the first cell is copied.
+void checkStackCells(const std::string& path, std::int64_t cells) {
+    if (cells > maxStackCells)
+        throw StackError(path + ": the stack would hold " + withThousands(cells) +
+                         " cells, more than gridstack takes (" + withThousands(maxStackCells) +
+                         "); give --rows and --columns");
+}
+
 std::int32_t toPosition(std::int64_t checked) {
     return static_cast<std::int32_t>(checked);
 }
@@ -206,6 +216,7 @@ ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& ta
                             Progress& progress, const Checkpoint& checkpoint, OpenAhead openAhead) {
     IntermediateFile lines;
     std::int64_t totalRows = 0;
+    std::int64_t totalCells = 0;
     std::future<ClosingDocument> ahead;
     for (std::size_t i = 0; i < tables.size(); ++i) {
         const TableSource& table = tables[i];
@@ -230,6 +241,8 @@ ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& ta
                 checkStackHeight(table.path, totalRows + rows);
                 const std::int64_t columns =
                     std::int64_t{range->lastColumn} - range->firstColumn + 1;
+                checkStackCells(table.path, totalCells + rows * columns);
+                totalCells += rows * columns;
                 progress.begin(label, rows * columns, "cells");
                 CountingSheet counted(*sheet, progress, checkpoint,
                                       CountingSheet::Count::CellsRead);

@@ -17,6 +17,10 @@
 
 namespace gridwork::cli {
 
+/// The most cells one stack may hold: fifty times the largest stack we measure, and still far
+/// below what would exhaust the temporary folder or the memory of an ordinary machine.
+inline constexpr std::int64_t maxStackCells = 50'000'000;
+
 /// A fault of one input or of OUTPUT; what() starts with the file's name: "a.ods: no such file".
 class StackError : public std::runtime_error {
 public:

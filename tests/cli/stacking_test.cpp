@@ -138,6 +138,15 @@ TEST_F(StackingTest, TheStackMustFitOneSheet) {
     EXPECT_EQ(office_.state.openDocuments, 0);
 }
 
+TEST_F(StackingTest, AStackOfAbsurdlyManyCellsIsRefusedBeforeCopying) {
+    const auto a = addFile("a.ods", oneSheet({{"x"}}));
+    EXPECT_EQ(
+        errorOf({"-o", "-", a, "--rows", "1:2", a, "--rows", "1:3052", "--columns", "1:16384"}),
+        a + ": the stack would hold 50,003,970 cells, more than gridstack takes "
+            "(50,000,000); give --rows and --columns");
+    EXPECT_EQ(office_.state.openDocuments, 0);
+}
+
 TEST_F(StackingTest, OpeningAheadChangesNothingButTheTiming) {
     const auto a = addFile("a.ods", oneSheet({{"a"}}));
     const auto b = addFile("b.ods", FakeBook{{{"One", {{"b1"}}}, {"Two", {{"b2"}}}}});
