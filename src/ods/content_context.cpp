@@ -239,8 +239,12 @@ void ContentContext::endRow() {
     if (!cells_.empty() && wantRows()) {
         const std::int64_t room = static_cast<std::int64_t>(options_.lastRow) + 1 - row_;
         const auto repeat = static_cast<std::int32_t>(std::min<std::int64_t>(rowRepeat_, room));
+        const std::size_t width = cells_.size();
         output_.row(RowRun{static_cast<std::int32_t>(row_), repeat, std::move(cells_)});
         cells_.clear();
+        // The rows go away with their cells; the next is likely as wide, so it gets its room
+        // at once instead of growing from nothing.
+        cells_.reserve(width);
     }
     row_ += rowRepeat_;
     if (options_.onlySheet && *options_.onlySheet == sheetIndex_ && row_ > options_.lastRow) {
