@@ -246,6 +246,38 @@ std::size_t localStart(std::string_view name) {
     return colon + 1;
 }
 
+struct ScannedName {
+    const char* end;   ///< nullptr when the name may go on past the data
+    std::size_t local; ///< where the local part starts: 0 without a prefix, npos if not allowed
+};
+
+// scanName and localStart in one pass, for the names of every tag.
+ScannedName scanQualifiedName(const char* p, const char* end) {
+    const char* const start = p;
+    const char* colon = nullptr;
+    bool colons = false;
+    while (p < end && kNameChars[byte(p)]) {
+        if (*p == ':') {
+            colons = colons || colon != nullptr;
+            colon = colon == nullptr ? p : colon;
+        }
+        ++p;
+    }
+    if (p == end) {
+        return {nullptr, 0};
+    }
+    if (p == start || !isNameStart(*start)) {
+        return {p, std::string_view::npos};
+    }
+    if (colon == nullptr) {
+        return {p, 0};
+    }
+    if (colons || colon + 1 == p || !isNameStart(colon[1])) {
+        return {p, std::string_view::npos};
+    }
+    return {p, static_cast<std::size_t>(colon - start) + 1};
+}
+
 } // namespace
 
 FastXmlReader::FastXmlReader(XmlHandler& handler, std::size_t maxTokenBytes)
@@ -459,12 +491,13 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
     if (place_ == Place::Epilog) {
         fallBack(p);
     }
-    const char* q = scanName(p + 1, end);
+    const ScannedName scanned = scanQualifiedName(p + 1, end);
+    const char* q = scanned.end;
     if (q == nullptr) {
         return nullptr;
     }
     const std::string_view name(p + 1, static_cast<std::size_t>(q - p - 1));
-    const std::size_t nameLocal = localStart(name);
+    const std::size_t nameLocal = scanned.local;
     if (nameLocal == std::string_view::npos) {
         fallBack(p);
     }
@@ -498,12 +531,13 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
             fallBack(p);
         }
         const char* const nameStart = q;
-        q = scanName(q, end);
+        const ScannedName attributeScanned = scanQualifiedName(q, end);
+        q = attributeScanned.end;
         if (q == nullptr) {
             return nullptr;
         }
         const std::string_view attributeName(nameStart, static_cast<std::size_t>(q - nameStart));
-        const std::size_t attributeLocal = localStart(attributeName);
+        const std::size_t attributeLocal = attributeScanned.local;
         if (attributeLocal == std::string_view::npos) {
             fallBack(p);
         }
