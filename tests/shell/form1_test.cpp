@@ -346,5 +346,38 @@ TEST_F(Form1Test, ClosingDuringAJoinStopsTheRunWhereItIs) {
     EXPECT_EQ(office.documentsClosed, 1);
 }
 
+TEST_F(Form1Test, ClickDuringARunsEventPauseIsIgnoredAndTheBusyPointerStays) {
+    const auto window = startWindow();
+    const int startUpConnects = office.connects;
+    field(*window, "Text1")->setText(folder.filePath(QStringLiteral("north.ods")));
+    field(*window, "Text2")->setText(folder.filePath(QStringLiteral("south.ods")));
+    auto* const button = window->findChild<QPushButton*>(QStringLiteral("PushButton5"));
+    auto* const pointer = window->findChild<PointerFeedback*>();
+    ASSERT_NE(pointer, nullptr);
+    int modeDuringPause = -1;
+    // Both arrive while the run lets events through after table 1: a second click and a move
+    // over the button, which would otherwise turn the pointer into the hand.
+    QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window.get(),
+        [&] {
+            QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(button, &move);
+            modeDuringPause = pointer->mode();
+        },
+        Qt::QueuedConnection);
+    button->click();
+    EXPECT_EQ(modeDuringPause, BusyPointer);
+    EXPECT_EQ(office.connects - startUpConnects, 3) << "one run: table 1, table 2, result";
+    // The test office makes no result document, so the one run ends with one report.
+    ASSERT_EQ(dialogs.shown.size(), 1U) << dialogs.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(
+        dialogs.shown[0].text.contains(QStringLiteral("Form1.PushButton5_Click at line 200")))
+        << dialogs.shown[0].text.toStdString();
+    EXPECT_EQ(pointer->mode(), ArrowPointer);
+    EXPECT_EQ(office.documentsClosed, 2);
+}
+
 } // namespace
 } // namespace gridwork::testing
