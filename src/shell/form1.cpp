@@ -4,6 +4,7 @@
 #include "look/pointer_feedback.h"
 #include "look/window_skin.h"
 #include "panel/command_context.h"
+#include "panel/field_check.h"
 #include "panel/file_selection.h"
 #include "panel/help_command.h"
 #include "panel/sample_data.h"
@@ -22,6 +23,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
@@ -214,7 +216,15 @@ QLineEdit& Form1::field(std::string_view objectName) const {
 }
 
 std::string Form1::fieldText(std::string_view objectName) const {
-    return field(objectName).text().toStdString();
+    const QString text = field(objectName).text();
+    // The field check reads numbers in the user's locale ("2,5" in German); the join must read
+    // them the same way, so it is handed a number field's value in the one notation it parses.
+    if (objectName != "Text1" && objectName != "Text2") {
+        if (const auto number = localeNumber(text, QLocale())) {
+            return QString::number(*number, 'g', 17).toStdString();
+        }
+    }
+    return text.toStdString();
 }
 
 void Form1::showMessage(const std::string& text) {

@@ -322,6 +322,25 @@ TEST_F(Form1Test, JoinRunSeesTheFieldsAndTalksThroughTheWindow) {
     EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::None);
 }
 
+TEST_F(Form1Test, JoinReadsNumberFieldsInTheLocaleTheFieldCheckUses) {
+    const auto window = startWindow();
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    field(*window, "txtRowFrom1")->setText(QStringLiteral(" 2,5 "));
+    field(*window, "txtRowTo1")->setText(QStringLiteral("1.000"));
+    field(*window, "txtColumnTo1")->setText(QStringLiteral("abc"));
+    field(*window, "Text1")->setText(QStringLiteral("1,5"));
+    const std::string rowFrom = window->fieldText("txtRowFrom1");
+    const std::string rowTo = window->fieldText("txtRowTo1");
+    const std::string columnTo = window->fieldText("txtColumnTo1");
+    const std::string path = window->fieldText("Text1");
+    QLocale::setDefault(previous);
+    EXPECT_EQ(rowFrom, "2.5");
+    EXPECT_EQ(rowTo, "1000");
+    EXPECT_EQ(columnTo, "abc") << "no number: the run reports it as it stands";
+    EXPECT_EQ(path, "1,5") << "paths are never numbers";
+}
+
 TEST_F(Form1Test, FailingJoinIsReportedWithItsStep) {
     const auto window = startWindow();
     field(*window, "Text1")->setText(folder.filePath(QStringLiteral("missing.ods")));
