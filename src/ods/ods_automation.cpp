@@ -213,7 +213,10 @@ public:
             return std::make_unique<OdsDocument>(std::move(state));
         }
         try {
-            state->workbook = ods::readWorkbook(state->label);
+            // Shown as the office started by this user would show it.
+            ods::ReadOptions options;
+            options.officeLocale = ods::environmentLocale();
+            state->workbook = ods::readWorkbook(state->label, options);
         } catch (const ods::Error& error) {
             throw OfficeError(error.what());
         } catch (const std::bad_alloc&) {

@@ -122,6 +122,7 @@ void checkPackage(const ZipPackage& package) {
 void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptions& options) {
     checkPackage(package);
     DataStyles styles;
+    styles.setOfficeLocale(options.officeLocale.language, options.officeLocale.country);
     if (package.hasEntry("styles.xml")) {
         StylesContext context(styles);
         parsePart(package, "styles.xml", context, options);

@@ -2,6 +2,7 @@
 
 // Reads .ods documents: the package, its styles and the shown text of every cell.
 
+#include "ods/office_locale.h"
 #include "ods/sheet_output.h"
 #include "ods/workbook.h"
 #include "ods/zip_package.h"
@@ -22,6 +23,8 @@ struct ReadOptions {
     /// Most bytes an XML part may unpack to, and most times its compressed size.
     std::uint64_t maxXmlBytes = 1ull << 30;
     std::uint64_t maxRatio = 1000;
+    /// The office's own locale, for values whose styles name no language.
+    OfficeLocale officeLocale;
 };
 
 /// Reads the document at path; throws Error naming the file and the problem.

@@ -1,0 +1,23 @@
+#pragma once
+
+// The locale an office shows a document in when its styles name none: the user's environment,
+// as the office itself takes it when it starts.
+
+#include <string>
+#include <string_view>
+
+namespace ods {
+
+struct OfficeLocale {
+    std::string language = "en";
+    std::string country = "US";
+};
+
+/// A POSIX locale name ("de_DE.UTF-8", "fr_CA@euro", "pt") as language and country; "C",
+/// "POSIX" and names that are no locale give the office's own default, en-US.
+OfficeLocale parsePosixLocale(std::string_view name);
+
+/// The locale of the environment: LC_ALL, else LC_CTYPE, else LANG, the first one set.
+OfficeLocale environmentLocale();
+
+} // namespace ods
