@@ -1,11 +1,10 @@
 #include "ods/data_styles.h"
+#include "ods_test_support.h"
 
 #include <expat.h>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -151,49 +150,6 @@ CellValue valueOf(const FlatDocument::Cell& cell) {
     return value;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The office's CSV: comma, double quotes doubled inside quoted fields, rows end with a line feed.
-std::vector<std::vector<std::string>> readCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> rows(1);
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            rows.back().push_back(std::move(field));
-            field.clear();
-        } else if (c == '\n') {
-            rows.back().push_back(std::move(field));
-            field.clear();
-            rows.emplace_back();
-        } else if (c != '\r') {
-            field += c;
-        }
-    }
-    if (!field.empty() || !rows.back().empty())
-        rows.back().push_back(std::move(field));
-    if (rows.back().empty())
-        rows.pop_back();
-    return rows;
-}
-
 // Cells where the engine knowingly differs from the office: the office rounds a fraction of a
 // second that lies exactly halfway after its own binary arithmetic, which the engine does not
 // reproduce for every value.
@@ -210,9 +166,9 @@ struct Comparison {
 // Compares the engine's text of every value cell of a flat document with the office's CSV.
 Comparison compareWithOffice(const std::filesystem::path& fods, const std::filesystem::path& csv,
                              std::string_view language = "en", std::string_view country = "US") {
-    FlatDocument document(readFile(fods));
+    FlatDocument document(ods::test::readFile(fods.string()));
     document.styles.setOfficeLocale(language, country);
-    const auto rows = readCsv(readFile(csv));
+    const auto rows = ods::test::parseCsv(ods::test::readFile(csv.string()));
     Comparison result;
     for (const auto& cell : document.cells) {
         const std::string office = cell.row < static_cast<int>(rows.size()) &&
