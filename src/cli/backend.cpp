@@ -1,7 +1,5 @@
 #include "cli/backend.h"
 
-#include "ods/ods_automation.h"
-
 #ifdef GRIDWORK_CLI_WITH_OFFICE
 #include "office/uno_automation.h"
 #endif
@@ -22,9 +20,7 @@ bool hasOfficeLink() {
 #endif
 }
 
-std::unique_ptr<CalcAutomation> makeOffice(bool useInstalledOffice) {
-    if (!useInstalledOffice)
-        return std::make_unique<OdsAutomation>();
+std::unique_ptr<CalcAutomation> makeInstalledOffice() {
 #ifdef GRIDWORK_CLI_WITH_OFFICE
     OfficeOptions options = OfficeOptions::fromEnvironment();
     // The result is stored and closed, so nothing is left for an office we started to show.

@@ -1,45 +1,65 @@
 #include "cli/csv_output.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace gridwork::cli {
 
+namespace {
+
+bool needsQuotes(std::string_view text) {
+    return text.find_first_of("\",\r\n") != std::string_view::npos;
+}
+
+void appendQuoted(std::string& out, std::string_view text) {
+    out += '"';
+    for (const char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+} // namespace
+
 std::string csvField(std::string_view text) {
-    if (text.find_first_of("\",\r\n") == std::string_view::npos)
+    if (!needsQuotes(text))
         return std::string(text);
     std::string quoted;
     quoted.reserve(text.size() + 2);
-    quoted += '"';
-    for (const char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    quoted += '"';
+    appendQuoted(quoted, text);
     return quoted;
 }
 
-void CsvWriter::writeRow(const std::vector<std::string>& cells) {
+void CsvWriter::writeRow(std::span<const std::string_view> cells, std::size_t times) {
     if (cells.size() > width_)
         throw std::logic_error("a CSV row is wider than the table");
+    line_.clear();
     // A row of one empty field would be an empty line, which many readers drop; quoting it keeps
     // the row.
     if (width_ == 1 && (cells.empty() || cells.front().empty())) {
-        out_ << "\"\"\r\n";
-        return;
-    }
-    for (std::size_t i = 0; i < width_; ++i) {
-        if (i > 0)
-            out_ << ',';
-        if (i < cells.size()) {
-            const std::string& text = cells[i];
-            if (text.find_first_of("\",\r\n") == std::string::npos)
-                out_ << text;
+        line_ = "\"\"";
+    } else {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0)
+                line_ += ',';
+            if (needsQuotes(cells[i]))
+                appendQuoted(line_, cells[i]);
             else
-                out_ << csvField(text);
+                line_ += cells[i];
         }
+        if (width_ > cells.size())
+            line_.append(width_ - std::max<std::size_t>(cells.size(), 1), ',');
     }
-    out_ << "\r\n";
+    line_ += "\r\n";
+    for (std::size_t i = 0; i < times; ++i)
+        out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
+}
+
+void CsvWriter::writeRow(const std::vector<std::string>& cells) {
+    const std::vector<std::string_view> views(cells.begin(), cells.end());
+    writeRow(views, 1);
 }
 
 } // namespace gridwork::cli

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,12 +18,15 @@ class CsvWriter {
 public:
     CsvWriter(std::ostream& out, std::size_t width) : out_(out), width_(width) {}
 
-    /// Writes one row; cells beyond the width are an error of the caller and are refused.
+    /// Writes one row `times` times (a run of equal rows); cells beyond the width are an error
+    /// of the caller and are refused.
+    void writeRow(std::span<const std::string_view> cells, std::size_t times);
     void writeRow(const std::vector<std::string>& cells);
 
 private:
     std::ostream& out_;
     std::size_t width_;
+    std::string line_; ///< kept between rows, so a row costs no allocation
 };
 
 /// One field as it stands in the file, quoted where needed.

@@ -2,6 +2,7 @@
 
 #include "cli/arguments.h"
 #include "cli/backend.h"
+#include "cli/engine_stack.h"
 #include "cli/interruption.h"
 #include "cli/progress.h"
 #include "cli/stacking.h"
@@ -18,12 +19,11 @@ int run(const gridwork::cli::Arguments& arguments) {
     const Interruption interruption;
     Progress progress(std::cerr, !arguments.quiet && ::isatty(STDERR_FILENO) == 1);
     try {
-        const std::unique_ptr<gridwork::CalcAutomation> office = makeOffice(arguments.office);
-        // The engine opens documents independently of each other; an office is left to one at
-        // a time.
-        runStack(
-            arguments, *office, std::cout, progress, [&] { interruption.check(); },
-            arguments.office ? OpenAhead::No : OpenAhead::Yes);
+        const Checkpoint checkpoint = [&] { interruption.check(); };
+        if (arguments.office)
+            runStack(arguments, *makeInstalledOffice(), std::cout, progress, checkpoint);
+        else
+            runEngineStack(arguments, std::cout, progress, checkpoint);
         return 0;
     } catch (const std::bad_alloc&) {
         progress.finish();

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <future>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,29 +100,8 @@ ClosingDocument openTable(Desktop& desktop, const std::string& path) {
     try {
         return ClosingDocument(desktop.openDocument(fileUrl(absolute)));
     } catch (const OfficeError& e) {
-        // The engine's message names the file again; once, as the user typed it, is enough.
-        std::string_view detail = e.what();
-        const std::string namedAgain = "cannot read " + absolute + ": ";
-        if (detail.starts_with(namedAgain))
-            detail.remove_prefix(namedAgain.size());
-        throw StackError(path + ": not a spreadsheet (" + std::string(detail) + ")");
+        throw unreadableTable(path, absolute, e.what());
     }
-}
-
-void checkStackHeight(const std::string& path, std::int64_t rows) {
-    if (rows > maxSheetRows)
-        throw StackError(path + ": the stack would reach row " + withThousands(rows) +
-                         ", beyond the last row of a sheet (" + withThousands(maxSheetRows) + ")");
-}
-
-// Every cell of a stack passes through the intermediate file and the result sheet. A small file
-// can claim a used area of billions of repeated cells; such a stack would fill the disk and the
-// memory long before it ended, so it is refused before the first cell is copied.
-void checkStackCells(const std::string& path, std::int64_t cells) {
-    if (cells > maxStackCells)
-        throw StackError(path + ": the stack would hold " + withThousands(cells) +
-                         " cells, more than gridstack takes (" + withThousands(maxStackCells) +
-                         "); give --rows and --columns");
 }
 
 std::int32_t toPosition(std::int64_t checked) {
@@ -146,6 +124,31 @@ void ClosingDocument::close() {
     const std::unique_ptr<Document> document = std::move(document_);
     if (document)
         document->close();
+}
+
+StackError unreadableTable(const std::string& path, const std::string& absolute,
+                           std::string_view detail) {
+    // The reader's message names the file again; once, as the user typed it, is enough.
+    const std::string namedAgain = "cannot read " + absolute + ": ";
+    if (detail.starts_with(namedAgain))
+        detail.remove_prefix(namedAgain.size());
+    return StackError(path + ": not a spreadsheet (" + std::string(detail) + ")");
+}
+
+void checkStackHeight(const std::string& path, std::int64_t rows) {
+    if (rows > maxSheetRows)
+        throw StackError(path + ": the stack would reach row " + withThousands(rows) +
+                         ", beyond the last row of a sheet (" + withThousands(maxSheetRows) + ")");
+}
+
+// Every cell of a stack passes through the intermediate file and the result sheet. A small file
+// can claim a used area of billions of repeated cells; such a stack would fill the disk and the
+// memory long before it ended, so it is refused before the first cell is copied.
+void checkStackCells(const std::string& path, std::int64_t cells) {
+    if (cells > maxStackCells)
+        throw StackError(path + ": the stack would hold " + withThousands(cells) +
+                         " cells, more than gridstack takes (" + withThousands(maxStackCells) +
+                         "); give --rows and --columns");
 }
 
 void checkInputs(const Arguments& arguments) {
@@ -192,45 +195,46 @@ std::optional<CellRange> tableRange(const TableSource& table, const UsedArea& us
     return range;
 }
 
-std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table) {
+std::int32_t chosenSheetIndex(const TableSource& table, std::int32_t count,
+                              const std::function<std::string(std::int32_t)>& nameAt) {
     const SheetChoice choice = table.sheet.value_or(SheetChoice{std::int64_t{1}});
-    const std::int32_t count = document.sheetCount();
     if (const auto* number = std::get_if<std::int64_t>(&choice)) {
         if (*number < 1 || *number > count)
             throw StackError(table.path + ": no such sheet " + std::to_string(*number) +
                              " (the file has " + sheetNumberText(count) + ")");
-        return document.sheetByIndex(static_cast<std::int16_t>(*number - 1));
+        return static_cast<std::int32_t>(*number - 1);
     }
     const std::string& name = std::get<std::string>(choice);
     std::string names;
     for (std::int32_t i = 0; i < count; ++i) {
-        const std::string sheetName = document.sheetByIndex(static_cast<std::int16_t>(i))->name();
+        const std::string sheetName = nameAt(i);
         if (sheetName == name)
-            return document.sheetByName(name);
+            return i;
         names += (names.empty() ? "\"" : ", \"") + sheetName + "\"";
     }
     throw StackError(table.path + ": no such sheet \"" + name + "\" (its sheets: " + names + ")");
 }
 
+std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table) {
+    const std::int32_t index =
+        chosenSheetIndex(table, document.sheetCount(), [&document](std::int32_t i) {
+            return document.sheetByIndex(static_cast<std::int16_t>(i))->name();
+        });
+    return document.sheetByIndex(static_cast<std::int16_t>(index));
+}
+
 ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
-                            Progress& progress, const Checkpoint& checkpoint, OpenAhead openAhead) {
+                            Progress& progress, const Checkpoint& checkpoint) {
     IntermediateFile lines;
     std::int64_t totalRows = 0;
     std::int64_t totalCells = 0;
-    std::future<ClosingDocument> ahead;
     for (std::size_t i = 0; i < tables.size(); ++i) {
         const TableSource& table = tables[i];
         const std::string label =
             "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size());
         progress.begin(label, 0);
         checkpoint();
-        // Reading a file is most of the work; the next one is read on the second core while
-        // this one is copied.
-        std::future<ClosingDocument> current = std::move(ahead);
-        if (openAhead == OpenAhead::Yes && i + 1 < tables.size())
-            ahead = std::async(std::launch::async, openTable, std::ref(desktop),
-                               std::cref(tables[i + 1].path));
-        ClosingDocument source = current.valid() ? current.get() : openTable(desktop, table.path);
+        ClosingDocument source = openTable(desktop, table.path);
         try {
             const std::unique_ptr<Sheet> sheet = chooseSheet(*source, table);
             const bool needsUsedArea = !table.rows || !table.columns;
@@ -287,7 +291,7 @@ bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpo
 }
 
 void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
-              Progress& progress, const Checkpoint& checkpoint, OpenAhead openAhead) {
+              Progress& progress, const Checkpoint& checkpoint) {
     checkInputs(arguments);
     std::optional<OutputFile> output;
     if (arguments.outputKind != OutputKind::StandardOutput)
@@ -300,8 +304,7 @@ void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& 
         throw StackError(std::string("cannot reach the office: ") + e.what());
     }
     checkpoint();
-    ClosingDocument result =
-        stackTables(*desktop, arguments.tables, progress, checkpoint, openAhead);
+    ClosingDocument result = stackTables(*desktop, arguments.tables, progress, checkpoint);
     const std::unique_ptr<Sheet> sheet = result->sheetByIndex(0);
     const UsedArea used = sheet->usedArea();
 

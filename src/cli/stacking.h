@@ -13,6 +13,8 @@
 #include <optional>
 #include <ostream>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace gridwork::cli {
@@ -30,10 +32,6 @@ public:
 /// Called between the steps of a run (between blocks of cells, before and after each file); it
 /// stops the run by throwing.
 using Checkpoint = std::function<void()>;
-
-/// Whether the next table's file may be opened on a second thread while one is copied: only for
-/// an office whose desktop opens documents concurrently (the embedded engine).
-enum class OpenAhead { No, Yes };
 
 /// An office document that is closed, unsaved, when this object goes, however the run ends.
 class ClosingDocument {
@@ -63,15 +61,29 @@ void checkInputs(const Arguments& arguments);
 /// from the sheet's used area. Nothing when the range is empty (an empty sheet without a range).
 std::optional<CellRange> tableRange(const TableSource& table, const UsedArea& used);
 
+/// The 0-based index of the sheet a table names, by number (1-based) or by name, among `count`
+/// sheets whose names `nameAt` gives. Throws StackError naming the file and the sheets there are.
+std::int32_t chosenSheetIndex(const TableSource& table, std::int32_t count,
+                              const std::function<std::string(std::int32_t)>& nameAt);
+
 /// The sheet a table names: by number (1-based) or by name. Throws StackError naming the file.
 std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table);
+
+/// The fault of a file that cannot be read as a spreadsheet, from the reader's own message about
+/// it (which names the file again, as `absolute`; the user's spelling is kept instead).
+StackError unreadableTable(const std::string& path, const std::string& absolute,
+                           std::string_view detail);
+
+/// Refuses a stack that would reach beyond a sheet's last row (`rows` in all, so far).
+void checkStackHeight(const std::string& path, std::int64_t rows);
+/// Refuses a stack of more than maxStackCells cells (`cells` in all, so far).
+void checkStackCells(const std::string& path, std::int64_t cells);
 
 /// Stacks the tables into the first sheet of a new document of the office and gives that
 /// document, still open. Source documents are closed however this ends. Throws StackError
 /// (naming the file) for faults of an input and lets failures of the office through.
 ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
-                            Progress& progress, const Checkpoint& checkpoint,
-                            OpenAhead openAhead = OpenAhead::No);
+                            Progress& progress, const Checkpoint& checkpoint);
 
 /// The used area of the sheet as CSV, from A1, read in blocks. False when the stream failed.
 bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpoint& checkpoint);
@@ -80,6 +92,6 @@ bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpo
 /// whole (a temporary file renamed into place) or the CSV on standardOutput.
 void runStack(
     const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
-    Progress& progress, const Checkpoint& checkpoint = [] {}, OpenAhead openAhead = OpenAhead::No);
+    Progress& progress, const Checkpoint& checkpoint = [] {});
 
 } // namespace gridwork::cli

@@ -205,28 +205,7 @@ public:
     std::unique_ptr<Document> openDocument(const std::string& url) override {
         auto state = std::make_shared<DocumentState>();
         state->label = pathFromFileUrl(url);
-        std::error_code ec;
-        // The office opens an empty file as an empty spreadsheet.
-        if (std::filesystem::is_regular_file(state->label, ec) &&
-            std::filesystem::file_size(state->label, ec) == 0 && !ec) {
-            state->workbook = withOneSheet();
-            return std::make_unique<OdsDocument>(std::move(state));
-        }
-        try {
-            // Shown as the office started by this user would show it.
-            ods::ReadOptions options;
-            options.officeLocale = ods::environmentLocale();
-            state->workbook = ods::readWorkbook(state->label, options);
-        } catch (const ods::Error& error) {
-            throw OfficeError(error.what());
-        } catch (const std::bad_alloc&) {
-            throw OfficeError("cannot read " + state->label + ": not enough memory");
-        } catch (const std::exception& error) {
-            throw OfficeError("cannot read " + state->label + ": " + error.what());
-        }
-        if (state->workbook.sheets().empty()) {
-            state->workbook = withOneSheet();
-        }
+        state->workbook = readSpreadsheet(state->label);
         return std::make_unique<OdsDocument>(std::move(state));
     }
 
@@ -242,6 +221,32 @@ private:
 };
 
 } // namespace
+
+ods::Workbook readSpreadsheet(const std::string& path) {
+    std::error_code ec;
+    // The office opens an empty file as an empty spreadsheet.
+    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 &&
+        !ec) {
+        return withOneSheet();
+    }
+    ods::Workbook workbook;
+    try {
+        // Shown as the office started by this user would show it.
+        ods::ReadOptions options;
+        options.officeLocale = ods::environmentLocale();
+        workbook = ods::readWorkbook(path, options);
+    } catch (const ods::Error& error) {
+        throw OfficeError(error.what());
+    } catch (const std::bad_alloc&) {
+        throw OfficeError("cannot read " + path + ": not enough memory");
+    } catch (const std::exception& error) {
+        throw OfficeError("cannot read " + path + ": " + error.what());
+    }
+    if (workbook.sheets().empty()) {
+        workbook = withOneSheet();
+    }
+    return workbook;
+}
 
 std::unique_ptr<Desktop> OdsAutomation::connect() {
     return std::make_unique<OdsDesktop>();

@@ -4,6 +4,9 @@
 // edited there and stored by the engine's writer. No office is needed.
 
 #include "join/calc_automation.h"
+#include "ods/workbook.h"
+
+#include <string>
 
 namespace gridwork {
 
@@ -12,5 +15,10 @@ public:
     /// Always succeeds: the engine is part of the program.
     std::unique_ptr<Desktop> connect() override;
 };
+
+/// Reads the document at path as the office opens it: shown in the locale of the user's
+/// environment, an empty file or a package without tables as one empty sheet. Throws OfficeError
+/// ("cannot read PATH: ...").
+ods::Workbook readSpreadsheet(const std::string& path);
 
 } // namespace gridwork

@@ -36,14 +36,13 @@ protected:
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
 
     /// Runs gridstack on the fake office; gives what it wrote to standard output.
-    std::string run(std::vector<std::string> args, OpenAhead openAhead = OpenAhead::No) {
+    std::string run(std::vector<std::string> args) {
         const std::vector<std::string_view> views(args.begin(), args.end());
         const Arguments arguments = parseArguments(views);
         std::ostringstream out;
         std::ostringstream err;
         Progress progress(err, false);
-        runStack(
-            arguments, office_, out, progress, [] {}, openAhead);
+        runStack(arguments, office_, out, progress);
         return out.str();
     }
     std::string errorOf(std::vector<std::string> args) {
@@ -145,33 +144,6 @@ TEST_F(StackingTest, AStackOfAbsurdlyManyCellsIsRefusedBeforeCopying) {
         a + ": the stack would hold 50,003,970 cells, more than gridstack takes "
             "(50,000,000); give --rows and --columns");
     EXPECT_EQ(office_.state.openDocuments, 0);
-}
-
-TEST_F(StackingTest, OpeningAheadChangesNothingButTheTiming) {
-    const auto a = addFile("a.ods", oneSheet({{"a"}}));
-    const auto b = addFile("b.ods", FakeBook{{{"One", {{"b1"}}}, {"Two", {{"b2"}}}}});
-    const auto c = addFile("c.ods", oneSheet({{"c", "d"}}));
-    std::ofstream(path("notes.txt")) << "hello";
-    for (int round = 0; round < 20; ++round) {
-        EXPECT_EQ(run({"-o", "-", a, b, "--sheet", "Two", c, a}, OpenAhead::Yes),
-                  "a,\r\nb2,\r\nc,d\r\na,\r\n");
-        // The first fault in table order is the one reported, whichever file was read first.
-        try {
-            run({"-o", "-", a, "--sheet", "Nine", path("notes.txt")}, OpenAhead::Yes);
-            ADD_FAILURE() << "no error";
-        } catch (const StackError& e) {
-            EXPECT_EQ(std::string(e.what()),
-                      a + ": no such sheet \"Nine\" (its sheets: \"Sheet1\")");
-        }
-        try {
-            run({"-o", "-", a, path("notes.txt"), b}, OpenAhead::Yes);
-            ADD_FAILURE() << "no error";
-        } catch (const StackError& e) {
-            EXPECT_EQ(std::string(e.what()),
-                      path("notes.txt") + ": not a spreadsheet (type detection failed)");
-        }
-        EXPECT_EQ(office_.state.openDocuments, 0);
-    }
 }
 
 TEST_F(StackingTest, AStoppedRunLeavesNothingBehind) {

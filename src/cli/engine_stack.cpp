@@ -1,0 +1,204 @@
+#include "cli/engine_stack.h"
+
+#include "cli/csv_output.h"
+#include "cli/output_file.h"
+#include "ods/error.h"
+#include "ods/ods_automation.h"
+#include "ods/writer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <iostream>
+#include <thread>
+
+namespace gridwork::cli {
+
+namespace {
+
+std::string absolutePath(const std::string& path) {
+    return std::filesystem::absolute(path).lexically_normal().string();
+}
+
+ods::Workbook readTable(const std::string& path) {
+    return readSpreadsheet(absolutePath(path));
+}
+
+/// Reads the tables' files ahead of their use, as many at once as there are cores, so that no
+/// more than that many whole documents wait in memory.
+class TableReader {
+public:
+    explicit TableReader(const std::vector<TableSource>& tables)
+        : tables_(tables),
+          ahead_(std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8)) {}
+
+    /// The next table's document; throws StackError for a file that is no spreadsheet.
+    ods::Workbook next() {
+        while (pending_.size() < ahead_ && started_ < tables_.size())
+            pending_.push_back(
+                std::async(std::launch::async, readTable, std::cref(tables_[started_++].path)));
+        const std::string& path = tables_[started_ - pending_.size()].path;
+        std::future<ods::Workbook> reading = std::move(pending_.front());
+        pending_.pop_front();
+        try {
+            return reading.get();
+        } catch (const OfficeError& e) {
+            throw unreadableTable(path, absolutePath(path), e.what());
+        }
+    }
+
+private:
+    const std::vector<TableSource>& tables_;
+    std::size_t ahead_;
+    std::size_t started_ = 0;
+    std::deque<std::future<ods::Workbook>> pending_;
+};
+
+const ods::Sheet& chosenSheet(const ods::Workbook& workbook, const TableSource& table) {
+    const auto& sheets = workbook.sheets();
+    const std::int32_t index = chosenSheetIndex(
+        table, static_cast<std::int32_t>(sheets.size()),
+        [&sheets](std::int32_t i) { return sheets[static_cast<std::size_t>(i)].name(); });
+    return sheets[static_cast<std::size_t>(index)];
+}
+
+ods::Workbook stackTables(const std::vector<TableSource>& tables, Progress& progress,
+                          const Checkpoint& checkpoint) {
+    ods::Workbook stack;
+    ods::Sheet& result = stack.sheets().emplace_back("Sheet1");
+    TableReader reader(tables);
+    std::int64_t totalRows = 0;
+    std::int64_t totalCells = 0;
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        const TableSource& table = tables[i];
+        progress.begin(
+            "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size()), 0);
+        checkpoint();
+        const ods::Workbook source = reader.next();
+        const ods::Sheet& sheet = chosenSheet(source, table);
+        const ods::Extent extent = sheet.extent();
+        const std::optional<CellRange> range =
+            tableRange(table, UsedArea{extent.columns, extent.rows});
+        if (!range)
+            continue;
+        const std::int64_t rows = std::int64_t{range->lastRow} - range->firstRow + 1;
+        checkStackHeight(table.path, totalRows + rows);
+        const std::int64_t columns = std::int64_t{range->lastColumn} - range->firstColumn + 1;
+        checkStackCells(table.path, totalCells + rows * columns);
+        totalCells += rows * columns;
+        copyRange(sheet, *range, result, static_cast<std::int32_t>(totalRows));
+        totalRows += rows;
+    }
+    return stack;
+}
+
+std::string reason(int error) {
+    return std::strerror(error);
+}
+
+} // namespace
+
+void copyRange(const ods::Sheet& source, const CellRange& range, ods::Sheet& result,
+               std::int32_t top) {
+    const std::int32_t firstRow = range.firstRow - 1;
+    const std::int32_t lastRow = range.lastRow - 1;
+    const std::int32_t firstColumn = range.firstColumn - 1;
+    const std::int32_t lastColumn = range.lastColumn - 1;
+    const auto& runs = source.rows();
+    auto run = std::partition_point(runs.begin(), runs.end(), [&](const ods::RowRun& r) {
+        return r.row + r.repeat <= firstRow;
+    });
+    for (; run != runs.end() && run->row <= lastRow; ++run) {
+        const std::int32_t from = std::max(run->row, firstRow);
+        const std::int32_t to = std::min(run->row + run->repeat - 1, lastRow);
+        ods::RowRun copied{top + (from - firstRow), to - from + 1, {}};
+        auto cell =
+            std::partition_point(run->cells.begin(), run->cells.end(), [&](const ods::CellRun& c) {
+                return c.column + c.repeat <= firstColumn;
+            });
+        for (; cell != run->cells.end() && cell->column <= lastColumn; ++cell) {
+            const std::int32_t left = std::max(cell->column, firstColumn);
+            const std::int32_t right = std::min(cell->column + cell->repeat - 1, lastColumn);
+            copied.cells.push_back(ods::CellRun{left - firstColumn, right - left + 1, cell->text});
+        }
+        if (!copied.cells.empty())
+            result.appendRow(std::move(copied));
+    }
+}
+
+bool writeSheetCsv(const ods::Sheet& sheet, std::ostream& out, Progress& progress,
+                   const Checkpoint& checkpoint) {
+    const ods::Extent extent = sheet.extent();
+    if (extent.rows <= 0 || extent.columns <= 0)
+        return true;
+    const auto width = static_cast<std::size_t>(extent.columns);
+    CsvWriter csv(out, width);
+    std::vector<std::string_view> texts(width);
+    std::int32_t row = 0;
+    const auto emptyRowsUpTo = [&](std::int32_t end) {
+        if (end > row)
+            csv.writeRow({}, static_cast<std::size_t>(end - row));
+        row = end;
+    };
+    for (const ods::RowRun& run : sheet.rows()) {
+        if (run.cells.empty())
+            continue;
+        emptyRowsUpTo(run.row);
+        std::fill(texts.begin(), texts.end(), std::string_view());
+        for (const ods::CellRun& cell : run.cells)
+            std::fill_n(texts.begin() + cell.column, cell.repeat, std::string_view(cell.text));
+        csv.writeRow(texts, static_cast<std::size_t>(run.repeat));
+        row = run.row + run.repeat;
+        // Rows come in runs of any length; between them the run is told how far it has come.
+        if (run.row / 4096 != row / 4096) {
+            if (!out)
+                return false;
+            progress.advance(row);
+            checkpoint();
+        }
+    }
+    emptyRowsUpTo(extent.rows);
+    return static_cast<bool>(out);
+}
+
+void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Progress& progress,
+                    const Checkpoint& checkpoint) {
+    checkInputs(arguments);
+    std::optional<OutputFile> output;
+    if (arguments.outputKind != OutputKind::StandardOutput)
+        output.emplace(arguments.output, arguments.force);
+    checkpoint();
+    const ods::Workbook stack = stackTables(arguments.tables, progress, checkpoint);
+    const ods::Sheet& sheet = stack.sheets().front();
+
+    if (arguments.outputKind == OutputKind::Ods) {
+        progress.begin("storing " + arguments.output, 0);
+        try {
+            ods::writeWorkbook(stack, output->temporaryPath());
+        } catch (const ods::Error& e) {
+            throw StackError(arguments.output + ": cannot write: " + e.what());
+        }
+    } else if (arguments.outputKind == OutputKind::Csv) {
+        progress.begin("writing " + arguments.output, sheet.extent().rows, "rows");
+        std::ofstream file(output->temporaryPath(), std::ios::binary | std::ios::trunc);
+        bool written = file && writeSheetCsv(sheet, file, progress, checkpoint);
+        file.close();
+        if (!written || !file)
+            throw StackError(arguments.output + ": cannot write: " + reason(errno));
+    } else {
+        // Standard output may be the same terminal: the bar goes before the first line of CSV.
+        progress.finish();
+        Progress none(std::cerr, false);
+        if (!writeSheetCsv(sheet, standardOutput, none, checkpoint) || !standardOutput.flush())
+            throw StackError(std::string("standard output: cannot write: ") + reason(errno));
+    }
+    checkpoint();
+    if (output)
+        output->commit();
+}
+
+} // namespace gridwork::cli

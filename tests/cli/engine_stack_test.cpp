@@ -1,0 +1,187 @@
+// The engine's own stack against the window's join run through the same engine: whatever the
+// layout, the files and the output kind, both give the same cells.
+
+#include "cli/engine_stack.h"
+#include "cli/interruption.h"
+#include "ods/ods_automation.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace gridwork::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string data = GRIDSTACK_DATA_DIR;
+const std::string people = data + "/people.ods";
+const std::string orders = data + "/orders.ods";
+
+std::string csvOf(const ods::Sheet& sheet) {
+    std::ostringstream out;
+    Progress none(out, false);
+    writeSheetCsv(sheet, out, none, [] {});
+    return out.str();
+}
+
+class EngineStackTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("gridstack-engine-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string path(const std::string& name) const { return (folder_ / name).string(); }
+
+    static Arguments parsed(const std::vector<std::string>& args) {
+        const std::vector<std::string_view> views(args.begin(), args.end());
+        return parseArguments(views);
+    }
+    /// What the engine's stack writes to standard output.
+    static std::string direct(const std::vector<std::string>& args) {
+        std::ostringstream out;
+        Progress none(out, false);
+        runEngineStack(parsed(args), out, none);
+        return out.str();
+    }
+    /// What the window's join, run through the engine, writes to standard output.
+    static std::string joined(const std::vector<std::string>& args) {
+        std::ostringstream out;
+        Progress none(out, false);
+        OdsAutomation engine;
+        runStack(parsed(args), engine, out, none);
+        return out.str();
+    }
+    static std::string errorOf(const std::vector<std::string>& args) {
+        try {
+            direct(args);
+        } catch (const StackError& e) {
+            return e.what();
+        }
+        return "no error";
+    }
+
+    /// Both ways give the same CSV, and the same cells when stored as a spreadsheet.
+    void expectSameAsTheJoin(std::vector<std::string> tables) const {
+        std::vector<std::string> args{"-o", "-"};
+        args.insert(args.end(), tables.begin(), tables.end());
+        const std::string csv = direct(args);
+        EXPECT_EQ(csv, joined(args)) << tables.front();
+
+        args[1] = path("direct.ods");
+        direct(args);
+        args[1] = path("joined.ods");
+        joined(args);
+        const ods::Workbook stored = readSpreadsheet(path("direct.ods"));
+        ASSERT_EQ(stored.sheets().size(), 1u);
+        EXPECT_EQ(stored.sheets()[0].name(), "Sheet1");
+        EXPECT_EQ(csvOf(stored.sheets()[0]), csv) << tables.front();
+        EXPECT_EQ(csvOf(readSpreadsheet(path("joined.ods")).sheets()[0]), csv);
+        fs::remove(path("direct.ods"));
+        fs::remove(path("joined.ods"));
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(EngineStackTest, GivesTheJoinsCellsForEveryLayout) {
+    expectSameAsTheJoin({people, orders});
+    expectSameAsTheJoin({people, "--sheet", "Totals", "--rows", "2:3", orders, "--sheet", "1",
+                         "--rows", "3:4", "--columns", "B:C", people, "--columns", "3:4", "--rows",
+                         "1:2"});
+    expectSameAsTheJoin({orders, "--rows", "3:6", "--columns", "A:B", orders, "--sheet", "Empty",
+                         orders, "--rows", "1:1", "--columns", "C:C"});
+    expectSameAsTheJoin({orders, "--rows", "1:1", "--columns", "A:XFD", people, "--rows", "4:40"});
+    expectSameAsTheJoin({orders, "--sheet", "Empty", orders, "--sheet", "Empty"});
+    EXPECT_EQ(direct({"-o", "-", orders, "--sheet", "Empty"}), "");
+}
+
+TEST_F(EngineStackTest, GivesTheJoinsCellsOnRealDocuments) {
+    const fs::path corpus = fs::path(GRIDWORK_CORPUS_DIR) / "files";
+    if (!fs::is_directory(corpus))
+        GTEST_SKIP() << "no corpus at " << corpus;
+    int stacked = 0;
+    for (const auto& entry : fs::directory_iterator(corpus)) {
+        const std::string file = entry.path().string();
+        try {
+            // The used area, and a window into it that cuts through repeated rows and cells.
+            expectSameAsTheJoin({file, file, "--rows", "2:30", "--columns", "B:F"});
+            ++stacked;
+        } catch (const StackError& e) {
+            // A file the engine refuses is refused alike by both ways.
+            EXPECT_THROW(joined({"-o", "-", file}), StackError) << e.what();
+        }
+    }
+    EXPECT_GT(stacked, 40);
+}
+
+TEST(CopyRange, ClipsRepeatedRowsAndCellsToTheRange) {
+    ods::Sheet source("S");
+    source.appendRow(ods::RowRun{1, 4, {ods::CellRun{0, 1, "a"}, ods::CellRun{2, 5, "r"}}});
+    source.appendRow(ods::RowRun{9, 1, {ods::CellRun{3, 1, "far"}}});
+    source.appendRow(ods::RowRun{10, 1000, {ods::CellRun{1, 1, "below"}}});
+    ods::Sheet result("Sheet1");
+    result.appendRow(ods::RowRun{0, 1, {ods::CellRun{0, 1, "first"}}});
+    // Rows 3 to 10 and columns B to E (1-based) of the source, from row 2 (0-based) on.
+    copyRange(source, CellRange{3, 10, 2, 5}, result, 2);
+    EXPECT_EQ(csvOf(result), "first,,,\r\n,,,\r\n,r,r,r\r\n,r,r,r\r\n,r,r,r\r\n,,,\r\n,,,\r\n"
+                             ",,,\r\n,,,\r\n,,far,\r\n");
+    const auto& rows = result.rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].row, 2);
+    EXPECT_EQ(rows[1].repeat, 3);
+    ASSERT_EQ(rows[1].cells.size(), 1u);
+    EXPECT_EQ(rows[1].cells[0].column, 1);
+    EXPECT_EQ(rows[1].cells[0].repeat, 3);
+}
+
+TEST_F(EngineStackTest, ReportsTheFirstFaultInTableOrder) {
+    const std::string notes = path("notes.txt");
+    std::ofstream(notes) << "hello";
+    // Files are read side by side; whichever is done first, the first table's fault is the one
+    // told.
+    for (int round = 0; round < 20; ++round) {
+        EXPECT_EQ(errorOf({"-o", "-", orders, "--sheet", "Nine", notes}),
+                  orders + ": no such sheet \"Nine\" (its sheets: \"Orders\", \"Empty\")");
+        EXPECT_EQ(errorOf({"-o", "-", orders, notes, people}),
+                  notes + ": not a spreadsheet (it is no OpenDocument file (not a zip package))");
+        EXPECT_EQ(errorOf({"-o", "-", people, "--sheet", "3", orders}),
+                  people + ": no such sheet 3 (the file has 2 sheets)");
+    }
+    EXPECT_EQ(errorOf({"-o", "-", orders, "--rows", "1:1048576", orders}),
+              orders + ": the stack would reach row 1,048,580, beyond the last row of a sheet "
+                       "(1,048,576)");
+    EXPECT_EQ(errorOf({"-o", "-", orders, "--rows", "1:2", orders, "--rows", "1:3052", "--columns",
+                       "1:16384"}),
+              orders + ": the stack would hold 50,003,974 cells, more than gridstack takes "
+                       "(50,000,000); give --rows and --columns");
+}
+
+TEST_F(EngineStackTest, AStoppedRunLeavesNothingBehind) {
+    for (const std::string output : {"stopped.ods", "stopped.csv"}) {
+        for (int stopAt = 1; stopAt <= 4; ++stopAt) {
+            int calls = 0;
+            std::ostringstream out;
+            Progress none(out, false);
+            const Arguments arguments = parsed({"-o", path(output), people, orders});
+            EXPECT_THROW(runEngineStack(arguments, out, none,
+                                        [&] {
+                                            if (++calls == stopAt)
+                                                throw Interrupted(SIGINT);
+                                        }),
+                         Interrupted)
+                << output << " " << stopAt;
+            EXPECT_TRUE(fs::is_empty(folder_)) << output << " " << stopAt;
+        }
+    }
+}
+
+} // namespace
+} // namespace gridwork::cli
