@@ -58,52 +58,25 @@ private:
     std::deque<std::future<ods::Workbook>> pending_;
 };
 
-const ods::Sheet& chosenSheet(const ods::Workbook& workbook, const TableSource& table) {
+std::size_t chosenSheet(const ods::Workbook& workbook, const TableSource& table) {
     const auto& sheets = workbook.sheets();
     const std::int32_t index = chosenSheetIndex(
         table, static_cast<std::int32_t>(sheets.size()),
         [&sheets](std::int32_t i) { return sheets[static_cast<std::size_t>(i)].name(); });
-    return sheets[static_cast<std::size_t>(index)];
+    return static_cast<std::size_t>(index);
 }
 
-ods::Workbook stackTables(const std::vector<TableSource>& tables, Progress& progress,
-                          const Checkpoint& checkpoint) {
-    ods::Workbook stack;
-    ods::Sheet& result = stack.sheets().emplace_back("Sheet1");
-    TableReader reader(tables);
-    std::int64_t totalRows = 0;
-    std::int64_t totalCells = 0;
-    for (std::size_t i = 0; i < tables.size(); ++i) {
-        const TableSource& table = tables[i];
-        progress.begin(
-            "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size()), 0);
-        checkpoint();
-        const ods::Workbook source = reader.next();
-        const ods::Sheet& sheet = chosenSheet(source, table);
-        const ods::Extent extent = sheet.extent();
-        const std::optional<CellRange> range =
-            tableRange(table, UsedArea{extent.columns, extent.rows});
-        if (!range)
-            continue;
-        const std::int64_t rows = std::int64_t{range->lastRow} - range->firstRow + 1;
-        checkStackHeight(table.path, totalRows + rows);
-        const std::int64_t columns = std::int64_t{range->lastColumn} - range->firstColumn + 1;
-        checkStackCells(table.path, totalCells + rows * columns);
-        totalCells += rows * columns;
-        copyRange(sheet, *range, result, static_cast<std::int32_t>(totalRows));
-        totalRows += rows;
-    }
-    return stack;
-}
+/// A cell run of a range, from the range's first column.
+struct RangeCell {
+    std::int32_t column;
+    std::int32_t repeat;
+    const std::string* text;
+};
 
-std::string reason(int error) {
-    return std::strerror(error);
-}
-
-} // namespace
-
-void copyRange(const ods::Sheet& source, const CellRange& range, ods::Sheet& result,
-               std::int32_t top) {
+/// Calls visit(row, repeat, cells) for every row run of the range that holds a cell in it: rows
+/// from the range's first row, cells cut to the range and counted from its first column.
+template <typename Visit>
+void visitRange(const ods::Sheet& source, const CellRange& range, Visit&& visit) {
     const std::int32_t firstRow = range.firstRow - 1;
     const std::int32_t lastRow = range.lastRow - 1;
     const std::int32_t firstColumn = range.firstColumn - 1;
@@ -112,10 +85,11 @@ void copyRange(const ods::Sheet& source, const CellRange& range, ods::Sheet& res
     auto run = std::partition_point(runs.begin(), runs.end(), [&](const ods::RowRun& r) {
         return r.row + r.repeat <= firstRow;
     });
+    std::vector<RangeCell> cells;
     for (; run != runs.end() && run->row <= lastRow; ++run) {
         const std::int32_t from = std::max(run->row, firstRow);
         const std::int32_t to = std::min(run->row + run->repeat - 1, lastRow);
-        ods::RowRun copied{top + (from - firstRow), to - from + 1, {}};
+        cells.clear();
         auto cell =
             std::partition_point(run->cells.begin(), run->cells.end(), [&](const ods::CellRun& c) {
                 return c.column + c.repeat <= firstColumn;
@@ -123,45 +97,102 @@ void copyRange(const ods::Sheet& source, const CellRange& range, ods::Sheet& res
         for (; cell != run->cells.end() && cell->column <= lastColumn; ++cell) {
             const std::int32_t left = std::max(cell->column, firstColumn);
             const std::int32_t right = std::min(cell->column + cell->repeat - 1, lastColumn);
-            copied.cells.push_back(ods::CellRun{left - firstColumn, right - left + 1, cell->text});
+            cells.push_back(RangeCell{left - firstColumn, right - left + 1, &cell->text});
         }
-        if (!copied.cells.empty())
-            result.appendRow(std::move(copied));
+        if (!cells.empty())
+            visit(from - firstRow, to - from + 1, std::span<const RangeCell>(cells));
     }
 }
 
-bool writeSheetCsv(const ods::Sheet& sheet, std::ostream& out, Progress& progress,
-                   const Checkpoint& checkpoint) {
-    const ods::Extent extent = sheet.extent();
-    if (extent.rows <= 0 || extent.columns <= 0)
+std::string reason(int error) {
+    return std::strerror(error);
+}
+
+} // namespace
+
+Stack::Stack(const std::vector<TableSource>& tables, Progress& progress,
+             const Checkpoint& checkpoint) {
+    TableReader reader(tables);
+    std::int64_t totalCells = 0;
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        const TableSource& table = tables[i];
+        progress.begin(
+            "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size()), 0);
+        checkpoint();
+        Table part{reader.next(), 0, {}, rows_};
+        part.sheetIndex = chosenSheet(part.source, table);
+        const ods::Extent extent = part.sheet().extent();
+        const std::optional<CellRange> range =
+            tableRange(table, UsedArea{extent.columns, extent.rows});
+        if (!range)
+            continue;
+        part.range = *range;
+        const std::int64_t rows = std::int64_t{range->lastRow} - range->firstRow + 1;
+        checkStackHeight(table.path, rows_ + rows);
+        const std::int64_t columns = std::int64_t{range->lastColumn} - range->firstColumn + 1;
+        checkStackCells(table.path, totalCells + rows * columns);
+        totalCells += rows * columns;
+        rows_ += static_cast<std::int32_t>(rows);
+        // Only non-empty cells count for the used area, as in the window's result document.
+        visitRange(part.sheet(), part.range,
+                   [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
+                       used_.rows = std::max(used_.rows, part.top + row + repeat);
+                       used_.columns =
+                           std::max(used_.columns, cells.back().column + cells.back().repeat);
+                   });
+        tables_.push_back(std::move(part));
+    }
+}
+
+ods::Workbook Stack::workbook() const {
+    ods::Workbook stack;
+    ods::Sheet& result = stack.sheets().emplace_back("Sheet1");
+    for (const Table& table : tables_)
+        visitRange(
+            table.sheet(), table.range,
+            [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
+                ods::RowRun copied{table.top + row, repeat, {}};
+                copied.cells.reserve(cells.size());
+                for (const RangeCell& cell : cells)
+                    copied.cells.push_back(ods::CellRun{cell.column, cell.repeat, *cell.text});
+                result.appendRow(std::move(copied));
+            });
+    return stack;
+}
+
+bool Stack::writeCsv(std::ostream& out, Progress& progress, const Checkpoint& checkpoint) const {
+    if (used_.rows <= 0 || used_.columns <= 0)
         return true;
-    const auto width = static_cast<std::size_t>(extent.columns);
+    const auto width = static_cast<std::size_t>(used_.columns);
     CsvWriter csv(out, width);
     std::vector<std::string_view> texts(width);
-    std::int32_t row = 0;
+    std::int32_t written = 0;
     const auto emptyRowsUpTo = [&](std::int32_t end) {
-        if (end > row)
-            csv.writeRow({}, static_cast<std::size_t>(end - row));
-        row = end;
+        if (end > written)
+            csv.writeRow({}, static_cast<std::size_t>(end - written));
+        written = end;
     };
-    for (const ods::RowRun& run : sheet.rows()) {
-        if (run.cells.empty())
-            continue;
-        emptyRowsUpTo(run.row);
-        std::fill(texts.begin(), texts.end(), std::string_view());
-        for (const ods::CellRun& cell : run.cells)
-            std::fill_n(texts.begin() + cell.column, cell.repeat, std::string_view(cell.text));
-        csv.writeRow(texts, static_cast<std::size_t>(run.repeat));
-        row = run.row + run.repeat;
-        // Rows come in runs of any length; between them the run is told how far it has come.
-        if (run.row / 4096 != row / 4096) {
-            if (!out)
-                return false;
-            progress.advance(row);
-            checkpoint();
-        }
+    for (const Table& table : tables_) {
+        visitRange(table.sheet(), table.range,
+                   [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
+                       emptyRowsUpTo(table.top + row);
+                       std::fill(texts.begin(), texts.end(), std::string_view());
+                       for (const RangeCell& cell : cells)
+                           std::fill_n(texts.begin() + cell.column, cell.repeat,
+                                       std::string_view(*cell.text));
+                       csv.writeRow(texts, static_cast<std::size_t>(repeat));
+                       const std::int32_t before = written;
+                       written = table.top + row + repeat;
+                       // Told how far it has come every few thousand rows, whatever the runs.
+                       if (before / 4096 != written / 4096) {
+                           progress.advance(written);
+                           checkpoint();
+                       }
+                   });
+        if (!out)
+            return false;
     }
-    emptyRowsUpTo(extent.rows);
+    emptyRowsUpTo(used_.rows);
     return static_cast<bool>(out);
 }
 
@@ -172,20 +203,19 @@ void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Pr
     if (arguments.outputKind != OutputKind::StandardOutput)
         output.emplace(arguments.output, arguments.force);
     checkpoint();
-    const ods::Workbook stack = stackTables(arguments.tables, progress, checkpoint);
-    const ods::Sheet& sheet = stack.sheets().front();
+    const Stack stack(arguments.tables, progress, checkpoint);
 
     if (arguments.outputKind == OutputKind::Ods) {
         progress.begin("storing " + arguments.output, 0);
         try {
-            ods::writeWorkbook(stack, output->temporaryPath());
+            ods::writeWorkbook(stack.workbook(), output->temporaryPath());
         } catch (const ods::Error& e) {
             throw StackError(arguments.output + ": cannot write: " + e.what());
         }
     } else if (arguments.outputKind == OutputKind::Csv) {
-        progress.begin("writing " + arguments.output, sheet.extent().rows, "rows");
+        progress.begin("writing " + arguments.output, stack.usedArea().rows, "rows");
         std::ofstream file(output->temporaryPath(), std::ios::binary | std::ios::trunc);
-        bool written = file && writeSheetCsv(sheet, file, progress, checkpoint);
+        bool written = file && stack.writeCsv(file, progress, checkpoint);
         file.close();
         if (!written || !file)
             throw StackError(arguments.output + ": cannot write: " + reason(errno));
@@ -193,7 +223,7 @@ void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Pr
         // Standard output may be the same terminal: the bar goes before the first line of CSV.
         progress.finish();
         Progress none(std::cerr, false);
-        if (!writeSheetCsv(sheet, standardOutput, none, checkpoint) || !standardOutput.flush())
+        if (!stack.writeCsv(standardOutput, none, checkpoint) || !standardOutput.flush())
             throw StackError(std::string("standard output: cannot write: ") + reason(errno));
     }
     checkpoint();

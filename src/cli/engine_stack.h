@@ -11,17 +11,39 @@
 #include "ods/workbook.h"
 
 #include <ostream>
+#include <vector>
 
 namespace gridwork::cli {
 
-/// Copies the range (1-based, as the join's) of `source` into `result` from column A, its first
-/// row at the 0-based row `top`. Rows of `result` at or below `top` must still be empty.
-void copyRange(const ods::Sheet& source, const CellRange& range, ods::Sheet& result,
-               std::int32_t top);
+/// The tables of a run, read and checked, each with its place in the stack. The sources stay as
+/// they were read; the stack is only put together when it is written.
+class Stack {
+public:
+    /// Reads the tables' files (as many at once as there are cores), chooses their sheets and
+    /// ranges and checks that the stack fits one sheet. Throws StackError naming the file; the
+    /// first fault in table order is the one told.
+    Stack(const std::vector<TableSource>& tables, Progress& progress, const Checkpoint& checkpoint);
 
-/// The used area of the sheet as CSV from A1. False when the stream failed.
-bool writeSheetCsv(const ods::Sheet& sheet, std::ostream& out, Progress& progress,
-                   const Checkpoint& checkpoint);
+    /// Last used column and row of the stack, 1-based, counting non-empty cells only.
+    UsedArea usedArea() const noexcept { return used_; }
+    /// The stack as a document of one sheet, "Sheet1", every cell a text.
+    ods::Workbook workbook() const;
+    /// The stack's used area as CSV from A1. False when the stream failed.
+    bool writeCsv(std::ostream& out, Progress& progress, const Checkpoint& checkpoint) const;
+
+private:
+    struct Table {
+        ods::Workbook source;
+        std::size_t sheetIndex;
+        CellRange range;
+        std::int32_t top; ///< 0-based row of the stack where the range's first row goes
+        const ods::Sheet& sheet() const { return source.sheets()[sheetIndex]; }
+    };
+
+    std::vector<Table> tables_;
+    std::int32_t rows_ = 0;
+    UsedArea used_;
+};
 
 /// The whole run after the arguments with the engine: the checks, messages and OUTPUT of
 /// runStack, the same cell texts.

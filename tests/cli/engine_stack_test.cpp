@@ -4,6 +4,7 @@
 #include "cli/engine_stack.h"
 #include "cli/interruption.h"
 #include "ods/ods_automation.h"
+#include "ods/writer.h"
 
 #include <filesystem>
 #include <fstream>
@@ -19,13 +20,6 @@ namespace fs = std::filesystem;
 const std::string data = GRIDSTACK_DATA_DIR;
 const std::string people = data + "/people.ods";
 const std::string orders = data + "/orders.ods";
-
-std::string csvOf(const ods::Sheet& sheet) {
-    std::ostringstream out;
-    Progress none(out, false);
-    writeSheetCsv(sheet, out, none, [] {});
-    return out.str();
-}
 
 class EngineStackTest : public ::testing::Test {
 protected:
@@ -82,8 +76,8 @@ protected:
         const ods::Workbook stored = readSpreadsheet(path("direct.ods"));
         ASSERT_EQ(stored.sheets().size(), 1u);
         EXPECT_EQ(stored.sheets()[0].name(), "Sheet1");
-        EXPECT_EQ(csvOf(stored.sheets()[0]), csv) << tables.front();
-        EXPECT_EQ(csvOf(readSpreadsheet(path("joined.ods")).sheets()[0]), csv);
+        EXPECT_EQ(direct({"-o", "-", path("direct.ods")}), csv) << tables.front();
+        EXPECT_EQ(direct({"-o", "-", path("joined.ods")}), csv);
         fs::remove(path("direct.ods"));
         fs::remove(path("joined.ods"));
     }
@@ -122,24 +116,20 @@ TEST_F(EngineStackTest, GivesTheJoinsCellsOnRealDocuments) {
     EXPECT_GT(stacked, 40);
 }
 
-TEST(CopyRange, ClipsRepeatedRowsAndCellsToTheRange) {
-    ods::Sheet source("S");
-    source.appendRow(ods::RowRun{1, 4, {ods::CellRun{0, 1, "a"}, ods::CellRun{2, 5, "r"}}});
-    source.appendRow(ods::RowRun{9, 1, {ods::CellRun{3, 1, "far"}}});
-    source.appendRow(ods::RowRun{10, 1000, {ods::CellRun{1, 1, "below"}}});
-    ods::Sheet result("Sheet1");
-    result.appendRow(ods::RowRun{0, 1, {ods::CellRun{0, 1, "first"}}});
-    // Rows 3 to 10 and columns B to E (1-based) of the source, from row 2 (0-based) on.
-    copyRange(source, CellRange{3, 10, 2, 5}, result, 2);
-    EXPECT_EQ(csvOf(result), "first,,,\r\n,,,\r\n,r,r,r\r\n,r,r,r\r\n,r,r,r\r\n,,,\r\n,,,\r\n"
-                             ",,,\r\n,,,\r\n,,far,\r\n");
-    const auto& rows = result.rows();
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[1].row, 2);
-    EXPECT_EQ(rows[1].repeat, 3);
-    ASSERT_EQ(rows[1].cells.size(), 1u);
-    EXPECT_EQ(rows[1].cells[0].column, 1);
-    EXPECT_EQ(rows[1].cells[0].repeat, 3);
+TEST_F(EngineStackTest, CutsRepeatedRowsAndCellsAtTheRangesEdges) {
+    ods::Workbook book;
+    ods::Sheet& sheet = book.sheets().emplace_back("S");
+    sheet.appendRow(ods::RowRun{1, 4, {ods::CellRun{0, 1, "a"}, ods::CellRun{2, 5, "r"}}});
+    sheet.appendRow(ods::RowRun{9, 1, {ods::CellRun{3, 1, "far"}}});
+    sheet.appendRow(ods::RowRun{10, 1000, {ods::CellRun{1, 1, "below"}}});
+    const std::string file = path("runs.ods");
+    ods::writeWorkbook(book, file);
+    const std::vector<std::string> args{"-o",  "-",  file,     "--rows", "1:1",       "--columns",
+                                        "A:A", file, "--rows", "3:10",   "--columns", "B:E"};
+    EXPECT_EQ(direct(args), ",,,\r\n,r,r,r\r\n,r,r,r\r\n,r,r,r\r\n,,,\r\n,,,\r\n,,,\r\n"
+                            ",,,\r\n,,far,\r\n");
+    EXPECT_EQ(direct(args), joined(args));
+    expectSameAsTheJoin({file, file, "--rows", "5:1000", "--columns", "B:C", file});
 }
 
 TEST_F(EngineStackTest, ReportsTheFirstFaultInTableOrder) {
