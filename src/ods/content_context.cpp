@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 
 namespace ods {
 
@@ -13,10 +14,16 @@ namespace {
 
 constexpr std::string_view kDefaultCellStyle = "Default";
 
+// A comparison with a literal of known length, which the compiler does without a call.
+template <std::size_t N> bool named(std::string_view local, const char (&literal)[N]) {
+    return local.size() == N - 1 && std::memcmp(local.data(), literal, N - 1) == 0;
+}
+
+template <std::size_t N>
 std::string_view attribute(std::span<const XmlAttribute> attributes, std::string_view ns,
-                           std::string_view local) {
+                           const char (&local)[N]) {
     for (const XmlAttribute& a : attributes) {
-        if (a.local == local && a.ns == ns) {
+        if (named(a.local, local) && ns::is(a.ns, ns)) {
             return a.value;
         }
     }
@@ -53,34 +60,47 @@ std::int64_t blankCount(std::string_view text) {
     return value == 0 ? 1 : std::max<std::int64_t>(value, 0);
 }
 
-// office:value as the office reads it: what does not parse counts as 0.
-double parseNumber(std::string_view text) {
+// office:value as the office reads it: the number at its start, and 0 when there is none. The
+// C locale's decimal point, whatever the process's locale (a Qt program takes the user's).
+double parseNumber(std::string_view text, locale_t cLocale) {
+    // A plain decimal, which is what suites write, needs no copy: the same correctly rounded
+    // value as strtod gives.
+    const char* const first = text.data();
+    const char* const last = first + text.size();
+    const char* const digits = first + (first != last && *first == '-' ? 1 : 0);
+    if (digits != last && ((*digits >= '0' && *digits <= '9') || *digits == '.')) {
+        double value = 0;
+        const auto [end, ec] = std::from_chars(first, last, value);
+        if (ec == std::errc() && end == last) {
+            return value;
+        }
+    }
     const std::string copy(text);
     char* end = nullptr;
-    const double value = std::strtod(copy.c_str(), &end);
+    const double value = strtod_l(copy.c_str(), &end, cLocale);
     return end == copy.c_str() ? 0.0 : value;
 }
 
 std::optional<ValueType> parseValueType(std::string_view text) {
-    if (text == "float") {
+    if (named(text, "float")) {
         return ValueType::Float;
     }
-    if (text == "string") {
+    if (named(text, "string")) {
         return ValueType::String;
     }
-    if (text == "percentage") {
+    if (named(text, "percentage")) {
         return ValueType::Percentage;
     }
-    if (text == "currency") {
+    if (named(text, "currency")) {
         return ValueType::Currency;
     }
-    if (text == "date") {
+    if (named(text, "date")) {
         return ValueType::Date;
     }
-    if (text == "time") {
+    if (named(text, "time")) {
         return ValueType::Time;
     }
-    if (text == "boolean") {
+    if (named(text, "boolean")) {
         return ValueType::Boolean;
     }
     return std::nullopt;
@@ -88,10 +108,17 @@ std::optional<ValueType> parseValueType(std::string_view text) {
 
 } // namespace
 
+void ContentContext::FreeLocale::operator()(locale_t locale) const noexcept {
+    freelocale(locale);
+}
+
 ContentContext::ContentContext(DataStyles& styles, SheetOutput& output, ContentOptions options,
                                std::string label)
     : styles_(styles), forwarder_(styles), output_(output), options_(options),
-      label_(std::move(label)) {
+      label_(std::move(label)), cLocale_(newlocale(LC_NUMERIC_MASK, "C", locale_t{})) {
+    if (!cLocale_) {
+        throw Error("cannot read " + label_ + ": out of memory");
+    }
     cells_.reserve(64);
     text_.reserve(256);
 }
@@ -112,25 +139,25 @@ void ContentContext::startElement(std::string_view ns, std::string_view local,
     if (forwarder_.startElement(ns, local, attributes)) {
         return;
     }
-    if (ns == ns::table) {
-        if (local == "table-cell" || local == "covered-table-cell") {
+    if (ns::is(ns, ns::table)) {
+        if (named(local, "table-cell") || named(local, "covered-table-cell")) {
             if (inRow_) {
                 startCell(attributes);
             }
-        } else if (local == "table-row") {
+        } else if (named(local, "table-row")) {
             if (inTable_ && !inRow_) {
                 startRow(attributes);
             }
-        } else if (local == "table-column") {
+        } else if (named(local, "table-column")) {
             if (inTable_ && !inRow_) {
                 startColumn(attributes);
             }
-        } else if (local == "table") {
+        } else if (named(local, "table")) {
             if (sawSpreadsheet_ && !inTable_) {
                 startTable(attributes);
             }
         }
-    } else if (ns == ns::office && local == "spreadsheet") {
+    } else if (ns::is(ns, ns::office) && named(local, "spreadsheet")) {
         sawSpreadsheet_ = true;
     }
 }
@@ -152,21 +179,21 @@ void ContentContext::endElement(std::string_view ns, std::string_view local) {
     if (forwarder_.endElement(ns, local)) {
         return;
     }
-    if (ns != ns::table) {
+    if (!ns::is(ns, ns::table)) {
         return;
     }
-    if (inCell_ && (local == "table-cell" || local == "covered-table-cell")) {
+    if (inCell_ && (named(local, "table-cell") || named(local, "covered-table-cell"))) {
         endCell();
-    } else if (inRow_ && local == "table-row") {
+    } else if (inRow_ && named(local, "table-row")) {
         endRow();
-    } else if (inTable_ && !inRow_ && local == "table") {
+    } else if (inTable_ && !inRow_ && named(local, "table")) {
         endTable();
     }
 }
 
 void ContentContext::characters(std::string_view text) {
     if (inCell_) {
-        if (keepCell_ && inParagraph_ && skipFrom_ == 0) {
+        if (keepCell_ && inParagraph_ && skipFrom_ == 0 && !textDecided_) {
             text_.append(text);
         }
         return;
@@ -259,51 +286,96 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     inParagraph_ = false;
     paragraphs_ = 0;
     text_.clear();
-    cellRepeat_ =
-        repeatCount(attribute(attributes, ns::table, "number-columns-repeated"), kMaxColumns);
-    // Beyond what was asked for or beyond the sheet only the cell's place counts.
-    keepCell_ = wantRows() && column_ < kMaxColumns;
+    textDecided_ = false;
+    shown_.reset();
+    renderedEarly_ = false;
     valueType_.reset();
-    if (!keepCell_) {
-        return;
-    }
-    hasStringValue_ = false;
-    number_ = 0;
-    boolean_ = false;
-    stringValue_.clear();
-    dateValue_.clear();
-    timeValue_.clear();
-    currency_.clear();
-    cellStyle_.clear();
+    std::string_view repeat;
+    std::string_view number;
+    std::string_view cellStyle;
+    std::string_view stringValue;
+    bool hasStringValue = false;
     bool error = false;
+    CellValue value;
     for (const XmlAttribute& a : attributes) {
-        if (a.ns == ns::office) {
-            if (a.local == "value-type") {
+        if (ns::is(a.ns, ns::office)) {
+            if (named(a.local, "value-type")) {
                 valueType_ = parseValueType(a.value);
-            } else if (a.local == "value") {
-                number_ = parseNumber(a.value);
-            } else if (a.local == "string-value") {
-                hasStringValue_ = true;
-                stringValue_.assign(a.value);
-            } else if (a.local == "date-value") {
-                dateValue_.assign(a.value);
-            } else if (a.local == "time-value") {
-                timeValue_.assign(a.value);
-            } else if (a.local == "boolean-value") {
-                boolean_ = a.value == "true" || a.value == "1";
-            } else if (a.local == "currency") {
-                currency_.assign(a.value);
+            } else if (named(a.local, "value")) {
+                number = a.value;
+            } else if (named(a.local, "string-value")) {
+                hasStringValue = true;
+                stringValue = a.value;
+            } else if (named(a.local, "date-value")) {
+                value.dateValue = a.value;
+            } else if (named(a.local, "time-value")) {
+                value.timeValue = a.value;
+            } else if (named(a.local, "boolean-value")) {
+                value.boolean = named(a.value, "true") || named(a.value, "1");
+            } else if (named(a.local, "currency")) {
+                value.currency = a.value;
             }
-        } else if (a.ns == ns::table && a.local == "style-name") {
-            cellStyle_.assign(a.value);
-        } else if (a.ns == ns::calcext && a.local == "value-type" && a.value == "error") {
+        } else if (ns::is(a.ns, ns::table)) {
+            if (named(a.local, "style-name")) {
+                cellStyle = a.value;
+            } else if (named(a.local, "number-columns-repeated")) {
+                repeat = a.value;
+            }
+        } else if (ns::is(a.ns, ns::calcext) && named(a.local, "value-type") &&
+                   named(a.value, "error")) {
             error = true;
         }
     }
+    cellRepeat_ = repeatCount(repeat, kMaxColumns);
+    // Beyond what was asked for or beyond the sheet only the cell's place counts.
+    keepCell_ = wantRows() && column_ < kMaxColumns;
     // A formula's error shows as its cached text (#DIV/0!, #N/A), whatever value it claims.
-    if (error) {
+    if (!keepCell_ || error) {
         valueType_.reset();
     }
+    if (!keepCell_) {
+        return;
+    }
+    if (valueType_ == ValueType::String) {
+        if (hasStringValue && !stringValue.empty()) {
+            text_.assign(stringValue);
+            textDecided_ = true;
+        }
+        return;
+    }
+    if (!valueType_) {
+        return;
+    }
+    // A value is rendered now, while its attributes are at hand; when it renders, the cell's
+    // paragraphs need not be collected. Only values are rendered; texts need no style. The
+    // cell's own style wins over the row's default, which wins over the column's (as the office
+    // shows them).
+    value.type = *valueType_;
+    value.number = number.data() != nullptr ? parseNumber(number, cLocale_.get()) : 0.0;
+    const auto first = static_cast<std::int32_t>(column_);
+    const std::int32_t count = std::min(cellRepeat_, kMaxColumns - first);
+    std::string_view style = !cellStyle.empty() ? cellStyle : std::string_view(rowStyle_);
+    std::int32_t runEnd = kMaxColumns;
+    if (style.empty()) {
+        style = columnStyle(first, runEnd);
+    }
+    if (runEnd >= first + count) {
+        shown_ = renderValue(style, value);
+        renderedEarly_ = true;
+        textDecided_ = shown_.has_value();
+        // A format may ask for millions of digits; what it adds counts like expanded blanks.
+        if (shown_) {
+            spendExpansion(shown_->size());
+        }
+        return;
+    }
+    // A repeated value cell without a style of its own spans columns of different styles: it is
+    // rendered for each at its end.
+    number_ = value.number;
+    boolean_ = value.boolean;
+    dateValue_.assign(value.dateValue);
+    timeValue_.assign(value.timeValue);
+    currency_.assign(value.currency);
 }
 
 void ContentContext::startInCell(std::string_view ns, std::string_view local,
@@ -314,8 +386,8 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
     }
     if (depth == 1) {
         // Only the cell's own paragraphs are its text: not annotations, headings or lists.
-        if (ns == ns::text && local == "p") {
-            if (paragraphs_++ > 0) {
+        if (ns::is(ns, ns::text) && named(local, "p")) {
+            if (paragraphs_++ > 0 && !textDecided_) {
                 text_.push_back('\n');
             }
             inParagraph_ = true;
@@ -324,18 +396,20 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
         }
         return;
     }
-    if (ns == ns::text) {
-        if (local == "s") {
+    if (ns::is(ns, ns::text)) {
+        if (named(local, "s")) {
             const std::int64_t blanks = blankCount(attribute(attributes, ns::text, "c"));
             if (blanks > 0) {
                 spendExpansion(static_cast<std::uint64_t>(blanks));
-                text_.append(static_cast<std::size_t>(blanks), ' ');
+                if (!textDecided_) {
+                    text_.append(static_cast<std::size_t>(blanks), ' ');
+                }
             }
-        } else if (local == "note" || local == "ruby-text") {
+        } else if (named(local, "note") || named(local, "ruby-text")) {
             // Footnotes and ruby annotations are not part of the shown text.
             skipFrom_ = depth;
         }
-    } else if (ns == ns::office && local == "annotation") {
+    } else if (ns::is(ns, ns::office) && named(local, "annotation")) {
         skipFrom_ = depth;
     }
 }
@@ -348,27 +422,12 @@ void ContentContext::spendExpansion(std::uint64_t bytes) {
     expanded_ += bytes;
 }
 
-std::optional<std::string> ContentContext::renderValue(std::string_view styleName) const {
-    CellValue value;
-    value.type = *valueType_;
-    value.number = number_;
-    value.dateValue = dateValue_;
-    value.timeValue = timeValue_;
-    value.boolean = boolean_;
-    value.currency = currency_;
+std::optional<std::string> ContentContext::renderValue(std::string_view styleName,
+                                                       const CellValue& value) const {
     return styles_.shownText(styleName, value);
 }
 
-void ContentContext::addCells(std::int32_t first, std::int32_t count, std::string_view styleName) {
-    std::optional<std::string> shown;
-    if (valueType_ && *valueType_ != ValueType::String) {
-        shown = renderValue(styleName);
-        // A format may ask for millions of digits; what it adds counts like expanded blanks.
-        if (shown) {
-            spendExpansion(shown->size());
-        }
-    }
-    const std::string& text = shown ? *shown : text_;
+void ContentContext::addText(std::int32_t first, std::int32_t count, std::string_view text) {
     if (text.empty()) {
         return;
     }
@@ -379,7 +438,7 @@ void ContentContext::addCells(std::int32_t first, std::int32_t count, std::strin
             return;
         }
     }
-    cells_.push_back(CellRun{first, count, text});
+    cells_.push_back(CellRun{first, count, std::string(text)});
 }
 
 void ContentContext::endCell() {
@@ -391,23 +450,26 @@ void ContentContext::endCell() {
     }
     const auto first = static_cast<std::int32_t>(place);
     const std::int32_t count = std::min(cellRepeat_, kMaxColumns - first);
-    if (valueType_ == ValueType::String && hasStringValue_ && !stringValue_.empty()) {
-        text_ = stringValue_;
-    }
-    const bool rendered = valueType_ && *valueType_ != ValueType::String;
-    if (!rendered || !cellStyle_.empty() || !rowStyle_.empty()) {
-        // Only values are rendered; texts need no style. The cell's own style wins over the
-        // row's default, which wins over the column's (as the office shows them).
-        addCells(first, count,
-                 !cellStyle_.empty() ? std::string_view(cellStyle_) : std::string_view(rowStyle_));
+    if (!valueType_ || *valueType_ == ValueType::String || renderedEarly_) {
+        addText(first, count, shown_ ? std::string_view(*shown_) : std::string_view(text_));
         return;
     }
-    // A repeated value cell without a style of its own may span columns of different styles.
+    CellValue value;
+    value.type = *valueType_;
+    value.number = number_;
+    value.dateValue = dateValue_;
+    value.timeValue = timeValue_;
+    value.boolean = boolean_;
+    value.currency = currency_;
     for (std::int32_t column = first; column < first + count;) {
         std::int32_t runEnd = 0;
         const std::string_view style = columnStyle(column, runEnd);
         const std::int32_t end = std::min(runEnd, first + count);
-        addCells(column, end - column, style);
+        const std::optional<std::string> shown = renderValue(style, value);
+        if (shown) {
+            spendExpansion(shown->size());
+        }
+        addText(column, end - column, shown ? std::string_view(*shown) : std::string_view(text_));
         column = end;
     }
 }

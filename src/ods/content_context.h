@@ -10,8 +10,11 @@
 #include "ods/xml_reader.h"
 
 #include <cstdint>
+#include <locale.h>
+#include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace ods {
@@ -53,9 +56,10 @@ private:
     void endCell();
     void startInCell(std::string_view ns, std::string_view local,
                      std::span<const XmlAttribute> attributes);
-    void addCells(std::int32_t first, std::int32_t count, std::string_view styleName);
+    void addText(std::int32_t first, std::int32_t count, std::string_view text);
     std::string_view columnStyle(std::int32_t column, std::int32_t& runEnd) const;
-    std::optional<std::string> renderValue(std::string_view styleName) const;
+    std::optional<std::string> renderValue(std::string_view styleName,
+                                           const CellValue& value) const;
     void spendExpansion(std::uint64_t bytes);
     bool wantRows() const;
 
@@ -64,6 +68,10 @@ private:
     SheetOutput& output_;
     ContentOptions options_;
     std::string label_;
+    struct FreeLocale {
+        void operator()(locale_t locale) const noexcept;
+    };
+    std::unique_ptr<std::remove_pointer_t<locale_t>, FreeLocale> cLocale_;
 
     bool done_ = false;
     bool sawSpreadsheet_ = false;
@@ -78,7 +86,7 @@ private:
     std::vector<CellRun> cells_;
     std::int64_t column_ = 0;
 
-    // The open cell. Its attribute values are copied: they die with the start event.
+    // The open cell. Attribute values that outlive the start event are copied: they die with it.
     bool inCell_ = false;
     bool keepCell_ = false;
     int cellDepth_ = 0; ///< open elements below the cell
@@ -87,14 +95,15 @@ private:
     int paragraphs_ = 0;
     std::int32_t cellRepeat_ = 1;
     std::optional<ValueType> valueType_;
+    bool renderedEarly_ = false; ///< rendered at its start: shown_ is its text if set
+    bool textDecided_ = false;   ///< its paragraphs need not be collected
+    std::optional<std::string> shown_;
+    // A value left to render at the cell's end, for each column style it spans.
     double number_ = 0;
     bool boolean_ = false;
-    bool hasStringValue_ = false;
-    std::string stringValue_;
     std::string dateValue_;
     std::string timeValue_;
     std::string currency_;
-    std::string cellStyle_;
     std::string text_;
     std::uint64_t expanded_ = 0;
 };

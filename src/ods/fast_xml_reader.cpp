@@ -1,13 +1,23 @@
 #include "ods/fast_xml_reader.h"
 
+#include "ods/namespaces.h"
+
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace ods {
 
 namespace {
 
-constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+// An array, so that the view below has one address: attributes' namespaces are told apart by
+// their address.
+constexpr char kXmlNamespaceText[] = "http://www.w3.org/XML/1998/namespace";
+constexpr std::string_view kXmlNamespace{kXmlNamespaceText, sizeof kXmlNamespaceText - 1};
 constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 // A reference longer than this is legal but never written; the full parser takes it.
 constexpr std::size_t kLongestReference = 32;
@@ -49,6 +59,89 @@ constexpr auto kNameChars = makeNameChars();
 
 unsigned char byte(const char* p) {
     return static_cast<unsigned char>(*p);
+}
+
+// The library's memcmp is a call away; the names and prefixes compared here are short.
+bool sameBytes(const char* a, const char* b, std::size_t n) {
+    for (; n >= 8; a += 8, b += 8, n -= 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y) {
+            return false;
+        }
+    }
+    for (; n > 0; ++a, ++b, --n) {
+        if (*a != *b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool sameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && sameBytes(a.data(), b.data(), a.size());
+}
+
+#if defined(__SSE2__)
+// Sixteen bytes at a time for the long plain stretches: names, values and text.
+__m128i load16(const char* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Signed compares: bytes from 0x80 on count as below every ASCII bound.
+__m128i inRange(__m128i v, char low, char high) {
+    return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(low - 1))),
+                         _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(high + 1))));
+}
+
+__m128i equal(__m128i v, char c) {
+    return _mm_cmpeq_epi8(v, _mm_set1_epi8(c));
+}
+
+unsigned bits(__m128i mask) {
+    return static_cast<unsigned>(_mm_movemask_epi8(mask));
+}
+#endif
+
+// Skips bytes that are plain in an attribute value (see makeValueKinds).
+const char* skipPlainValue(const char* q, const char* end) {
+#if defined(__SSE2__)
+    for (; end - q >= 16; q += 16) {
+        const __m128i v = load16(q);
+        const __m128i special =
+            _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)), equal(v, '<')),
+                         _mm_or_si128(_mm_or_si128(equal(v, '&'), equal(v, '"')), equal(v, '\'')));
+        if (const unsigned found = bits(special); found != 0) {
+            return q + std::countr_zero(found);
+        }
+    }
+#endif
+    while (q < end && kValueKinds[byte(q)] == Plain) {
+        ++q;
+    }
+    return q;
+}
+
+// Skips bytes that are plain in character data (see makeTextKinds). It may stop early at a tab
+// or line break, which the caller takes as plain.
+const char* skipPlainText(const char* p, const char* end) {
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = load16(p);
+        const __m128i special =
+            _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)), equal(v, '<')),
+                         _mm_or_si128(equal(v, '&'), equal(v, ']')));
+        if (const unsigned found = bits(special); found != 0) {
+            return p + std::countr_zero(found);
+        }
+    }
+#endif
+    while (p < end && kTextKinds[byte(p)] == Plain) {
+        ++p;
+    }
+    return p;
 }
 
 bool isSpace(char c) {
@@ -256,6 +349,25 @@ ScannedName scanQualifiedName(const char* p, const char* end) {
     const char* const start = p;
     const char* colon = nullptr;
     bool colons = false;
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = load16(p);
+        __m128i name = _mm_or_si128(inRange(v, 'a', 'z'), inRange(v, 'A', 'Z'));
+        name = _mm_or_si128(name, _mm_or_si128(inRange(v, '-', '.'), inRange(v, '0', ':')));
+        name = _mm_or_si128(name, equal(v, '_'));
+        const unsigned stop = ~bits(name) & 0xFFFFu;
+        const int length = stop == 0 ? 16 : std::countr_zero(stop);
+        const unsigned found = bits(equal(v, ':')) & ((1u << length) - 1);
+        if (found != 0) {
+            colons = colons || colon != nullptr || (found & (found - 1)) != 0;
+            colon = colon == nullptr ? p + std::countr_zero(found) : colon;
+        }
+        if (stop != 0) {
+            p += length;
+            break;
+        }
+    }
+#endif
     while (p < end && kNameChars[byte(p)]) {
         if (*p == ':') {
             colons = colons || colon != nullptr;
@@ -281,7 +393,8 @@ ScannedName scanQualifiedName(const char* p, const char* end) {
 } // namespace
 
 FastXmlReader::FastXmlReader(XmlHandler& handler, std::size_t maxTokenBytes)
-    : handler_(handler), maxTokenBytes_(maxTokenBytes) {
+    : handler_(handler), maxTokenBytes_(maxTokenBytes), raw_(kMostAttributes),
+      attributes_(kMostAttributes) {
     forgetLookups();
 }
 
@@ -409,6 +522,10 @@ const char* FastXmlReader::text(const char* p, const char* end, bool final, bool
         return at;
     };
     while (p < end) {
+        p = skipPlainText(p, end);
+        if (p == end) {
+            break;
+        }
         if (kTextKinds[byte(p)] == Plain) {
             ++p;
             continue;
@@ -501,7 +618,8 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
     if (nameLocal == std::string_view::npos) {
         fallBack(p);
     }
-    raw_.clear();
+    std::size_t count = 0;
+    bool declares = false; ///< whether an attribute may declare a namespace
     std::size_t decodedCount = 0;
     bool empty = false;
     for (;;) {
@@ -527,7 +645,7 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
             empty = true;
             break;
         }
-        if (q == gap || raw_.size() == kMostAttributes) {
+        if (q == gap || count == kMostAttributes) {
             fallBack(p);
         }
         const char* const nameStart = q;
@@ -564,9 +682,7 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         const char* const valueStart = ++q;
         bool needsDecoding = false;
         for (;;) {
-            while (q < end && kValueKinds[byte(q)] == Plain) {
-                ++q;
-            }
+            q = skipPlainValue(q, end);
             if (q == end) {
                 return nullptr;
             }
@@ -618,11 +734,13 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
             }
             attribute.decoded = static_cast<std::ptrdiff_t>(decodedCount++);
         }
-        raw_.push_back(attribute);
+        declares = declares || (attributeName.size() >= 5 && sameBytes(nameStart, "xmlns", 5));
+        raw_[count++] = attribute;
     }
+    const std::span<const RawAttribute> raw(raw_.data(), count);
 
     const std::size_t scopeStart = bindings_.size();
-    for (const RawAttribute& attribute : raw_) {
+    for (const RawAttribute& attribute : declares ? raw : raw.first(0)) {
         const std::string_view value =
             attribute.decoded < 0 ? attribute.value
                                   : decodedValues_[static_cast<std::size_t>(attribute.decoded)];
@@ -644,14 +762,17 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         }
     }
 
-    attributes_.clear();
-    for (const RawAttribute& attribute : raw_) {
+    std::size_t kept = 0;
+    // Attributes mostly share a prefix with the one before.
+    std::string_view lastPrefix;
+    std::string_view lastUri;
+    for (const RawAttribute& attribute : raw) {
         const std::string_view value =
             attribute.decoded < 0 ? attribute.value
                                   : decodedValues_[static_cast<std::size_t>(attribute.decoded)];
         if (attribute.colon == 0) {
             if (attribute.name != "xmlns") {
-                attributes_.push_back({{}, attribute.name, value});
+                attributes_[kept++] = {{}, attribute.name, value};
             }
             continue;
         }
@@ -663,19 +784,25 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         std::string_view uri;
         if (attribute.colon == 4 && prefix == "xml") {
             uri = kXmlNamespace;
+        } else if (!lastUri.empty() && sameText(prefix, lastPrefix)) {
+            uri = lastUri;
         } else {
             const std::ptrdiff_t found = lookup(prefix);
             if (found < 0) {
                 fallBack(p);
             }
             uri = bindings_[static_cast<std::size_t>(found)].uri;
+            lastPrefix = prefix;
+            lastUri = uri;
         }
-        attributes_.push_back({uri, local, value});
+        attributes_[kept++] = {uri, local, value};
     }
-    for (std::size_t i = 0; i < attributes_.size(); ++i) {
-        for (std::size_t j = i + 1; j < attributes_.size(); ++j) {
-            if (attributes_[i].local == attributes_[j].local &&
-                attributes_[i].ns == attributes_[j].ns) {
+    const std::span<const XmlAttribute> attributes(attributes_.data(), kept);
+    // URIs are interned, so equal namespaces have equal addresses.
+    for (std::size_t i = 0; i < kept; ++i) {
+        for (std::size_t j = i + 1; j < kept; ++j) {
+            if (attributes[i].ns.data() == attributes[j].ns.data() &&
+                sameText(attributes[i].local, attributes[j].local)) {
                 fallBack(p);
             }
         }
@@ -694,7 +821,7 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
     const std::string_view uri =
         binding < 0 ? std::string_view() : bindings_[static_cast<std::size_t>(binding)].uri;
     ++events_;
-    handler_.startElement(uri, name.substr(nameLocal), attributes_);
+    handler_.startElement(uri, name.substr(nameLocal), attributes);
     if (empty) {
         closeElement();
     }
@@ -714,8 +841,20 @@ void FastXmlReader::declare(std::string_view prefix, std::string_view uri, const
             fallBack(tag);
         }
     }
-    bindings_.push_back({std::string(prefix), std::string(uri)});
+    bindings_.push_back({std::string(prefix), intern(uri)});
     forgetLookups();
+}
+
+std::string_view FastXmlReader::intern(std::string_view uri) {
+    for (const std::string_view known : ns::known) {
+        if (uri == known) {
+            return known;
+        }
+    }
+    if (uri.empty()) {
+        return {};
+    }
+    return *uris_.emplace(uri).first;
 }
 
 std::ptrdiff_t FastXmlReader::lookup(std::string_view prefix) {
@@ -724,11 +863,11 @@ std::ptrdiff_t FastXmlReader::lookup(std::string_view prefix) {
          (prefix.empty() ? 0 : byte(&prefix.front()) * 3 + byte(&prefix.back()))) &
         (lookups_.size() - 1);
     const std::ptrdiff_t cached = lookups_[slot];
-    if (cached >= 0 && bindings_[static_cast<std::size_t>(cached)].prefix == prefix) {
+    if (cached >= 0 && sameText(bindings_[static_cast<std::size_t>(cached)].prefix, prefix)) {
         return cached;
     }
     for (std::size_t i = bindings_.size(); i-- > 0;) {
-        if (bindings_[i].prefix == prefix) {
+        if (sameText(bindings_[i].prefix, prefix)) {
             lookups_[slot] = static_cast<std::ptrdiff_t>(i);
             return static_cast<std::ptrdiff_t>(i);
         }
@@ -760,13 +899,20 @@ const char* FastXmlReader::endTag(const char* p, const char* end) {
     if (depth_ == 0) {
         fallBack(p);
     }
-    const char* q = scanName(p + 2, end);
-    if (q == nullptr) {
+    // The name must be the open element's, and no longer: compared in place, not scanned.
+    const std::string& name = open_[depth_ - 1].name;
+    const char* q = p + 2;
+    const auto available = static_cast<std::size_t>(end - q);
+    if (available <= name.size()) {
+        if (!sameBytes(q, name.data(), available)) {
+            fallBack(p);
+        }
         return nullptr;
     }
-    if (std::string_view(p + 2, static_cast<std::size_t>(q - p - 2)) != open_[depth_ - 1].name) {
+    if (!sameBytes(q, name.data(), name.size()) || kNameChars[byte(q + name.size())]) {
         fallBack(p);
     }
+    q += name.size();
     while (q < end && isSpace(*q)) {
         ++q;
     }

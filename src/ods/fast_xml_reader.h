@@ -15,6 +15,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace ods {
@@ -44,8 +45,8 @@ public:
 
 private:
     struct Binding {
-        std::string prefix; ///< empty for the default namespace
-        std::string uri;
+        std::string prefix;   ///< empty for the default namespace
+        std::string_view uri; ///< interned; empty when the default namespace is undeclared
     };
     struct OpenElement {
         std::string name;        ///< as written, to match the end tag
@@ -74,6 +75,7 @@ private:
     void declare(std::string_view prefix, std::string_view uri, const char* tag,
                  std::size_t scopeStart);
     std::ptrdiff_t lookup(std::string_view prefix);
+    std::string_view intern(std::string_view uri);
     void closeElement();
     void forgetLookups();
     void emitText(const char* first, const char* last);
@@ -91,8 +93,12 @@ private:
     Place place_ = Place::Prolog;
     std::uint64_t declarationOffset_ = 0; ///< where an XML declaration may stand: after a BOM
     std::vector<Binding> bindings_;
+    // Every URI met, once: equal URIs are then equal views, the ones of ns:: for those it
+    // knows. Nodes keep their strings in place.
+    std::unordered_set<std::string> uris_;
     std::vector<OpenElement> open_;
     std::size_t depth_ = 0; ///< open elements; open_ may hold more, reused
+    // Room for the most attributes a tag may have, so that a tag never grows them.
     std::vector<RawAttribute> raw_;
     std::vector<std::string> decodedValues_;
     std::vector<XmlAttribute> attributes_;
