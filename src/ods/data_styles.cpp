@@ -5,7 +5,9 @@
 #include "ods/format/locale_data.h"
 #include "ods/format/render.h"
 
+#include <array>
 #include <charconv>
+#include <functional>
 #include <unordered_map>
 
 namespace ods {
@@ -161,16 +163,29 @@ std::optional<double> numericValue(const CellValue& value) {
     return std::nullopt;
 }
 
-std::optional<StyleKind> standardKind(ValueType type) {
+// Cell style names looked up by string_view, without building a string per value.
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const {
+        return std::hash<std::string_view>{}(name);
+    }
+};
+
+constexpr std::array<StyleKind, 4> standardKinds = {StyleKind::Date, StyleKind::Time,
+                                                    StyleKind::Percentage, StyleKind::Boolean};
+
+// Where a value type's standard format sits in standardKinds; nothing for the types that have
+// none.
+std::optional<std::size_t> standardIndex(ValueType type) {
     switch (type) {
     case ValueType::Date:
-        return StyleKind::Date;
+        return 0;
     case ValueType::Time:
-        return StyleKind::Time;
+        return 1;
     case ValueType::Percentage:
-        return StyleKind::Percentage;
+        return 2;
     case ValueType::Boolean:
-        return StyleKind::Boolean;
+        return 3;
     default:
         return std::nullopt;
     }
@@ -179,13 +194,25 @@ std::optional<StyleKind> standardKind(ValueType type) {
 } // namespace
 
 struct DataStyles::Impl {
+    // All that a cell style decides about its values, worked out on its first value cell.
+    struct Rendering {
+        const DataStyle* style = nullptr; ///< null: the General format
+        const format::LocaleData* locale = nullptr;
+        std::optional<format::PreparedStyle> prepared;
+        /// A styled cell whose format is General shows the kinds of standardKinds in their
+        /// standard format, or nothing where its language has none.
+        bool showsStandard = false;
+        std::array<std::unique_ptr<const DataStyle>, standardKinds.size()> standardStyles;
+        std::array<std::optional<format::PreparedStyle>, standardKinds.size()> standard;
+    };
+
     struct CellStyle {
         std::string parent;
         std::optional<std::string> dataStyle;
     };
 
-    std::unordered_map<std::string, DataStyle> dataStyles;
-    std::unordered_map<std::string, CellStyle> cellStyles;
+    std::unordered_map<std::string, DataStyle, NameHash, std::equal_to<>> dataStyles;
+    std::unordered_map<std::string, CellStyle, NameHash, std::equal_to<>> cellStyles;
     std::optional<std::string> defaultDataStyle;
     int generalDecimals = -1; ///< the document's limit on the decimals of General numbers
     std::string officeLanguage = "en";
@@ -198,6 +225,56 @@ struct DataStyles::Impl {
     bool unsupported = false; ///< a calendar other than the Gregorian one
     int depth = 0;
     enum class TextTarget { None, Part, Embedded } textTarget = TextTarget::None;
+
+    // Filled while values are shown and dropped whenever a style or the locale changes, since
+    // its entries point into the styles above. The last entry used is kept apart because cells
+    // of one style come in runs.
+    mutable std::unordered_map<std::string, Rendering, NameHash, std::equal_to<>> renderings;
+    mutable std::string lastName;
+    mutable const Rendering* last = nullptr;
+
+    void forgetRenderings() {
+        renderings.clear();
+        last = nullptr;
+    }
+
+    const Rendering& renderingOf(std::string_view cellStyleName) const {
+        if (last && lastName == cellStyleName)
+            return *last;
+        auto found = renderings.find(cellStyleName);
+        if (found == renderings.end())
+            found = renderings.emplace(std::string(cellStyleName), prepare(cellStyleName)).first;
+        lastName = cellStyleName;
+        last = &found->second;
+        return found->second;
+    }
+
+    Rendering prepare(std::string_view cellStyleName) const {
+        Rendering rendering;
+        const DataStyle* style = dataStyleOfCell(cellStyleName);
+        rendering.style = style;
+        const bool ownLanguage = style && !style->language.empty();
+        const std::string& language = ownLanguage ? style->language : officeLanguage;
+        const std::string& country = ownLanguage ? style->country : officeCountry;
+        rendering.locale = &format::localeData(language, country);
+        rendering.showsStandard = !cellStyleName.empty() && (!style || format::isGeneral(*style));
+        for (std::size_t i = 0; rendering.showsStandard && i < standardKinds.size(); ++i) {
+            auto standard = format::standardStyle(standardKinds[i], language, country);
+            if (!standard)
+                continue;
+            rendering.standardStyles[i] = std::make_unique<const DataStyle>(std::move(*standard));
+            rendering.standard[i].emplace(*rendering.standardStyles[i], format::RenderContext{});
+        }
+        if (style) {
+            format::RenderContext context;
+            context.lookup = [this](std::string_view name) { return findDataStyle(name); };
+            context.generalDecimals = generalDecimals;
+            context.officeLanguage = officeLanguage;
+            context.officeCountry = officeCountry;
+            rendering.prepared.emplace(*style, context);
+        }
+        return rendering;
+    }
 
     void startDataStyle(StyleKind kind, std::span<const XmlAttribute> attributes) {
         current = DataStyle{};
@@ -248,8 +325,10 @@ struct DataStyles::Impl {
         --depth;
         textTarget = TextTarget::None;
         if (depth == 0) {
-            if (!unsupported)
+            if (!unsupported) {
+                forgetRenderings();
                 dataStyles[currentName] = std::move(*current);
+            }
             current.reset();
         }
     }
@@ -257,6 +336,7 @@ struct DataStyles::Impl {
     void startCellStyle(std::string_view local, std::span<const XmlAttribute> attributes) {
         if (attribute(attributes, styleNs, "family") != "table-cell")
             return;
+        forgetRenderings();
         const auto dataStyle = attribute(attributes, styleNs, "data-style-name");
         if (local == "default-style") {
             if (dataStyle)
@@ -273,7 +353,7 @@ struct DataStyles::Impl {
     }
 
     const DataStyle* findDataStyle(std::string_view name) const {
-        const auto found = dataStyles.find(std::string(name));
+        const auto found = dataStyles.find(name);
         return found == dataStyles.end() ? nullptr : &found->second;
     }
 
@@ -317,6 +397,7 @@ void DataStyles::startElement(std::string_view ns, std::string_view local,
             int value = -1;
             std::from_chars(decimals->data(), decimals->data() + decimals->size(), value);
             d.generalDecimals = value;
+            d.forgetRenderings();
         }
     }
 }
@@ -347,35 +428,25 @@ std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
     const auto number = numericValue(value);
     if (!number)
         return std::nullopt;
-    const DataStyle* style = impl_->dataStyleOfCell(cellStyleName);
+    const Impl::Rendering& rendering = impl_->renderingOf(cellStyleName);
     // A styled cell whose format is General shows dates, times, percentages and booleans in
     // the standard format of their kind; a cell without any style keeps the bare number.
-    const auto kind = standardKind(value.type);
-    const Impl& d = *impl_;
-    const bool ownLanguage = style && !style->language.empty();
-    const std::string& language = ownLanguage ? style->language : d.officeLanguage;
-    const std::string& country = ownLanguage ? style->country : d.officeCountry;
-    if (kind && !cellStyleName.empty() && (!style || format::isGeneral(*style))) {
-        const auto standard = format::standardStyle(*kind, language, country);
+    if (const auto kind = standardIndex(value.type); kind && rendering.showsStandard) {
+        const auto& standard = rendering.standard[*kind];
         if (!standard)
             return std::nullopt;
-        return format::renderValue(*standard, *number, format::RenderContext{});
+        return standard->render(*number);
     }
-    if (!style)
-        return format::generalText(*number, format::localeData(language, country),
-                                   d.generalDecimals);
-    format::RenderContext context;
-    context.lookup = [&d](std::string_view name) { return d.findDataStyle(name); };
-    context.currency = value.type == ValueType::Currency ? value.currency : std::string_view();
-    context.generalDecimals = d.generalDecimals;
-    context.officeLanguage = d.officeLanguage;
-    context.officeCountry = d.officeCountry;
-    return format::renderValue(*style, *number, context);
+    if (!rendering.prepared)
+        return format::generalText(*number, *rendering.locale, impl_->generalDecimals);
+    return rendering.prepared->render(
+        *number, value.type == ValueType::Currency ? value.currency : std::string_view());
 }
 
 void DataStyles::setOfficeLocale(std::string_view language, std::string_view country) {
     impl_->officeLanguage = language;
     impl_->officeCountry = country;
+    impl_->forgetRenderings();
 }
 
 } // namespace ods

@@ -23,11 +23,11 @@ enum class ValueType { Float, Percentage, Currency, Date, Time, Boolean, String,
 /// The value attributes of a cell that is no string cell.
 struct CellValue {
     ValueType type = ValueType::Void;
-    double number = 0;           ///< office:value (float, percentage, currency)
-    std::string_view dateValue;  ///< office:date-value, e.g. "2024-03-01T12:30:00"
-    std::string_view timeValue;  ///< office:time-value, e.g. "PT12H30M00S"
-    bool boolean = false;        ///< office:boolean-value
-    std::string_view currency;   ///< office:currency, e.g. "EUR"
+    double number = 0;          ///< office:value (float, percentage, currency)
+    std::string_view dateValue; ///< office:date-value, e.g. "2024-03-01T12:30:00"
+    std::string_view timeValue; ///< office:time-value, e.g. "PT12H30M00S"
+    bool boolean = false;       ///< office:boolean-value
+    std::string_view currency;  ///< office:currency, e.g. "EUR"
 };
 
 /// Collects the data styles of a document and renders values with them.

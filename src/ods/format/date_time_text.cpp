@@ -5,30 +5,42 @@
 #include "ods/format/render.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 
 namespace ods::format {
 
 namespace {
 
-std::string twoDigits(long long value, bool pad) {
-    std::string text = std::to_string(value);
-    if (pad && text.size() < 2)
-        text.insert(0, 1, '0');
-    return text;
+void appendInteger(std::string& out, long long value) {
+    std::array<char, 24> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    out.append(buffer.data(), result.ptr);
+}
+
+void appendTwoDigits(std::string& out, long long value, bool pad) {
+    if (pad && value >= 0 && value < 10)
+        out.push_back('0');
+    appendInteger(out, value);
 }
 
 // Years before 1 are counted without a year 0 and shown with a minus; long years have four
 // digits at least.
-std::string yearText(long long year, bool longForm) {
+void appendYear(std::string& out, long long year, bool longForm) {
     const bool beforeChrist = year <= 0;
     const long long shown = beforeChrist ? 1 - year : year;
-    std::string digits = std::to_string(longForm ? shown : shown % 100);
+    const long long value = longForm ? shown : shown % 100;
     // A two-digit year of the first century keeps the single digit of its year.
-    const std::size_t width = longForm ? 4 : (shown < 100 && !beforeChrist ? 1 : 2);
-    if (digits.size() < width)
-        digits.insert(0, width - digits.size(), '0');
-    return beforeChrist ? "-" + digits : digits;
+    const int width = longForm ? 4 : (shown < 100 && !beforeChrist ? 1 : 2);
+    if (beforeChrist)
+        out.push_back('-');
+    int digits = 1;
+    for (long long rest = value; rest >= 10; rest /= 10)
+        ++digits;
+    if (digits < width)
+        out.append(static_cast<std::size_t>(width - digits), '0');
+    appendInteger(out, value);
 }
 
 bool isDatePart(PartKind kind) {
@@ -73,7 +85,9 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
     if (!std::isfinite(value))
         return std::nullopt;
     const bool elapsed = style.kind == StyleKind::Time && !style.truncateOnOverflow;
-    const double scale = std::pow(10.0, secondDecimals);
+    // Exact powers of ten, as std::pow gives them, without its cost per value.
+    constexpr std::array<double, 7> powersOfTen = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+    const double scale = powersOfTen[static_cast<std::size_t>(secondDecimals)];
     const auto unitScale = static_cast<long long>(scale);
     const long long perDay = 86400 * unitScale;
     constexpr double maxElapsedSeconds = 4294967296.0; // the office counts them in 32 bits
@@ -138,6 +152,7 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
     const long long second = secondsOfDay % 60;
     const CivilDate date = civilFromSerial(daySerial);
     std::string text;
+    text.reserve(32);
     if (negative && elapsed)
         text = "-";
     bool leadingUnit = true;
@@ -147,15 +162,17 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
             text += part.text;
             break;
         case PartKind::Day:
-            text += twoDigits(date.day, part.longForm);
+            appendTwoDigits(text, date.day, part.longForm);
             break;
         case PartKind::Month:
-            text += part.textual ? std::string(part.longForm ? locale.monthsLong[date.month - 1]
-                                                             : locale.monthsShort[date.month - 1])
-                                 : twoDigits(date.month, part.longForm);
+            if (part.textual)
+                text += part.longForm ? locale.monthsLong[date.month - 1]
+                                      : locale.monthsShort[date.month - 1];
+            else
+                appendTwoDigits(text, date.month, part.longForm);
             break;
         case PartKind::Year:
-            text += yearText(date.year, part.longForm);
+            appendYear(text, date.year, part.longForm);
             break;
         case PartKind::DayOfWeek:
             text += part.longForm ? locale.daysLong[weekday(daySerial)]
@@ -166,7 +183,7 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
                                   : locale.quartersShort[(date.month - 1) / 3];
             break;
         case PartKind::WeekOfYear:
-            text += std::to_string(weekOfYear(daySerial, locale.usWeeks));
+            appendInteger(text, weekOfYear(daySerial, locale.usWeeks));
             break;
         case PartKind::Era:
             text += part.longForm ? locale.eraLong : locale.eraShort;
@@ -177,21 +194,23 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
                 shown = totalSeconds / 3600;
             else if (hasAmPm)
                 shown = hour % 12 == 0 ? 12 : hour % 12;
-            text += twoDigits(shown, part.longForm);
+            appendTwoDigits(text, shown, part.longForm);
             leadingUnit = false;
             break;
         }
         case PartKind::Minutes:
-            text += twoDigits(elapsed && leadingUnit ? totalSeconds / 60 : minute, part.longForm);
+            appendTwoDigits(text, elapsed && leadingUnit ? totalSeconds / 60 : minute,
+                            part.longForm);
             leadingUnit = false;
             break;
         case PartKind::Seconds: {
-            text += twoDigits(elapsed && leadingUnit ? totalSeconds : second, part.longForm);
+            appendTwoDigits(text, elapsed && leadingUnit ? totalSeconds : second, part.longForm);
             if (part.decimals > 0) {
-                std::string digits = std::to_string(fraction);
-                digits.insert(0, secondDecimals - digits.size(), '0');
                 text += locale.decimalSeparator;
-                text += digits;
+                const std::size_t start = text.size();
+                appendInteger(text, fraction);
+                text.insert(start, static_cast<std::size_t>(secondDecimals) - (text.size() - start),
+                            '0');
             }
             leadingUnit = false;
             break;

@@ -1,5 +1,6 @@
 #include "ods/format/decimal.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -9,83 +10,123 @@ namespace ods::format {
 
 namespace {
 
-void trim(Decimal& value) {
-    const auto first = value.digits.find_first_not_of('0');
-    if (first == std::string::npos) {
-        value.digits.clear();
-        value.exponent = 0;
-        return;
+// Keeps the first `keep` of `count` digits and rounds half away from zero on the next one,
+// carrying leftwards; returns how many digits are left once trailing zeros are cut. The digits
+// carry no leading zero, so a carry out of the first digit leaves the single digit 1.
+int keepDigits(char* digits, int count, int& exponent, int keep) {
+    if (keep >= count)
+        return count;
+    if (keep < 0) {
+        exponent = 0;
+        return 0;
     }
-    value.digits.erase(0, first);
-    value.exponent -= static_cast<int>(first);
-    value.digits.erase(value.digits.find_last_not_of('0') + 1);
+    int kept = keep;
+    if (digits[keep] >= '5') {
+        while (kept > 0 && digits[kept - 1] == '9')
+            --kept;
+        if (kept == 0) {
+            digits[0] = '1';
+            ++exponent;
+            return 1;
+        }
+        ++digits[kept - 1];
+        return kept;
+    }
+    while (kept > 0 && digits[kept - 1] == '0')
+        --kept;
+    if (kept == 0)
+        exponent = 0;
+    return kept;
 }
 
-// Keeps the first `keep` digits and rounds on the next one, carrying leftwards.
-Decimal keepDigits(Decimal value, int keep) {
-    if (keep >= static_cast<int>(value.digits.size()))
-        return value;
-    if (keep < 0) {
-        value.digits.clear();
-        value.exponent = 0;
-        return value;
+// Most numbers of a table have few decimals. When a magnitude is the double nearest to an integer
+// of at most 15 digits over a small power of ten, those are its shortest digits: two decimals of
+// at most 15 significant digits never share a double. This finds them without the general
+// shortest-digits algorithm; false when the magnitude is not of that kind.
+bool fewDecimals(double magnitude, ShortDecimal& result) {
+    constexpr std::array<double, 10> powersOfTen = {1,   1e1, 1e2, 1e3, 1e4,
+                                                    1e5, 1e6, 1e7, 1e8, 1e9};
+    constexpr double fifteenDigits = 1e15;
+    for (std::size_t k = 0; k < powersOfTen.size(); ++k) {
+        const double scaled = magnitude * powersOfTen[k];
+        if (!(scaled < fifteenDigits))
+            return false;
+        const double integer = std::round(scaled);
+        // Both are exact doubles, so the quotient is the double nearest to the decimal.
+        if (integer == 0 || integer / powersOfTen[k] != magnitude)
+            continue;
+        std::array<char, 24> buffer{};
+        const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                       static_cast<long long>(integer))
+                             .ptr;
+        int count = static_cast<int>(end - buffer.data());
+        result.exponent = count - static_cast<int>(k);
+        while (buffer[static_cast<std::size_t>(count - 1)] == '0')
+            --count;
+        std::copy(buffer.data(), buffer.data() + count, result.digits.data());
+        result.count = count;
+        return true;
     }
-    const bool up = value.digits[keep] >= '5';
-    value.digits.resize(keep);
-    if (up) {
-        int i = keep - 1;
-        while (i >= 0 && value.digits[i] == '9') {
-            value.digits[i] = '0';
-            --i;
-        }
-        if (i >= 0) {
-            ++value.digits[i];
-        } else {
-            value.digits.insert(value.digits.begin(), '1');
-            ++value.exponent;
-        }
-    }
-    trim(value);
-    return value;
+    return false;
 }
 
 } // namespace
 
-Decimal shortestDecimal(double value) {
-    Decimal result;
+ShortDecimal shortestShortDecimal(double value) {
+    ShortDecimal result;
     if (!std::isfinite(value))
         throw std::invalid_argument("cannot show a number that is infinite or not a number");
     if (value == 0)
         return result;
-    std::array<char, 64> buffer{};
+    result.negative = value < 0;
+    if (fewDecimals(std::fabs(value), result))
+        return result;
+    std::array<char, 32> buffer{};
     const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
                                             std::fabs(value), std::chars_format::scientific);
     if (error != std::errc())
         throw std::runtime_error("cannot convert a number to decimal digits");
-    const std::string_view text(buffer.data(), end);
-    const auto e = text.find('e');
-    for (const char c : text.substr(0, e))
-        if (c != '.')
-            result.digits.push_back(c);
+    // d[.ddd]e±xx: the mantissa has no leading zero, and at most 17 digits.
+    const char* p = buffer.data();
+    for (; p != end && *p != 'e'; ++p)
+        if (*p != '.')
+            result.digits[static_cast<std::size_t>(result.count++)] = *p;
     int exponent = 0;
-    const auto expText = text.substr(e + 1);
-    const char* expBegin = expText.data() + (expText.front() == '+' ? 1 : 0);
-    std::from_chars(expBegin, expText.data() + expText.size(), exponent);
+    const char* expBegin = p + 1;
+    if (expBegin != end && *expBegin == '+')
+        ++expBegin;
+    std::from_chars(expBegin, end, exponent);
     result.exponent = exponent + 1;
-    result.negative = value < 0;
-    trim(result);
+    while (result.count > 0 && result.digits[static_cast<std::size_t>(result.count - 1)] == '0')
+        --result.count;
     return result;
+}
+
+void ShortDecimal::roundToPlaces(int places) {
+    if (count > 0)
+        count = keepDigits(digits.data(), count, exponent, exponent + places);
+}
+
+void ShortDecimal::roundToSignificant(int significant) {
+    count = keepDigits(digits.data(), count, exponent, significant);
+}
+
+Decimal shortestDecimal(double value) {
+    const ShortDecimal digits = shortestShortDecimal(value);
+    return {digits.negative, std::string(digits.digitText()), digits.exponent};
 }
 
 Decimal roundToPlaces(Decimal value, int places) {
     if (value.isZero())
         return value;
     const int keep = value.exponent + places;
-    return keepDigits(std::move(value), keep);
+    return roundToSignificant(std::move(value), keep);
 }
 
 Decimal roundToSignificant(Decimal value, int count) {
-    return keepDigits(std::move(value), count);
+    value.digits.resize(static_cast<std::size_t>(keepDigits(
+        value.digits.data(), static_cast<int>(value.digits.size()), value.exponent, count)));
+    return value;
 }
 
 Decimal officeDecimal(double value) {

@@ -3,7 +3,9 @@
 // Numbers as decimal digit strings, so rounding happens on the digits the office sees and not on
 // the binary approximation of a double (1.005 rounds up to 1.01, as it does in the office).
 
+#include <array>
 #include <string>
+#include <string_view>
 
 namespace ods::format {
 
@@ -19,8 +21,28 @@ struct Decimal {
     [[nodiscard]] int scientificExponent() const { return exponent - 1; }
 };
 
+/// A Decimal of at most 17 digits (all that a double needs) kept in place, for the formats
+/// that show many values and must not allocate per value. Same meaning as Decimal.
+struct ShortDecimal {
+    bool negative = false;
+    std::array<char, 17> digits{};
+    int count = 0;
+    int exponent = 0;
+
+    [[nodiscard]] bool isZero() const { return count == 0; }
+    [[nodiscard]] int scientificExponent() const { return exponent - 1; }
+    [[nodiscard]] std::string_view digitText() const {
+        return {digits.data(), static_cast<std::size_t>(count)};
+    }
+    /// Rounds as roundToPlaces does.
+    void roundToPlaces(int places);
+    /// Rounds as roundToSignificant does.
+    void roundToSignificant(int significant);
+};
+
 /// The shortest decimal that reads back as the same double.
 Decimal shortestDecimal(double value);
+ShortDecimal shortestShortDecimal(double value);
 
 /// Rounds half away from zero so that at most `places` digits follow the decimal point (negative
 /// places round to tens, hundreds, ...).

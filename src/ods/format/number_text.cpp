@@ -3,6 +3,8 @@
 #include "ods/format/decimal.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -43,65 +45,87 @@ std::string fixedText(const Decimal& value, std::string_view decimalSeparator) {
     return text;
 }
 
-std::string groupDigits(const std::string& digits, std::string_view separator,
-                        const std::vector<EmbeddedText>& embedded, bool grouping) {
-    std::string result;
+void appendGrouped(std::string& out, std::string_view digits, std::string_view separator,
+                   const std::vector<EmbeddedText>& embedded, bool grouping) {
+    if (!grouping && embedded.empty()) {
+        out += digits;
+        return;
+    }
     const int count = static_cast<int>(digits.size());
     for (int i = 0; i < count; ++i) {
         const int position = count - i; // digits still to come, this one included
         for (const auto& text : embedded)
             if (text.position == position || (i == 0 && text.position > count))
-                result += text.text;
-        result.push_back(digits[i]);
+                out += text.text;
+        out.push_back(digits[static_cast<std::size_t>(i)]);
         if (grouping && position > 1 && (position - 1) % 3 == 0)
-            result += separator;
+            out += separator;
     }
     for (const auto& text : embedded)
         if (text.position <= 0 || (count == 0 && text.position > 0))
-            result += text.text;
+            out += text.text;
+}
+
+std::string groupDigits(std::string_view digits, std::string_view separator, bool grouping) {
+    std::string result;
+    appendGrouped(result, digits, separator, {}, grouping);
     return result;
 }
 
 } // namespace
 
-NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale,
-                        int generalDecimals, bool composed) {
+bool appendNumberText(std::string& out, const StylePart& part, double magnitude,
+                      const LocaleData& locale, int generalDecimals, bool composed) {
     const double value = magnitude / (part.displayFactor > 0 ? part.displayFactor : 1);
     // The office of our reference turns a decimal replacement ("--") that comes with a minimum
     // of decimals into a format without decimals, and ignores it otherwise.
-    if (part.hasDecimalReplacement && part.minDecimals >= 0 && part.decimals > 0) {
-        StylePart whole = part;
-        whole.decimals = 0;
-        whole.hasDecimalReplacement = false;
-        return numberText(whole, magnitude, locale, generalDecimals, composed);
-    }
-    if (part.decimals < 0) {
+    const bool wholeOnly = part.hasDecimalReplacement && part.minDecimals >= 0 && part.decimals > 0;
+    const int decimals = wholeOnly ? 0 : part.decimals;
+    if (decimals < 0) {
         // General among other parts shows digits as the input line does, up to 20 decimals.
-        std::string text = composed && generalDecimals < 0
-                               ? inputLineText(value, locale, 20)
-                               : generalText(value, locale, generalDecimals);
-        const bool zero = text == "0";
-        return {std::move(text), zero};
+        const std::string text = composed && generalDecimals < 0
+                                     ? inputLineText(value, locale, 20)
+                                     : generalText(value, locale, generalDecimals);
+        out += text;
+        return text == "0";
     }
     // Rounded on the shortest decimal first, then cut to the 15 digits the office keeps.
-    Decimal rounded = roundToPlaces(shortestDecimal(value), part.decimals);
-    const bool wholeAndExact = static_cast<int>(rounded.digits.size()) <= rounded.exponent &&
-                               std::fabs(value) < exactIntegers;
+    ShortDecimal rounded = shortestShortDecimal(value);
+    rounded.roundToPlaces(decimals);
+    const bool wholeAndExact =
+        rounded.count <= rounded.exponent && std::fabs(value) < exactIntegers;
     if (!wholeAndExact)
-        rounded = roundToSignificant(std::move(rounded), 15);
-    std::string integer = integerDigits(rounded);
-    if (static_cast<int>(integer.size()) < part.minIntegerDigits)
-        integer.insert(0, part.minIntegerDigits - integer.size(), '0');
-    std::string text = groupDigits(integer, locale.groupSeparator, part.embedded, part.grouping);
-    std::string fraction = fractionDigits(rounded, part.decimals);
-    const int minDecimals = part.minDecimals < 0 ? part.decimals : part.minDecimals;
-    while (static_cast<int>(fraction.size()) > minDecimals && fraction.back() == '0')
-        fraction.pop_back();
-    if (!fraction.empty()) {
-        text += locale.decimalSeparator;
-        text += fraction;
+        rounded.roundToSignificant(15);
+    const std::string_view digits = rounded.digitText();
+    std::string integer;
+    const int integerCount = std::max(rounded.exponent, 0);
+    const int padding = std::max(part.minIntegerDigits - integerCount, 0);
+    integer.reserve(static_cast<std::size_t>(padding + integerCount));
+    integer.append(static_cast<std::size_t>(padding), '0');
+    integer += digits.substr(0, static_cast<std::size_t>(integerCount));
+    integer.resize(static_cast<std::size_t>(padding + integerCount), '0');
+    appendGrouped(out, integer, locale.groupSeparator, part.embedded, part.grouping);
+    // The fraction ends at its last non-zero digit, but shows at least the minimum of decimals.
+    const int minDecimals = part.minDecimals < 0 ? decimals : part.minDecimals;
+    const int significant = rounded.isZero() ? 0 : rounded.count - rounded.exponent;
+    const int shown = std::min(decimals, std::max(minDecimals, significant));
+    if (shown > 0) {
+        out += locale.decimalSeparator;
+        for (int i = 0; i < shown; ++i) {
+            const int index = rounded.exponent + i;
+            out.push_back(index >= 0 && index < rounded.count
+                              ? rounded.digits[static_cast<std::size_t>(index)]
+                              : '0');
+        }
     }
-    return {text, rounded.isZero()};
+    return rounded.isZero();
+}
+
+NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale,
+                        int generalDecimals, bool composed) {
+    NumberPieces pieces;
+    pieces.zero = appendNumberText(pieces.text, part, magnitude, locale, generalDecimals, composed);
+    return pieces;
 }
 
 NumberPieces scientificText(const StylePart& part, double magnitude, const LocaleData& locale) {
@@ -128,7 +152,7 @@ NumberPieces scientificText(const StylePart& part, double magnitude, const Local
     std::string integer = integerDigits(mantissa);
     if (static_cast<int>(integer.size()) < minInteger)
         integer.insert(0, minInteger - integer.size(), '0');
-    std::string text = groupDigits(integer, locale.groupSeparator, {}, part.grouping);
+    std::string text = groupDigits(integer, locale.groupSeparator, part.grouping);
     if (decimals > 0) {
         text += locale.decimalSeparator;
         text += fractionDigits(mantissa, decimals);
@@ -175,7 +199,7 @@ NumberPieces fractionText(const StylePart& part, double magnitude, const LocaleD
         std::string digits = integerDigits(shortestDecimal(whole));
         if (static_cast<int>(digits.size()) < std::max(part.minIntegerDigits, 1))
             digits.insert(0, std::max(part.minIntegerDigits, 1) - digits.size(), '0');
-        text = groupDigits(digits, locale.groupSeparator, {}, part.grouping);
+        text = groupDigits(digits, locale.groupSeparator, part.grouping);
     }
     if (numerator == 0) {
         // The office keeps the room of the fraction, so that columns of fractions line up.
@@ -216,6 +240,14 @@ std::string inputLineText(double value, const LocaleData& locale, int maxDecimal
 std::string generalText(double value, const LocaleData& locale, int maxDecimals) {
     if (value == 0 || !std::isfinite(value))
         return "0";
+    // Whole numbers that a double holds exactly show all their digits, whatever the limit on
+    // decimals: the usual ids and counts take this way.
+    if (std::fabs(value) < exactIntegers && std::trunc(value) == value) {
+        std::array<char, 24> buffer{};
+        const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                          static_cast<long long>(value));
+        return std::string(buffer.data(), result.ptr);
+    }
     if (maxDecimals >= 0 && std::fabs(value) <= 1e15) {
         const Decimal digits = roundToPlaces(officeDecimal(value), maxDecimals);
         if (digits.isZero())

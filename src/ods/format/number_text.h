@@ -30,6 +30,10 @@ std::string inputLineText(double value, const LocaleData& locale, int maxDecimal
 NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale,
                         int generalDecimals = -1, bool composed = false);
 
+/// numberText written onto the end of `out`; returns whether the digits shown are all zero.
+bool appendNumberText(std::string& out, const StylePart& part, double magnitude,
+                      const LocaleData& locale, int generalDecimals = -1, bool composed = false);
+
 /// A number:scientific-number element.
 NumberPieces scientificText(const StylePart& part, double magnitude, const LocaleData& locale);
 

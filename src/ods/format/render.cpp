@@ -25,41 +25,22 @@ bool needsNames(const StylePart& part) {
     }
 }
 
-// Picks the data style that a conditional map sends the value to, and whether that section shows
-// the magnitude only (its own text supplies any minus sign).
-std::pair<const DataStyle*, bool> section(const DataStyle& style, double value,
-                                          const StyleLookup& lookup) {
-    for (const auto& map : style.maps) {
-        bool holds = false;
-        switch (map.comparison) {
-        case Comparison::Less:
-            holds = value < map.limit;
-            break;
-        case Comparison::LessEqual:
-            holds = value <= map.limit;
-            break;
-        case Comparison::Greater:
-            holds = value > map.limit;
-            break;
-        case Comparison::GreaterEqual:
-            holds = value >= map.limit;
-            break;
-        case Comparison::Equal:
-            holds = value == map.limit;
-            break;
-        case Comparison::NotEqual:
-            holds = value != map.limit;
-            break;
-        }
-        const bool negativeOnly = map.limit == 0 && (map.comparison == Comparison::Less ||
-                                                     map.comparison == Comparison::LessEqual);
-        if (holds) {
-            if (const DataStyle* target = lookup ? lookup(map.styleName) : nullptr)
-                return {target, negativeOnly};
-        }
+bool holds(Comparison comparison, double value, double limit) {
+    switch (comparison) {
+    case Comparison::Less:
+        return value < limit;
+    case Comparison::LessEqual:
+        return value <= limit;
+    case Comparison::Greater:
+        return value > limit;
+    case Comparison::GreaterEqual:
+        return value >= limit;
+    case Comparison::Equal:
+        return value == limit;
+    case Comparison::NotEqual:
+        return value != limit;
     }
-    // The last section takes what no condition took; its own text carries any sign.
-    return {&style, !style.maps.empty()};
+    return false;
 }
 
 // A style that names no language is shown in the office's own locale.
@@ -67,38 +48,6 @@ const LocaleData& localeOf(const DataStyle& style, const RenderContext& context)
     if (style.language.empty())
         return localeData(context.officeLanguage, context.officeCountry);
     return localeData(style.language, style.country);
-}
-
-// A currency cell whose currency differs from the one of its style's symbol: the office shows
-// the amount with the cell's ISO code instead.
-std::optional<std::string> otherCurrencyText(const DataStyle& style, double value,
-                                             const RenderContext& context) {
-    const std::string_view currency = context.currency;
-    if (currency.empty())
-        return std::nullopt;
-    for (const auto& part : style.parts) {
-        // The office compares only a written symbol that names its locale; an empty one takes
-        // the locale's own currency.
-        if (part.kind != PartKind::CurrencySymbol || part.text.empty() || part.country.empty())
-            continue;
-        // A symbol written as a code (CHF) is never replaced.
-        const bool codeLike =
-            part.text.size() == 3 && std::all_of(part.text.begin(), part.text.end(),
-                                                 [](char c) { return c >= 'A' && c <= 'Z'; });
-        if (codeLike)
-            return std::nullopt;
-        const std::string_view symbol = currencySymbol(currency);
-        if (part.text == currency || symbol.empty() || part.text == symbol)
-            return std::nullopt;
-        StylePart number;
-        number.kind = PartKind::Number;
-        number.decimals = 2;
-        number.minIntegerDigits = 1;
-        number.grouping = true;
-        const NumberPieces pieces = numberText(number, std::fabs(value), localeOf(style, context));
-        return (value < 0 && !pieces.zero ? "-" : "") + pieces.text + " " + std::string(currency);
-    }
-    return std::nullopt;
 }
 
 } // namespace
@@ -176,56 +125,167 @@ std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& langua
     return style;
 }
 
-std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
-                                       const RenderContext& context) {
-    const StyleLookup& lookup = context.lookup;
-    const int generalDecimals = context.generalDecimals;
-    if (const auto text = otherCurrencyText(mainStyle, value, context))
-        return text;
-    const auto [style, magnitudeOnly] = section(mainStyle, value, lookup);
-    // The office merges the conditional sections into one format of the main style's language.
-    const LocaleData& locale = localeOf(mainStyle, context);
-    for (const auto& part : style->parts)
-        if (needsNames(part) && !locale.known)
-            return std::nullopt;
+struct PreparedStyle::Map {
+    Comparison comparison;
+    double limit;
+    std::size_t section;
+    bool negativeOnly; ///< the section shows the magnitude only, its own text carries the sign
+};
 
-    const bool isDateTime =
-        std::any_of(style->parts.begin(), style->parts.end(),
-                    [](const StylePart& part) { return isDateOrTimePart(part.kind); });
-    if (isDateTime) {
-        const bool officeInUsa =
-            (context.officeLanguage.empty() || context.officeLanguage == "en") &&
-            (context.officeCountry.empty() || context.officeCountry == "US");
-        const bool usaOrder =
-            style->language.empty()
-                ? officeInUsa
-                : style->language == "en" && (style->country.empty() || style->country == "US");
-        if (style->automaticOrder && usaOrder)
-            return dateTimeText(orderedForUsa(*style), value, locale);
-        return dateTimeText(*style, value, locale);
-    }
+struct PreparedStyle::Section {
+    enum class Shape { Unknown, DateTime, Boolean, Text, Number };
 
-    const bool isBoolean =
-        std::any_of(style->parts.begin(), style->parts.end(),
-                    [](const StylePart& part) { return part.kind == PartKind::Boolean; });
-    if (isBoolean)
-        return std::string(value != 0 ? locale.trueWord : locale.falseWord);
-
-    if (style->kind == StyleKind::Text)
-        return inputLineText(value, localeOf(*style, context), -1);
-
-    double magnitude = std::fabs(value);
-    const bool percent =
-        std::any_of(style->parts.begin(), style->parts.end(), [](const StylePart& part) {
+    Section(const DataStyle& own, const DataStyle& main, const LocaleData& locale,
+            const RenderContext& context)
+        : style(&own) {
+        for (const auto& part : own.parts)
+            if (needsNames(part) && !locale.known)
+                return;
+        const auto has = [&own](auto predicate) {
+            return std::any_of(own.parts.begin(), own.parts.end(), predicate);
+        };
+        if (has([](const StylePart& part) { return isDateOrTimePart(part.kind); })) {
+            shape = Shape::DateTime;
+            const bool officeInUsa =
+                (context.officeLanguage.empty() || context.officeLanguage == "en") &&
+                (context.officeCountry.empty() || context.officeCountry == "US");
+            const bool usaOrder =
+                own.language.empty()
+                    ? officeInUsa
+                    : own.language == "en" && (own.country.empty() || own.country == "US");
+            if (own.automaticOrder && usaOrder)
+                style = &owned.emplace(orderedForUsa(own));
+            return;
+        }
+        if (has([](const StylePart& part) { return part.kind == PartKind::Boolean; })) {
+            shape = Shape::Boolean;
+            return;
+        }
+        if (own.kind == StyleKind::Text) {
+            shape = Shape::Text;
+            textLocale = &localeOf(own, context);
+            return;
+        }
+        shape = Shape::Number;
+        percent = has([](const StylePart& part) {
             return part.kind == PartKind::Text && part.text.find('%') != std::string::npos;
         });
-    if (percent)
+        composed = own.parts.size() > 1 || !main.maps.empty();
+        // A currency format without its decimals shows two.
+        const bool defaultDecimals = has([](const StylePart& part) {
+            return part.kind == PartKind::Number && part.decimals < 0;
+        });
+        if (own.kind == StyleKind::Currency && defaultDecimals) {
+            DataStyle& adjusted = owned.emplace(own);
+            for (auto& part : adjusted.parts)
+                if (part.kind == PartKind::Number && part.decimals < 0)
+                    part.decimals = 2;
+            style = &adjusted;
+        }
+    }
+
+    Shape shape = Shape::Unknown;
+    const DataStyle* style;
+    std::optional<DataStyle> owned; ///< the style reordered or completed, when it had to be
+    const LocaleData* textLocale = nullptr;
+    bool percent = false;
+    bool composed = false;
+};
+
+PreparedStyle::PreparedStyle(const DataStyle& style, const RenderContext& context)
+    : main_(&style), locale_(&localeOf(style, context)), generalDecimals_(context.generalDecimals) {
+    sections_.push_back(std::make_unique<Section>(style, style, *locale_, context));
+    for (const auto& map : style.maps) {
+        const DataStyle* target = context.lookup ? context.lookup(map.styleName) : nullptr;
+        if (!target)
+            continue;
+        const bool negativeOnly = map.limit == 0 && (map.comparison == Comparison::Less ||
+                                                     map.comparison == Comparison::LessEqual);
+        maps_.push_back({map.comparison, map.limit, sections_.size(), negativeOnly});
+        sections_.push_back(std::make_unique<Section>(*target, style, *locale_, context));
+    }
+    for (const auto& part : style.parts) {
+        // The office compares only a written symbol that names its locale; an empty one takes
+        // the locale's own currency.
+        if (part.kind != PartKind::CurrencySymbol || part.text.empty() || part.country.empty())
+            continue;
+        // A symbol written as a code (CHF) is never replaced.
+        const bool codeLike =
+            part.text.size() == 3 && std::all_of(part.text.begin(), part.text.end(),
+                                                 [](char c) { return c >= 'A' && c <= 'Z'; });
+        if (!codeLike)
+            currencyPart_ = &part;
+        break;
+    }
+}
+
+PreparedStyle::~PreparedStyle() = default;
+PreparedStyle::PreparedStyle(PreparedStyle&&) noexcept = default;
+PreparedStyle& PreparedStyle::operator=(PreparedStyle&&) noexcept = default;
+
+// A currency cell whose currency differs from the one of its style's symbol: the office shows
+// the amount with the cell's ISO code instead.
+std::optional<std::string> PreparedStyle::otherCurrencyText(double value,
+                                                            std::string_view currency) const {
+    if (currency.empty() || !currencyPart_)
+        return std::nullopt;
+    const std::string& written = currencyPart_->text;
+    const std::string_view symbol = currencySymbol(currency);
+    if (written == currency || symbol.empty() || written == symbol)
+        return std::nullopt;
+    StylePart number;
+    number.kind = PartKind::Number;
+    number.decimals = 2;
+    number.minIntegerDigits = 1;
+    number.grouping = true;
+    const NumberPieces pieces = numberText(number, std::fabs(value), *locale_);
+    std::string text;
+    text.reserve(pieces.text.size() + currency.size() + 2);
+    if (value < 0 && !pieces.zero)
+        text += '-';
+    text += pieces.text;
+    text += ' ';
+    text += currency;
+    return text;
+}
+
+std::optional<std::string> PreparedStyle::render(double value, std::string_view currency) const {
+    if (auto text = otherCurrencyText(value, currency))
+        return text;
+    for (const auto& map : maps_)
+        if (holds(map.comparison, value, map.limit))
+            return renderSection(*sections_[map.section], value, map.negativeOnly);
+    // The last section takes what no condition took; its own text carries any sign.
+    return renderSection(*sections_.front(), value, !main_->maps.empty());
+}
+
+std::optional<std::string> PreparedStyle::renderSection(const Section& section, double value,
+                                                        bool magnitudeOnly) const {
+    // The office merges the conditional sections into one format of the main style's language.
+    const LocaleData& locale = *locale_;
+    const DataStyle& style = *section.style;
+    switch (section.shape) {
+    case Section::Shape::Unknown:
+        return std::nullopt;
+    case Section::Shape::DateTime:
+        return dateTimeText(style, value, locale);
+    case Section::Shape::Boolean:
+        return std::string(value != 0 ? locale.trueWord : locale.falseWord);
+    case Section::Shape::Text:
+        return inputLineText(value, *section.textLocale, -1);
+    case Section::Shape::Number:
+        break;
+    }
+
+    double magnitude = std::fabs(value);
+    if (section.percent)
         magnitude *= 100;
 
     std::string text;
+    text.reserve(32);
     bool zero = true;
     bool anyNumber = false;
-    for (const auto& part : style->parts) {
+    for (const auto& part : style.parts) {
         switch (part.kind) {
         case PartKind::Text:
             text += part.text;
@@ -236,27 +296,26 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
             } else {
                 // An empty symbol is the currency of the style's locale, whatever the element
                 // names.
-                const LocaleData& symbolLocale = localeOf(mainStyle, context);
-                if (!symbolLocale.known)
+                if (!locale.known)
                     return std::nullopt;
-                text += symbolLocale.currencySymbol;
+                text += locale.currencySymbol;
             }
             break;
         case PartKind::Number:
         case PartKind::Scientific:
         case PartKind::Fraction: {
-            // A currency format without its decimals shows two.
-            StylePart withDecimals = part;
-            if (style->kind == StyleKind::Currency && part.decimals < 0)
-                withDecimals.decimals = 2;
-            const NumberPieces pieces =
-                part.kind == PartKind::Number
-                    ? numberText(withDecimals, magnitude, locale, generalDecimals,
-                                 style->parts.size() > 1 || !mainStyle.maps.empty())
-                : part.kind == PartKind::Scientific ? scientificText(part, magnitude, locale)
-                                                    : fractionText(part, magnitude, locale);
-            text += pieces.text;
-            zero = zero && pieces.zero;
+            bool partZero = true;
+            if (part.kind == PartKind::Number) {
+                partZero = appendNumberText(text, part, magnitude, locale, generalDecimals_,
+                                            section.composed);
+            } else {
+                const NumberPieces pieces = part.kind == PartKind::Scientific
+                                                ? scientificText(part, magnitude, locale)
+                                                : fractionText(part, magnitude, locale);
+                text += pieces.text;
+                partZero = pieces.zero;
+            }
+            zero = zero && partZero;
             anyNumber = true;
             break;
         }
@@ -272,6 +331,11 @@ std::optional<std::string> renderValue(const DataStyle& mainStyle, double value,
     if (value < 0 && !magnitudeOnly && !zero)
         text.insert(0, "-");
     return text;
+}
+
+std::optional<std::string> renderValue(const DataStyle& style, double value,
+                                       const RenderContext& context) {
+    return PreparedStyle(style, context).render(value, context.currency);
 }
 
 } // namespace ods::format

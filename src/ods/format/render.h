@@ -7,9 +7,11 @@
 #include "ods/format/number_text.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ods::format {
 
@@ -23,6 +25,39 @@ struct RenderContext {
     int generalDecimals = -1;        ///< the document's limit on General decimals, -1: none
     std::string_view officeLanguage; ///< the office's locale, for styles that name none
     std::string_view officeCountry;
+};
+
+/// A data style with everything that does not depend on the value worked out once: the targets
+/// of its conditional maps, its locale, the order of its date parts. Rendering with it gives the
+/// same text as renderValue. It points into the data styles it was made from (and their map
+/// targets), which must outlive it unchanged.
+class PreparedStyle {
+public:
+    /// `context.lookup` is asked once per conditional map, here and not later; `context.currency`
+    /// is ignored (each value brings its own).
+    PreparedStyle(const DataStyle& style, const RenderContext& context);
+    ~PreparedStyle();
+    PreparedStyle(PreparedStyle&&) noexcept;
+    PreparedStyle& operator=(PreparedStyle&&) noexcept;
+
+    /// The shown text of a value; `currency` is the ISO code of a currency cell, "" otherwise.
+    [[nodiscard]] std::optional<std::string> render(double value,
+                                                    std::string_view currency = {}) const;
+
+private:
+    struct Section;
+    struct Map;
+
+    std::optional<std::string> otherCurrencyText(double value, std::string_view currency) const;
+    std::optional<std::string> renderSection(const Section& section, double value,
+                                             bool magnitudeOnly) const;
+
+    const DataStyle* main_;
+    const LocaleData* locale_;
+    int generalDecimals_;
+    std::vector<Map> maps_;
+    std::vector<std::unique_ptr<Section>> sections_; ///< the main style's own section first
+    const StylePart* currencyPart_ = nullptr;        ///< the symbol a cell's currency is held to
 };
 
 /// The shown text of a value under a data style; nothing when the style needs something this
