@@ -344,6 +344,20 @@ struct ScannedName {
     std::size_t local; ///< where the local part starts: 0 without a prefix, npos if not allowed
 };
 
+// The name [start, p) whose first colon is at colon, colons telling whether there are more.
+ScannedName nameEnd(const char* start, const char* p, const char* colon, bool colons) {
+    if (p == start || !isNameStart(*start)) {
+        return {p, std::string_view::npos};
+    }
+    if (colon == nullptr) {
+        return {p, 0};
+    }
+    if (colons || colon + 1 == p || !isNameStart(colon[1])) {
+        return {p, std::string_view::npos};
+    }
+    return {p, static_cast<std::size_t>(colon - start) + 1};
+}
+
 // scanName and localStart in one pass, for the names of every tag.
 ScannedName scanQualifiedName(const char* p, const char* end) {
     const char* const start = p;
@@ -363,8 +377,7 @@ ScannedName scanQualifiedName(const char* p, const char* end) {
             colon = colon == nullptr ? p + std::countr_zero(found) : colon;
         }
         if (stop != 0) {
-            p += length;
-            break;
+            return nameEnd(start, p + length, colon, colons);
         }
     }
 #endif
@@ -378,16 +391,7 @@ ScannedName scanQualifiedName(const char* p, const char* end) {
     if (p == end) {
         return {nullptr, 0};
     }
-    if (p == start || !isNameStart(*start)) {
-        return {p, std::string_view::npos};
-    }
-    if (colon == nullptr) {
-        return {p, 0};
-    }
-    if (colons || colon + 1 == p || !isNameStart(colon[1])) {
-        return {p, std::string_view::npos};
-    }
-    return {p, static_cast<std::size_t>(colon - start) + 1};
+    return nameEnd(start, p, colon, colons);
 }
 
 } // namespace
@@ -753,10 +757,10 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
 
     std::ptrdiff_t binding = -1;
     if (nameLocal == 0) {
-        binding = lookup({});
+        binding = lookup({}, end);
     } else {
         const std::string_view prefix = name.substr(0, nameLocal - 1);
-        binding = prefix == "xml" || prefix == "xmlns" ? -1 : lookup(prefix);
+        binding = prefix == "xml" || prefix == "xmlns" ? -1 : lookup(prefix, end);
         if (binding < 0) {
             fallBack(p);
         }
@@ -787,7 +791,7 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         } else if (!lastUri.empty() && sameText(prefix, lastPrefix)) {
             uri = lastUri;
         } else {
-            const std::ptrdiff_t found = lookup(prefix);
+            const std::ptrdiff_t found = lookup(prefix, end);
             if (found < 0) {
                 fallBack(p);
             }
@@ -813,7 +817,10 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         open_.emplace_back();
     }
     OpenElement& element = open_[depth_];
-    element.name.assign(name);
+    // The element at this depth mostly has the name of the one before it.
+    if (!sameText(element.name, name)) {
+        element.name.assign(name);
+    }
     element.bindings = scopeStart;
     element.binding = binding;
     element.localOffset = nameLocal;
@@ -857,18 +864,30 @@ std::string_view FastXmlReader::intern(std::string_view uri) {
     return *uris_.emplace(uri).first;
 }
 
-std::ptrdiff_t FastXmlReader::lookup(std::string_view prefix) {
-    const std::size_t slot =
-        (prefix.size() * 7 +
-         (prefix.empty() ? 0 : byte(&prefix.front()) * 3 + byte(&prefix.back()))) &
-        (lookups_.size() - 1);
-    const std::ptrdiff_t cached = lookups_[slot];
-    if (cached >= 0 && sameText(bindings_[static_cast<std::size_t>(cached)].prefix, prefix)) {
-        return cached;
+std::ptrdiff_t FastXmlReader::lookup(std::string_view prefix, const char* readable) {
+    // The first eight bytes of the prefix as a number, so that a cached prefix of up to eight
+    // bytes is recognised by one comparison.
+    std::uint64_t key = 0;
+    const std::size_t keyBytes = std::min<std::size_t>(prefix.size(), 8);
+    if (std::endian::native == std::endian::little && keyBytes > 0 &&
+        readable - prefix.data() >= 8) {
+        std::memcpy(&key, prefix.data(), 8);
+        key &= keyBytes == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * keyBytes)) - 1;
+    } else {
+        for (std::size_t i = 0; i < keyBytes; ++i) {
+            key |= std::uint64_t{byte(prefix.data() + i)} << (8 * i);
+        }
+    }
+    CachedLookup& cached =
+        lookups_[((key ^ (key >> 29) ^ prefix.size()) * 0x9E3779B97F4A7C15u) >> 58];
+    if (cached.binding >= 0 && cached.key == key && cached.size == prefix.size() &&
+        (prefix.size() <= 8 ||
+         sameText(bindings_[static_cast<std::size_t>(cached.binding)].prefix, prefix))) {
+        return cached.binding;
     }
     for (std::size_t i = bindings_.size(); i-- > 0;) {
         if (sameText(bindings_[i].prefix, prefix)) {
-            lookups_[slot] = static_cast<std::ptrdiff_t>(i);
+            cached = {key, prefix.size(), static_cast<std::ptrdiff_t>(i)};
             return static_cast<std::ptrdiff_t>(i);
         }
     }
@@ -876,7 +895,7 @@ std::ptrdiff_t FastXmlReader::lookup(std::string_view prefix) {
 }
 
 void FastXmlReader::forgetLookups() {
-    lookups_.fill(-1);
+    lookups_.fill({});
 }
 
 void FastXmlReader::closeElement() {

@@ -74,7 +74,8 @@ private:
     void cdata(std::string_view content);
     void declare(std::string_view prefix, std::string_view uri, const char* tag,
                  std::size_t scopeStart);
-    std::ptrdiff_t lookup(std::string_view prefix);
+    /// readable: the prefix's bytes may be read up to there.
+    std::ptrdiff_t lookup(std::string_view prefix, const char* readable);
     std::string_view intern(std::string_view uri);
     void closeElement();
     void forgetLookups();
@@ -104,7 +105,12 @@ private:
     std::vector<XmlAttribute> attributes_;
     std::string scratch_;
     // Prefix to binding index; most elements use a handful of prefixes declared on the root.
-    std::array<std::ptrdiff_t, 64> lookups_{};
+    struct CachedLookup {
+        std::uint64_t key = 0; ///< the prefix's first eight bytes, zero-padded
+        std::size_t size = 0;
+        std::ptrdiff_t binding = -1; ///< -1 when the slot is empty
+    };
+    std::array<CachedLookup, 64> lookups_{};
 };
 
 } // namespace ods
