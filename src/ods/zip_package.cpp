@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <isa-l.h>
+#include <libdeflate.h>
 #include <system_error>
 #include <zip.h>
 
@@ -19,12 +21,140 @@ struct FileDeleter {
     void operator()(zip_file_t* file) const noexcept { zip_fclose(file); }
 };
 
+// ISA-L reads and writes in chunks of these sizes, so that no entry sits in memory whole.
+constexpr std::size_t kDeflatedChunk = 64 * 1024;
+constexpr std::size_t kInflatedChunk = 128 * 1024;
+
+std::string inflateErrorText(int result) {
+    switch (result) {
+    case ISAL_INVALID_BLOCK:
+        return "an invalid deflate block";
+    case ISAL_INVALID_SYMBOL:
+        return "an invalid deflate symbol";
+    case ISAL_INVALID_LOOKBACK:
+        return "a back-reference to before its start";
+    default:
+        return "an error (ISA-L code " + std::to_string(result) + ")";
+    }
+}
+
 std::string zipErrorText(int code) {
     zip_error_t error;
     zip_error_init_with_code(&error, code);
     std::string text = zip_error_strerror(&error);
     zip_error_fini(&error);
     return text;
+}
+
+[[noreturn]] void failFor(const std::string& label, const std::string& problem) {
+    throw Error("cannot read " + label + ": " + problem);
+}
+
+// What the package's directory says about the entry being read, checked as it unpacks.
+struct Entry {
+    const std::string& label;
+    const std::string& name;
+    std::uint64_t size;
+    std::uint32_t crc;
+    std::uint64_t limit;
+};
+
+struct Inflater {
+    inflate_state state;
+    std::array<std::uint8_t, kDeflatedChunk> in;
+    std::array<std::uint8_t, kInflatedChunk> out;
+};
+
+[[noreturn]] void failDamaged(const Entry& entry, const std::string& problem) {
+    failFor(entry.label, entry.name + " is damaged (" + problem + ")");
+}
+
+void checkLimit(const Entry& entry, std::uint64_t total) {
+    if (total > entry.limit) {
+        failFor(entry.label, entry.name + " unpacks to more than " +
+                                 std::to_string(entry.limit >> 20) + " MB (a zip bomb?)");
+    }
+}
+
+void copyEntry(zip_file_t& file, const Entry& entry, const ChunkSink& sink) {
+    std::array<char, 64 * 1024> buffer{};
+    std::uint64_t total = 0;
+    for (;;) {
+        const zip_int64_t got = zip_fread(&file, buffer.data(), buffer.size());
+        if (got < 0) {
+            failDamaged(entry, zip_error_strerror(zip_file_get_error(&file)));
+        }
+        if (got == 0) {
+            return;
+        }
+        total += static_cast<std::uint64_t>(got);
+        checkLimit(entry, total);
+        if (!sink(std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
+            return;
+        }
+    }
+}
+
+// libzip hands over the raw deflate bytes and ISA-L inflates them, about three times quicker
+// than the zlib inside libzip; the size and CRC-32 checks that libzip would make are made here.
+// The CRC-32 comes from libdeflate, not from ISA-L: ISA-L's uses 512-bit vector instructions,
+// which slow the core down for the XML reading that follows each chunk, costing more than the
+// whole inflate gains.
+void inflateEntry(zip_file_t& file, const Entry& entry, const ChunkSink& sink) {
+    const auto inflater = std::make_unique_for_overwrite<Inflater>();
+    inflate_state& state = inflater->state;
+    isal_inflate_init(&state);
+    state.crc_flag = ISAL_DEFLATE;
+    std::uint32_t crc = 0;
+    bool moreInput = true;
+    std::uint64_t total = 0;
+    for (;;) {
+        if (state.avail_in == 0 && moreInput) {
+            const zip_int64_t got = zip_fread(&file, inflater->in.data(), inflater->in.size());
+            if (got < 0) {
+                failDamaged(entry, zip_error_strerror(zip_file_get_error(&file)));
+            }
+            moreInput = got > 0;
+            state.next_in = inflater->in.data();
+            state.avail_in = static_cast<std::uint32_t>(got);
+        }
+        const std::uint32_t inputBefore = state.avail_in;
+        state.next_out = inflater->out.data();
+        state.avail_out = static_cast<std::uint32_t>(inflater->out.size());
+        const int result = isal_inflate(&state);
+        if (result < 0) {
+            failDamaged(entry, "its compressed data holds " + inflateErrorText(result));
+        }
+        const std::size_t produced = inflater->out.size() - state.avail_out;
+        if (produced > 0) {
+            total += produced;
+            checkLimit(entry, total);
+            // A directory that understates the size must not let the entry grow unchecked.
+            if (total > entry.size) {
+                failDamaged(entry, "it unpacks to more than the " + std::to_string(entry.size) +
+                                       " bytes the package lists for it");
+            }
+            crc = libdeflate_crc32(crc, inflater->out.data(), produced);
+            if (!sink(std::string_view(reinterpret_cast<const char*>(inflater->out.data()),
+                                       produced))) {
+                return;
+            }
+        }
+        if (state.block_state == ISAL_BLOCK_FINISH) {
+            break;
+        }
+        if (produced == 0 && state.avail_in == inputBefore) {
+            failDamaged(entry, moreInput ? "its compressed data cannot be unpacked"
+                                         : "its compressed data ends too early");
+        }
+    }
+    if (total != entry.size) {
+        failDamaged(entry, "it unpacks to " + std::to_string(total) + " bytes, not the " +
+                               std::to_string(entry.size) + " bytes the package lists for it");
+    }
+    if (crc != entry.crc) {
+        failDamaged(entry, "its CRC-32 checksum does not match");
+    }
 }
 
 } // namespace
@@ -40,7 +170,7 @@ ZipPackage& ZipPackage::operator=(ZipPackage&&) noexcept = default;
 ZipPackage::~ZipPackage() = default;
 
 void ZipPackage::fail(const std::string& problem) const {
-    throw Error("cannot read " + label_ + ": " + problem);
+    failFor(label_, problem);
 }
 
 ZipPackage ZipPackage::openFile(const std::string& path) {
@@ -109,30 +239,21 @@ void ZipPackage::readEntry(std::string_view name, const ChunkSink& sink, std::ui
     const std::uint64_t ratioLimit = kRatioFreeBytes + compressed * maxRatio;
     const std::uint64_t limit = std::min(maxBytes, ratioLimit);
 
-    std::unique_ptr<zip_file_t, FileDeleter> file(zip_fopen(archive_.get(), entry.c_str(), 0));
+    constexpr zip_uint64_t kDeflateFacts =
+        ZIP_STAT_COMP_METHOD | ZIP_STAT_SIZE | ZIP_STAT_CRC | ZIP_STAT_INDEX;
+    const bool deflated =
+        (stat.valid & kDeflateFacts) == kDeflateFacts && stat.comp_method == ZIP_CM_DEFLATE;
+    std::unique_ptr<zip_file_t, FileDeleter> file(
+        zip_fopen_index(archive_.get(), stat.index, deflated ? ZIP_FL_COMPRESSED : 0));
     if (!file) {
         fail(entry + " cannot be unpacked (" +
              std::string(zip_error_strerror(zip_get_error(archive_.get()))) + ")");
     }
-    std::array<char, 64 * 1024> buffer{};
-    std::uint64_t total = 0;
-    for (;;) {
-        const zip_int64_t got = zip_fread(file.get(), buffer.data(), buffer.size());
-        if (got < 0) {
-            fail(entry + " is damaged (" +
-                 std::string(zip_error_strerror(zip_file_get_error(file.get()))) + ")");
-        }
-        if (got == 0) {
-            return;
-        }
-        total += static_cast<std::uint64_t>(got);
-        if (total > limit) {
-            fail(entry + " unpacks to more than " + std::to_string(limit >> 20) +
-                 " MB (a zip bomb?)");
-        }
-        if (!sink(std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
-            return;
-        }
+    const Entry facts{label_, entry, stat.size, stat.crc, limit};
+    if (deflated) {
+        inflateEntry(*file, facts, sink);
+    } else {
+        copyEntry(*file, facts, sink);
     }
 }
 
