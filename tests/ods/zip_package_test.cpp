@@ -175,6 +175,13 @@ TEST(ZipPackage, DeflatedEntriesArriveWholeInBoundedChunks) {
     EXPECT_LE(reading.largestChunk, 256u * 1024);
     EXPECT_EQ(package.readSmallEntry("styles.xml", 4096), small);
     EXPECT_EQ(readAll(package, "empty.xml").text, "");
+    // Ends that fall on chunk boundaries, and on either side of them.
+    for (const std::size_t size : {65535u, 65536u, 131072u, 131073u, 262144u, 1048576u}) {
+        const std::string text = sheetLikeText(size);
+        const auto exact = zipBytes({deflated("content.xml", text)});
+        EXPECT_TRUE(readAll(ZipPackage::openMemory(exact, "mem.zip"), "content.xml").text == text)
+            << size;
+    }
 }
 
 TEST(ZipPackage, EntriesWrittenByLibzipReadBackFromAFile) {
