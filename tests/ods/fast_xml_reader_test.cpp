@@ -3,6 +3,7 @@
 
 #include "ods/error.h"
 #include "ods/fast_xml_reader.h"
+#include "ods/namespaces.h"
 #include "ods/xml_reader.h"
 #include "ods/zip_package.h"
 
@@ -197,6 +198,60 @@ TEST(FastXmlReader, ManyDeclarationsAndAttributesLikeExpat) {
     EXPECT_EQ(quickEvents(root + "</r>").events, expatEvents(root + "</r>"));
 }
 
+TEST(FastXmlReader, LongNamesValuesAndTextLikeExpat) {
+    // Names, values and text are taken sixteen bytes at a time; what ends them may lie in any
+    // block, and a chunk may end in any.
+    expectSameEverywhere("<some-long.root_name xmlns:a-rather-long-prefix=\"urn:long\">"
+                         "<a-rather-long-prefix:element-with-a-long-name "
+                         "a-rather-long-prefix:attribute-with-a-long-name=\"a value longer than "
+                         "sixteen bytes &amp; a reference\tand a tab\" "
+                         "b='sixteen bytes..\"'>text well beyond sixteen bytes\tthen a tab, "
+                         "\xC3\xA9 and more &lt; text]x] ]] ></a-rather-long-prefix:element-with-"
+                         "a-long-name></some-long.root_name>");
+}
+
+TEST(FastXmlReader, KnownNamespacesAreGivenAsTheirOwnViewsUnderAnyPrefix) {
+    // The office's URIs bound to other prefixes and its prefixes bound to other URIs: the events
+    // name the URIs as expat does, and the office's are the views of ns::.
+    const std::string table = std::string(ns::table);
+    const std::string xml =
+        "<r xmlns:t=\"" + table + "\" xmlns:table=\"urn:other\" xmlns:office=\"" + table +
+        "\"><t:table-cell office:x=\"1\" table:y=\"2\"/>" + "<table:table-cell t:z=\"3\"/></r>";
+    expectSameEverywhere(xml);
+
+    class Uris : public XmlHandler {
+    public:
+        void startElement(std::string_view ns, std::string_view,
+                          std::span<const XmlAttribute> attributes) override {
+            elements.push_back(ns.data());
+            for (const XmlAttribute& a : attributes) {
+                attributesNs.push_back(a.ns.data());
+            }
+        }
+        void endElement(std::string_view, std::string_view) override {}
+        void characters(std::string_view) override {}
+        std::vector<const char*> elements;
+        std::vector<const char*> attributesNs;
+    } uris;
+    FastXmlReader reader(uris);
+    reader.feed(xml);
+    reader.finish();
+    ASSERT_EQ(uris.elements.size(), 3u);
+    EXPECT_EQ(uris.elements[1], ns::table.data());
+    EXPECT_NE(uris.elements[2], ns::table.data());
+    ASSERT_EQ(uris.attributesNs.size(), 3u);
+    EXPECT_EQ(uris.attributesNs[0], ns::table.data());
+    EXPECT_NE(uris.attributesNs[1], ns::table.data());
+    EXPECT_EQ(uris.attributesNs[2], ns::table.data());
+
+    // One attribute under two prefixes of one URI is a duplicate, which expat words.
+    const std::string twice = "<r xmlns:t=\"" + table + "\" xmlns:table=\"" + table +
+                              "\"><c t:a=\"1\" table:a=\"2\"/></r>";
+    EXPECT_EQ(quickEvents(twice).resumeAt, twice.find("<c"));
+    EXPECT_EQ(combinedEvents(twice), expatEvents(twice));
+    EXPECT_NE(expatEvents(twice).find("error: "), std::string::npos);
+}
+
 TEST(FastXmlReader, ByteOrderMarkIsSkippedLikeExpat) {
     expectSameEverywhere("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><r>bom</r>");
     expectSameEverywhere("\xEF\xBB\xBF<r/>");
@@ -255,6 +310,12 @@ TEST(FastXmlReader, FallsBackOnWhatItDoesNotTakeAndEndsAsExpatDoes) {
         "<r><?pi?<b/>x?>]\x01</r>",
         "<r>line\nbefore]]]>after</r>",
         "<r>a&amp;b]]></r>",
+        "<r><element-with-a-long-name\x01/></r>",
+        "<r><element-with-a-long-name attribute-with-a-long-name=\"value beyond sixteen<\"/></r>",
+        "<r>text well beyond sixteen bytes\x02</r>",
+        "<r>text well beyond sixteen bytes]]></r>",
+        "<r><a-long-prefix:element-with-a-long-name/></r>",
+        "<r><element-with-a-long:name:and-two-colons xmlns:element-with-a-long=\"urn:a\"/></r>",
         // documents expat takes
         "<r><caf\xC3\xA9 n\xC3\xA9=\"1\">x</caf\xC3\xA9></r>",
         "<?xml-stylesheet href=\"a.xsl\"?><r/>",

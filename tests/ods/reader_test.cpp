@@ -174,5 +174,83 @@ TEST(ReaderSheets, OnlyTheSheetAndRowsAskedForAreRead) {
     EXPECT_EQ(book.sheets()[0].extent().rows, 4);
 }
 
+// content.xml with the given root attributes (namespace declarations) around body.
+std::string documentXml(const std::string& declarations, const std::string& body) {
+    return R"(<?xml version="1.0" encoding="UTF-8"?><office:document-content )" + declarations +
+           ">" + body + "</office:document-content>";
+}
+
+Workbook readContent(const std::string& content) {
+    const test::TempDir dir;
+    const std::string path = dir.file("t.ods");
+    test::writeOds(path, content);
+    return readWorkbook(path);
+}
+
+constexpr const char* kOffice = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
+constexpr const char* kTable = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
+constexpr const char* kText = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+
+TEST(ReaderNamespaces, ElementsAreKnownByTheirUrisWhateverTheirPrefixes) {
+    // The table URI under another prefix, "table" bound to another URI, and the text URI under
+    // the prefix "office": only the URIs count.
+    const std::string declarations =
+        std::string("xmlns:o=\"") + kOffice + "\" xmlns:t=\"" + kTable +
+        "\" xmlns:table=\"urn:not-the-table\" xmlns:office=\"" + kText + "\"";
+    const std::string body =
+        "<o:body><o:spreadsheet><t:table t:name=\"S\"><t:table-row>"
+        "<t:table-cell o:value-type=\"string\"><office:p>first</office:p></t:table-cell>"
+        "<table:table-cell><office:p>no cell</office:p></table:table-cell>"
+        "<t:table-cell o:value-type=\"float\" o:value=\"2.5\" table:style-name=\"none\">"
+        "<office:p>cached</office:p></t:table-cell>"
+        "</t:table-row></t:table></o:spreadsheet></o:body>";
+    // The same read by expat: a name outside ASCII at the start leaves the whole part to it.
+    const std::string foreign = "<x:caf\xC3\xA9 xmlns:x=\"urn:x\"/>";
+    for (const std::string& content :
+         {documentXml(declarations, body), documentXml(declarations, foreign + body)}) {
+        const Workbook book = readContent(content);
+        ASSERT_EQ(book.sheets().size(), 1u);
+        const Sheet& sheet = book.sheets()[0];
+        EXPECT_EQ(sheet.name(), "S");
+        EXPECT_EQ(sheet.text(0, 0), "first");
+        EXPECT_EQ(sheet.text(1, 0), "2.5");
+        EXPECT_EQ(sheet.extent().columns, 2);
+    }
+}
+
+TEST(ReaderCellText, ValuesRenderPerColumnStyleAndFallBackToAllTheirParagraphs) {
+    const std::string declarations =
+        std::string("xmlns:office=\"") + kOffice + "\" xmlns:table=\"" + kTable +
+        "\" xmlns:text=\"" + kText +
+        "\" xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" xmlns:number=\"urn:"
+        "oasis:names:tc:opendocument:xmlns:datastyle:1.0\"";
+    const std::string body =
+        "<office:automatic-styles><number:number-style style:name=\"N2\"><number:number "
+        "number:decimal-places=\"2\" number:min-decimal-places=\"2\" "
+        "number:min-integer-digits=\"1\"/></number:number-style><style:style style:name=\"ce2\" "
+        "style:family=\"table-cell\" style:data-style-name=\"N2\"/></office:automatic-styles>"
+        "<office:body><office:spreadsheet><table:table table:name=\"S\">"
+        "<table:table-column table:default-cell-style-name=\"ce2\"/><table:table-column/>"
+        "<table:table-column table:default-cell-style-name=\"ce2\"/>"
+        "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"1.5\" "
+        "table:number-columns-repeated=\"3\"><text:p>x</text:p></table:table-cell>"
+        "<table:table-cell office:value-type=\"float\" office:value=\"4\" "
+        "table:number-columns-repeated=\"2\"><text:p>y</text:p></table:table-cell>"
+        "</table:table-row><table:table-row><table:table-cell office:value-type=\"void\">"
+        "<text:p>a<text:s text:c=\"2\"/>b</text:p><text:p>c</text:p></table:table-cell>"
+        "<table:table-cell office:value-type=\"float\" office:value=\"1\" "
+        "table:style-name=\"ce2\"><text:p>skipped<text:s text:c=\"3\"/></text:p><text:p/>"
+        "</table:table-cell></table:table-row></table:table></office:spreadsheet></office:body>";
+    const Workbook book = readContent(documentXml(declarations, body));
+    const Sheet& sheet = book.sheets().at(0);
+    EXPECT_EQ(sheet.text(0, 0), "1.50");
+    EXPECT_EQ(sheet.text(1, 0), "1.5");
+    EXPECT_EQ(sheet.text(2, 0), "1.50");
+    EXPECT_EQ(sheet.text(3, 0), "4");
+    EXPECT_EQ(sheet.text(4, 0), "4");
+    EXPECT_EQ(sheet.text(0, 1), "a  b\nc");
+    EXPECT_EQ(sheet.text(1, 1), "1.00");
+}
+
 } // namespace
 } // namespace ods
