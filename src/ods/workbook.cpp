@@ -63,7 +63,7 @@ std::string_view Sheet::text(std::int32_t column, std::int32_t row) const {
     return it->text;
 }
 
-void Sheet::appendRow(RowRun row) {
+void Sheet::appendRow(RowRun&& row) {
     assert(rows_.empty() || rows_.back().row + rows_.back().repeat <= row.row);
     rows_.push_back(std::move(row));
 }

@@ -46,7 +46,7 @@ public:
 
     /// Appends a row run below every stored row (the reader's and the bulk writer's fast path).
     /// Empty rows need not be appended.
-    void appendRow(RowRun row);
+    void appendRow(RowRun&& row);
     /// The row run holding `row`, or nullptr.
     const RowRun* findRow(std::int32_t row) const;
 
