@@ -61,16 +61,26 @@ unsigned char byte(const char* p) {
     return static_cast<unsigned char>(*p);
 }
 
-// The library's memcmp is a call away; the names and prefixes compared here are short.
+template <typename Word> Word load(const char* p) {
+    Word word = 0;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// The library's memcmp is a call away; the names and prefixes compared here are short. The last
+// word may overlap the one before.
 bool sameBytes(const char* a, const char* b, std::size_t n) {
-    for (; n >= 8; a += 8, b += 8, n -= 8) {
-        std::uint64_t x = 0;
-        std::uint64_t y = 0;
-        std::memcpy(&x, a, 8);
-        std::memcpy(&y, b, 8);
-        if (x != y) {
-            return false;
+    if (n >= 8) {
+        for (; n > 8; a += 8, b += 8, n -= 8) {
+            if (load<std::uint64_t>(a) != load<std::uint64_t>(b)) {
+                return false;
+            }
         }
+        return load<std::uint64_t>(a + n - 8) == load<std::uint64_t>(b + n - 8);
+    }
+    if (n >= 4) {
+        return load<std::uint32_t>(a) == load<std::uint32_t>(b) &&
+               load<std::uint32_t>(a + n - 4) == load<std::uint32_t>(b + n - 4);
     }
     for (; n > 0; ++a, ++b, --n) {
         if (*a != *b) {
@@ -653,16 +663,23 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
             fallBack(p);
         }
         const char* const nameStart = q;
-        const ScannedName attributeScanned = scanQualifiedName(q, end);
-        q = attributeScanned.end;
+        std::size_t attributeLocal = 0;
+        q = knownAttributeName(nameStart, end, attributeLocal);
         if (q == nullptr) {
-            return nullptr;
+            const ScannedName attributeScanned = scanQualifiedName(nameStart, end);
+            q = attributeScanned.end;
+            if (q == nullptr) {
+                return nullptr;
+            }
+            attributeLocal = attributeScanned.local;
+            if (attributeLocal == std::string_view::npos) {
+                fallBack(p);
+            }
+            rememberAttributeName(
+                std::string_view(nameStart, static_cast<std::size_t>(q - nameStart)),
+                attributeLocal, end);
         }
         const std::string_view attributeName(nameStart, static_cast<std::size_t>(q - nameStart));
-        const std::size_t attributeLocal = attributeScanned.local;
-        if (attributeLocal == std::string_view::npos) {
-            fallBack(p);
-        }
         while (q < end && isSpace(*q)) {
             ++q;
         }
@@ -850,6 +867,82 @@ void FastXmlReader::declare(std::string_view prefix, std::string_view uri, const
     }
     bindings_.push_back({std::string(prefix), intern(uri)});
     forgetLookups();
+}
+
+namespace {
+
+// The key of an attribute name that the tag's bytes have right before an '=', as written
+// without spaces; 0 when there is none in reach. The caller has 32 bytes to read.
+std::uint64_t attributeNameKey(const char* q, std::size_t& size) {
+#if defined(__SSE2__)
+    unsigned found = bits(equal(load16(q), '='));
+    std::size_t offset = 0;
+    if (found == 0) {
+        found = bits(equal(load16(q + 16), '='));
+        offset = 16;
+    }
+    if (found == 0) {
+        return 0;
+    }
+    size = offset + static_cast<std::size_t>(std::countr_zero(found));
+#else
+    const auto* equals = static_cast<const char*>(std::memchr(q, '=', 32));
+    if (equals == nullptr) {
+        return 0;
+    }
+    size = static_cast<std::size_t>(equals - q);
+#endif
+    if (size == 0) {
+        return 0;
+    }
+    std::uint64_t key = load<std::uint64_t>(q);
+    if (size < 8) {
+        key &= (std::uint64_t{1} << (8 * size)) - 1;
+    }
+    return key ^ size;
+}
+
+std::size_t knownNameSlot(std::uint64_t key, std::size_t slots) {
+    return static_cast<std::size_t>(((key ^ (key >> 31)) * 0x9E3779B97F4A7C15u) >> 40) &
+           (slots - 1);
+}
+
+} // namespace
+
+const char* FastXmlReader::knownAttributeName(const char* q, const char* end,
+                                              std::size_t& local) const {
+    if (std::endian::native != std::endian::little || end - q < 32) {
+        return nullptr;
+    }
+    std::size_t size = 0;
+    const std::uint64_t key = attributeNameKey(q, size);
+    if (key == 0) {
+        return nullptr;
+    }
+    const KnownName& known = knownNames_[knownNameSlot(key, knownNames_.size())];
+    if (known.key != key || known.name.size() != size || !sameBytes(q, known.name.data(), size)) {
+        return nullptr;
+    }
+    local = known.local;
+    return q + size;
+}
+
+void FastXmlReader::rememberAttributeName(std::string_view name, std::size_t local,
+                                          const char* end) {
+    const char* const q = name.data();
+    if (std::endian::native != std::endian::little || end - q < 32) {
+        return;
+    }
+    std::size_t size = 0;
+    const std::uint64_t key = attributeNameKey(q, size);
+    // Only a name written right before its '=' is found again by its key.
+    if (key == 0 || size != name.size()) {
+        return;
+    }
+    KnownName& known = knownNames_[knownNameSlot(key, knownNames_.size())];
+    known.key = key;
+    known.name.assign(name);
+    known.local = local;
 }
 
 std::string_view FastXmlReader::intern(std::string_view uri) {

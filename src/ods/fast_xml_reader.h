@@ -77,6 +77,10 @@ private:
     /// readable: the prefix's bytes may be read up to there.
     std::ptrdiff_t lookup(std::string_view prefix, const char* readable);
     std::string_view intern(std::string_view uri);
+    /// The end of the attribute name at q when it is one met before, checked then, or nullptr;
+    /// local is set to where its local part starts.
+    const char* knownAttributeName(const char* q, const char* end, std::size_t& local) const;
+    void rememberAttributeName(std::string_view name, std::size_t local, const char* end);
     void closeElement();
     void forgetLookups();
     void emitText(const char* first, const char* last);
@@ -111,6 +115,13 @@ private:
         std::ptrdiff_t binding = -1; ///< -1 when the slot is empty
     };
     std::array<CachedLookup, 64> lookups_{};
+    // Attribute names already checked, found again by their bytes up to the '='.
+    struct KnownName {
+        std::uint64_t key = 0; ///< 0 when the slot is empty
+        std::string name;
+        std::size_t local = 0;
+    };
+    std::array<KnownName, 64> knownNames_{};
 };
 
 } // namespace ods

@@ -210,6 +210,29 @@ TEST(FastXmlReader, LongNamesValuesAndTextLikeExpat) {
                          "a-long-name></some-long.root_name>");
 }
 
+TEST(FastXmlReader, AttributeNamesMetBeforeAreTakenOnlyAsWritten) {
+    // Names met again are recognised by their bytes up to the '='; names that only begin the
+    // same, or are written with spaces, or broken, are read anew.
+    std::string cells;
+    for (int i = 0; i < 20; ++i) {
+        cells += "<p:cell p:value-type=\"float\" p:value=\"" + std::to_string(i) +
+                 "\" q:value-type=\"float\"/>";
+    }
+    const std::string head = "<r xmlns:p=\"urn:p\" xmlns:q=\"urn:q\">" + cells;
+    const std::string tail = std::string(40, ' ') + "</r>";
+    expectSameEverywhere(head +
+                         "<p:cell p:value-typ=\"a\" p:value-types=\"b\" p:value =\"c\" "
+                         "q:value-type\n=\"d\" p:value-type=\"e\"/>" +
+                         tail);
+    for (const std::string_view bad :
+         {"<p:cell p:value-type=\"1\" p:value-type=\"2\"/>", "<p:cell p:value-typ$=\"1\"/>",
+          "<p:cell x:value-type=\"1\"/>", "<p:cell p:value-type:x=\"1\"/>"}) {
+        const std::string xml = head + std::string(bad) + tail;
+        EXPECT_EQ(quickEvents(xml).resumeAt, head.size()) << bad;
+        EXPECT_EQ(combinedEvents(xml), expatEvents(xml)) << bad;
+    }
+}
+
 TEST(FastXmlReader, KnownNamespacesAreGivenAsTheirOwnViewsUnderAnyPrefix) {
     // The office's URIs bound to other prefixes and its prefixes bound to other URIs: the events
     // name the URIs as expat does, and the office's are the views of ns::.
