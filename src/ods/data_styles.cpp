@@ -7,6 +7,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <functional>
 #include <unordered_map>
 
@@ -227,25 +228,37 @@ struct DataStyles::Impl {
     enum class TextTarget { None, Part, Embedded } textTarget = TextTarget::None;
 
     // Filled while values are shown and dropped whenever a style or the locale changes, since
-    // its entries point into the styles above. The last entry used is kept apart because cells
-    // of one style come in runs.
+    // its entries point into the styles above. Cells of a row cycle through a few cell styles,
+    // so the last ones used sit in a small table indexed by a hash cheaper than the map's.
+    struct Recent {
+        std::string name;
+        const Rendering* rendering = nullptr;
+    };
     mutable std::unordered_map<std::string, Rendering, NameHash, std::equal_to<>> renderings;
-    mutable std::string lastName;
-    mutable const Rendering* last = nullptr;
+    mutable std::array<Recent, 64> recent;
+
+    static std::size_t recentSlot(std::string_view name) {
+        // FNV-1a: names are short, and similar names ("ce1", "ce2") must land apart.
+        std::uint32_t hash = 2166136261u;
+        for (const char c : name)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        return (hash ^ (hash >> 16)) % std::tuple_size_v<decltype(recent)>;
+    }
 
     void forgetRenderings() {
         renderings.clear();
-        last = nullptr;
+        recent.fill({});
     }
 
     const Rendering& renderingOf(std::string_view cellStyleName) const {
-        if (last && lastName == cellStyleName)
-            return *last;
+        Recent& slot = recent[recentSlot(cellStyleName)];
+        if (slot.rendering && slot.name == cellStyleName)
+            return *slot.rendering;
         auto found = renderings.find(cellStyleName);
         if (found == renderings.end())
             found = renderings.emplace(std::string(cellStyleName), prepare(cellStyleName)).first;
-        lastName = cellStyleName;
-        last = &found->second;
+        slot.name = cellStyleName;
+        slot.rendering = &found->second;
         return found->second;
     }
 

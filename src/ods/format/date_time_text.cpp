@@ -20,9 +20,13 @@ void appendInteger(std::string& out, long long value) {
 }
 
 void appendTwoDigits(std::string& out, long long value, bool pad) {
-    if (pad && value >= 0 && value < 10)
-        out.push_back('0');
-    appendInteger(out, value);
+    if (value < 0 || value >= 100) {
+        appendInteger(out, value);
+        return;
+    }
+    if (pad || value >= 10)
+        out.push_back(static_cast<char>('0' + value / 10));
+    out.push_back(static_cast<char>('0' + value % 10));
 }
 
 // Years before 1 are counted without a year 0 and shown with a minus; long years have four
@@ -71,8 +75,8 @@ int weekOfYear(long long serial, bool usWeeks) {
 
 } // namespace
 
-std::optional<std::string> dateTimeText(const DataStyle& style, double value,
-                                        const LocaleData& locale) {
+bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
+                        const LocaleData& locale) {
     int secondDecimals = 0;
     bool hasAmPm = false;
     bool hasDate = false;
@@ -83,7 +87,7 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
         hasDate = hasDate || isDatePart(part.kind);
     }
     if (!std::isfinite(value))
-        return std::nullopt;
+        return false;
     const bool elapsed = style.kind == StyleKind::Time && !style.truncateOnOverflow;
     // Exact powers of ten, as std::pow gives them, without its cost per value.
     constexpr std::array<double, 7> powersOfTen = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
@@ -97,8 +101,10 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
     long long units = 0; // of the day, in 10^-secondDecimals seconds
     long long totalSeconds = 0;
     if (elapsed) {
-        if (std::fabs(value) * 86400.0 >= maxElapsedSeconds)
-            return "#FMT";
+        if (std::fabs(value) * 86400.0 >= maxElapsedSeconds) {
+            text += "#FMT";
+            return true;
+        }
         const std::string digits =
             integerDigits(roundToPlaces(officeDecimal(std::fabs(value) * 86400.0 * scale), 0));
         const long long all = digits.empty() ? 0 : std::stoll(digits);
@@ -116,8 +122,10 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
         const double day = std::floor(value);
         const double raw = (value - day) * 86400.0 * scale;
         const bool dayInRange = std::fabs(day) <= maxDaySerial;
-        if (hasDate && !dayInRange)
-            return "#FMT";
+        if (hasDate && !dayInRange) {
+            text += "#FMT";
+            return true;
+        }
         // A style without date parts never shows the day, however far out it lies.
         daySerial = dayInRange ? static_cast<long long>(day) : 0;
         if (secondDecimals > 0) {
@@ -151,10 +159,8 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
     const long long minute = secondsOfDay / 60 % 60;
     const long long second = secondsOfDay % 60;
     const CivilDate date = civilFromSerial(daySerial);
-    std::string text;
-    text.reserve(32);
     if (negative && elapsed)
-        text = "-";
+        text += '-';
     bool leadingUnit = true;
     for (const auto& part : style.parts) {
         switch (part.kind) {
@@ -222,7 +228,7 @@ std::optional<std::string> dateTimeText(const DataStyle& style, double value,
             break;
         }
     }
-    return text;
+    return true;
 }
 
 bool isDateOrTimePart(PartKind kind) {

@@ -13,10 +13,11 @@ namespace ods::format {
 /// Whether a part belongs to a date or a time (day, month, hours, am-pm, ...).
 bool isDateOrTimePart(PartKind kind);
 
-/// A serial number (days since 1899-12-30) under a date or time style; "#FMT" where the office
-/// shows that, nothing where the value cannot be shown.
-std::optional<std::string> dateTimeText(const DataStyle& style, double value,
-                                        const LocaleData& locale);
+/// Writes a serial number (days since 1899-12-30) under a date or time style onto the end of
+/// `out`: "#FMT" where the office shows that; false, and nothing written, where the value cannot
+/// be shown.
+bool appendDateTimeText(std::string& out, const DataStyle& style, double value,
+                        const LocaleData& locale);
 
 /// A date style whose order follows the locale, rearranged as the USA write dates.
 DataStyle orderedForUsa(const DataStyle& style);

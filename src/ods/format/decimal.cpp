@@ -44,26 +44,31 @@ int keepDigits(char* digits, int count, int& exponent, int keep) {
 // at most 15 significant digits never share a double. This finds them without the general
 // shortest-digits algorithm; false when the magnitude is not of that kind.
 bool fewDecimals(double magnitude, ShortDecimal& result) {
-    constexpr std::array<double, 10> powersOfTen = {1,   1e1, 1e2, 1e3, 1e4,
-                                                    1e5, 1e6, 1e7, 1e8, 1e9};
+    constexpr std::array<double, 10> powersOfTen = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     constexpr double fifteenDigits = 1e15;
     for (std::size_t k = 0; k < powersOfTen.size(); ++k) {
         const double scaled = magnitude * powersOfTen[k];
         if (!(scaled < fifteenDigits))
             return false;
-        const double integer = std::round(scaled);
-        // Both are exact doubles, so the quotient is the double nearest to the decimal.
-        if (integer == 0 || integer / powersOfTen[k] != magnitude)
+        // Any nearby integer will do: the test below is exact. Truncating is cheaper than
+        // std::round.
+        const auto integer = static_cast<long long>(scaled + 0.5);
+        const auto candidate = static_cast<double>(integer);
+        // The right power of ten leaves the product within a rounding error of an integer; the
+        // others mostly do not, and are passed over without the costlier exact test.
+        if (integer == 0 || std::fabs(scaled - candidate) > scaled * 1e-15)
             continue;
-        std::array<char, 24> buffer{};
-        const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                       static_cast<long long>(integer))
+        // Both are exact doubles, so the quotient is the double nearest to the decimal.
+        if (candidate / powersOfTen[k] != magnitude)
+            continue;
+        // Fifteen digits at most, so they fit the digits in place.
+        const auto end = std::to_chars(result.digits.data(),
+                                       result.digits.data() + result.digits.size(), integer)
                              .ptr;
-        int count = static_cast<int>(end - buffer.data());
+        int count = static_cast<int>(end - result.digits.data());
         result.exponent = count - static_cast<int>(k);
-        while (buffer[static_cast<std::size_t>(count - 1)] == '0')
+        while (result.digits[static_cast<std::size_t>(count - 1)] == '0')
             --count;
-        std::copy(buffer.data(), buffer.data() + count, result.digits.data());
         result.count = count;
         return true;
     }

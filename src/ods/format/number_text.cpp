@@ -100,7 +100,6 @@ bool appendNumberText(std::string& out, const StylePart& part, double magnitude,
     std::string integer;
     const int integerCount = std::max(rounded.exponent, 0);
     const int padding = std::max(part.minIntegerDigits - integerCount, 0);
-    integer.reserve(static_cast<std::size_t>(padding + integerCount));
     integer.append(static_cast<std::size_t>(padding), '0');
     integer += digits.substr(0, static_cast<std::size_t>(integerCount));
     integer.resize(static_cast<std::size_t>(padding + integerCount), '0');

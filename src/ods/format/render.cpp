@@ -225,54 +225,62 @@ PreparedStyle& PreparedStyle::operator=(PreparedStyle&&) noexcept = default;
 
 // A currency cell whose currency differs from the one of its style's symbol: the office shows
 // the amount with the cell's ISO code instead.
-std::optional<std::string> PreparedStyle::otherCurrencyText(double value,
-                                                            std::string_view currency) const {
+bool PreparedStyle::otherCurrencyText(std::string& text, double value,
+                                      std::string_view currency) const {
     if (currency.empty() || !currencyPart_)
-        return std::nullopt;
+        return false;
     const std::string& written = currencyPart_->text;
     const std::string_view symbol = currencySymbol(currency);
     if (written == currency || symbol.empty() || written == symbol)
-        return std::nullopt;
+        return false;
     StylePart number;
     number.kind = PartKind::Number;
     number.decimals = 2;
     number.minIntegerDigits = 1;
     number.grouping = true;
-    const NumberPieces pieces = numberText(number, std::fabs(value), *locale_);
-    std::string text;
-    text.reserve(pieces.text.size() + currency.size() + 2);
-    if (value < 0 && !pieces.zero)
-        text += '-';
-    text += pieces.text;
+    const bool zero = appendNumberText(text, number, std::fabs(value), *locale_);
+    if (value < 0 && !zero)
+        text.insert(text.begin(), '-');
     text += ' ';
     text += currency;
-    return text;
+    return true;
 }
 
 std::optional<std::string> PreparedStyle::render(double value, std::string_view currency) const {
-    if (auto text = otherCurrencyText(value, currency))
+    std::optional<std::string> text(std::in_place);
+    if (otherCurrencyText(*text, value, currency))
         return text;
-    for (const auto& map : maps_)
-        if (holds(map.comparison, value, map.limit))
-            return renderSection(*sections_[map.section], value, map.negativeOnly);
+    const Section* section = sections_.front().get();
     // The last section takes what no condition took; its own text carries any sign.
-    return renderSection(*sections_.front(), value, !main_->maps.empty());
+    bool magnitudeOnly = !main_->maps.empty();
+    for (const auto& map : maps_) {
+        if (holds(map.comparison, value, map.limit)) {
+            section = sections_[map.section].get();
+            magnitudeOnly = map.negativeOnly;
+            break;
+        }
+    }
+    if (!renderSection(*text, *section, value, magnitudeOnly))
+        text.reset();
+    return text;
 }
 
-std::optional<std::string> PreparedStyle::renderSection(const Section& section, double value,
-                                                        bool magnitudeOnly) const {
+bool PreparedStyle::renderSection(std::string& text, const Section& section, double value,
+                                  bool magnitudeOnly) const {
     // The office merges the conditional sections into one format of the main style's language.
     const LocaleData& locale = *locale_;
     const DataStyle& style = *section.style;
     switch (section.shape) {
     case Section::Shape::Unknown:
-        return std::nullopt;
+        return false;
     case Section::Shape::DateTime:
-        return dateTimeText(style, value, locale);
+        return appendDateTimeText(text, style, value, locale);
     case Section::Shape::Boolean:
-        return std::string(value != 0 ? locale.trueWord : locale.falseWord);
+        text += value != 0 ? locale.trueWord : locale.falseWord;
+        return true;
     case Section::Shape::Text:
-        return inputLineText(value, *section.textLocale, -1);
+        text += inputLineText(value, *section.textLocale, -1);
+        return true;
     case Section::Shape::Number:
         break;
     }
@@ -281,8 +289,6 @@ std::optional<std::string> PreparedStyle::renderSection(const Section& section, 
     if (section.percent)
         magnitude *= 100;
 
-    std::string text;
-    text.reserve(32);
     bool zero = true;
     bool anyNumber = false;
     for (const auto& part : style.parts) {
@@ -297,7 +303,7 @@ std::optional<std::string> PreparedStyle::renderSection(const Section& section, 
                 // An empty symbol is the currency of the style's locale, whatever the element
                 // names.
                 if (!locale.known)
-                    return std::nullopt;
+                    return false;
                 text += locale.currencySymbol;
             }
             break;
@@ -329,8 +335,8 @@ std::optional<std::string> PreparedStyle::renderSection(const Section& section, 
     if (!anyNumber)
         zero = value == 0;
     if (value < 0 && !magnitudeOnly && !zero)
-        text.insert(0, "-");
-    return text;
+        text.insert(text.begin(), '-');
+    return true;
 }
 
 std::optional<std::string> renderValue(const DataStyle& style, double value,

@@ -48,9 +48,11 @@ private:
     struct Section;
     struct Map;
 
-    std::optional<std::string> otherCurrencyText(double value, std::string_view currency) const;
-    std::optional<std::string> renderSection(const Section& section, double value,
-                                             bool magnitudeOnly) const;
+    // Both write onto the end of `text`; false: nothing to write (the value is not theirs, or
+    // cannot be shown).
+    bool otherCurrencyText(std::string& text, double value, std::string_view currency) const;
+    bool renderSection(std::string& text, const Section& section, double value,
+                       bool magnitudeOnly) const;
 
     const DataStyle* main_;
     const LocaleData* locale_;
