@@ -47,7 +47,9 @@ public:
 
     /// The text the office shows for a value in a cell of that cell style (empty name: the
     /// default cell style), or nothing when the value type or the format is not known, in which
-    /// case the caller falls back to the text cached in the file.
+    /// case the caller falls back to the text cached in the file. What depends only on the cell
+    /// style is worked out on its first value and kept until a style or the locale changes, so
+    /// one DataStyles must not show values on two threads at once.
     std::optional<std::string> shownText(std::string_view cellStyleName,
                                          const CellValue& value) const;
 

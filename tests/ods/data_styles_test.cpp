@@ -32,7 +32,9 @@ public:
         bool boolean = false;
     };
 
-    explicit FlatDocument(const std::string& xml) {
+    /// `into`: styles read before, which the document's styles add to.
+    explicit FlatDocument(const std::string& xml, DataStyles into = DataStyles())
+        : styles(std::move(into)) {
         std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(
             XML_ParserCreateNS("UTF-8", separator), &XML_ParserFree);
         XML_SetUserData(parser.get(), this);
@@ -196,7 +198,7 @@ std::filesystem::path formatData() {
     return std::filesystem::path(GRIDWORK_SOURCE_DIR) / "tests" / "data" / "format";
 }
 
-DataStyles stylesFrom(const std::string& styleXml) {
+DataStyles stylesFrom(const std::string& styleXml, DataStyles into = DataStyles()) {
     const std::string xml =
         "<office:document xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0' "
         "xmlns:style='urn:oasis:names:tc:opendocument:xmlns:style:1.0' "
@@ -205,7 +207,7 @@ DataStyles stylesFrom(const std::string& styleXml) {
         "xmlns:fo='urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0'>"
         "<office:styles>" +
         styleXml + "</office:styles></office:document>";
-    FlatDocument document(xml);
+    FlatDocument document(xml, std::move(into));
     return std::move(document.styles);
 }
 
@@ -567,4 +569,87 @@ TEST(DataStylesCells, TheOfficeLocaleAppliesToStylesWithoutALanguage) {
     EXPECT_EQ(styles.shownText("plain", boolean), "WAHR");
     styles.setOfficeLocale("sv", "SE");
     EXPECT_EQ(styles.shownText("plain", boolean), std::nullopt);
+}
+
+TEST(DataStylesCells, StylesReadAfterTheFirstValuesApplyToTheValuesAfterThem) {
+    DataStyles styles = stylesFrom(cellStyle("c", "late") +
+                                   "<number:number-style style:name='signed'><number:number "
+                                   "number:decimal-places='0'/><style:map "
+                                   "style:condition='value()&lt;0' "
+                                   "style:apply-style-name='negative'/></number:number-style>" +
+                                   cellStyle("s", "signed"));
+    // Until its data style arrives, the cell style shows the General format.
+    EXPECT_EQ(styles.shownText("c", number(1.5)), "1.5");
+    // Until the map's target arrives, the main section shows the magnitude.
+    EXPECT_EQ(styles.shownText("s", number(-5)), "5");
+    EXPECT_EQ(styles.shownText("", number(1.23456)), "1.23456");
+
+    styles = stylesFrom("<number:number-style style:name='late'><number:number "
+                        "number:decimal-places='2'/></number:number-style>"
+                        "<number:number-style style:name='negative'><number:text>(</number:text>"
+                        "<number:number number:decimal-places='0'/><number:text>)</number:text>"
+                        "</number:number-style>",
+                        std::move(styles));
+    EXPECT_EQ(styles.shownText("c", number(1.5)), "1.50");
+    EXPECT_EQ(styles.shownText("s", number(-5)), "(5)");
+
+    // A cell style and a data style read again replace the earlier ones.
+    styles = stylesFrom(cellStyle("c", "other") +
+                            "<number:number-style style:name='other'><number:number "
+                            "number:decimal-places='3'/></number:number-style>",
+                        std::move(styles));
+    EXPECT_EQ(styles.shownText("c", number(1.5)), "1.500");
+    styles = stylesFrom("<number:percentage-style style:name='other'><number:number "
+                        "number:decimal-places='1'/><number:text>%</number:text>"
+                        "</number:percentage-style>",
+                        std::move(styles));
+    EXPECT_EQ(styles.shownText("c", number(0.015)), "1.5%");
+
+    // So does the document's limit on General decimals.
+    styles = stylesFrom("<style:default-style style:family='table-cell'>"
+                        "<style:table-cell-properties style:decimal-places='2'/>"
+                        "</style:default-style>",
+                        std::move(styles));
+    EXPECT_EQ(styles.shownText("", number(1.23456)), "1.23");
+}
+
+TEST(DataStylesCells, TwoDocumentsNeverShareTheirStyles) {
+    DataStyles first = stylesFrom("<number:number-style style:name='N'><number:number "
+                                  "number:decimal-places='1'/></number:number-style>" +
+                                  cellStyle("ce1", "N"));
+    const DataStyles second =
+        stylesFrom("<number:currency-style style:name='N' number:language='de' number:country='DE'>"
+                   "<number:number number:decimal-places='2' number:min-integer-digits='1'/>"
+                   "<number:text> </number:text><number:currency-symbol number:language='de' "
+                   "number:country='DE'>€</number:currency-symbol></number:currency-style>" +
+                   cellStyle("ce1", "N"));
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(first.shownText("ce1", number(2.25)), "2.3");
+        EXPECT_EQ(second.shownText("ce1", number(2.25)), "2,25 €");
+    }
+    // A document's styles keep working after they move, as the reader hands them on.
+    const DataStyles moved = std::move(first);
+    EXPECT_EQ(moved.shownText("ce1", number(2.25)), "2.3");
+    EXPECT_EQ(second.shownText("ce1", number(2.25)), "2,25 €");
+}
+
+TEST(DataStylesCells, ManyCellStylesInTurnEachKeepTheirOwnFormat) {
+    std::string xml;
+    constexpr int count = 200;
+    for (int i = 0; i < count; ++i) {
+        const std::string name = std::to_string(i);
+        xml += "<number:number-style style:name='N" + name +
+               "'><number:number number:decimal-places='" + std::to_string(i % 6) +
+               "'/></number:number-style>" + cellStyle("ce" + name, "N" + name);
+    }
+    const DataStyles styles = stylesFrom(xml);
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < count; ++i) {
+            const int decimals = i % 6;
+            const std::string expected =
+                decimals == 0 ? "2"
+                              : "1.5" + std::string(static_cast<std::size_t>(decimals - 1), '0');
+            EXPECT_EQ(styles.shownText("ce" + std::to_string(i), number(1.5)), expected) << i;
+        }
+    }
 }

@@ -1,9 +1,12 @@
 #include "ods/format/calendar.h"
 #include "ods/format/decimal.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 #include <stdexcept>
 
 namespace {
@@ -14,6 +17,24 @@ std::string digitsOf(const Decimal& value) {
     return (value.negative ? "-" : "") + value.digits + "e" + std::to_string(value.exponent);
 }
 
+// The shortest digits as the standard library writes them, trailing zeros cut.
+std::string libraryDigitsOf(double value) {
+    std::array<char, 64> buffer{};
+    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                   std::chars_format::scientific)
+                         .ptr;
+    const std::string text(buffer.data(), end);
+    const auto e = text.find('e');
+    std::string digits;
+    for (const char c : text.substr(0, e))
+        if (c != '.' && c != '-')
+            digits += c;
+    while (!digits.empty() && digits.back() == '0')
+        digits.pop_back();
+    return (value < 0 ? "-" : "") + digits + "e" +
+           std::to_string(std::stoi(text.substr(e + 1)) + 1);
+}
+
 } // namespace
 
 TEST(FormatDecimal, ShortestDigitsOfADouble) {
@@ -22,6 +43,41 @@ TEST(FormatDecimal, ShortestDigitsOfADouble) {
     EXPECT_EQ(digitsOf(shortestDecimal(1200)), "12e4");
     EXPECT_TRUE(shortestDecimal(0).isZero());
     EXPECT_TRUE(shortestDecimal(-0.0).isZero());
+}
+
+TEST(FormatDecimal, FewDecimalsGiveTheSameDigitsAsTheGeneralAlgorithm) {
+    // Near fifteen digits, near the powers of ten tried, and sums that land between decimals.
+    const std::vector<double> cases = {0.1,
+                                       0.3,
+                                       0.1 + 0.2,
+                                       4.35,
+                                       1e-9,
+                                       1.5e-10,
+                                       123456789012345.6,
+                                       999999999999999.9,
+                                       1e15,
+                                       1e15 - 1,
+                                       99999999999999.99,
+                                       5e-324,
+                                       2.675,
+                                       1.0 / 3,
+                                       1e22,
+                                       34544.28,
+                                       0.1042 * 100,
+                                       -36049.91,
+                                       9007199254740993.0};
+    for (const double value : cases)
+        EXPECT_EQ(digitsOf(shortestDecimal(value)), libraryDigitsOf(value)) << value;
+    std::mt19937_64 random(20240301);
+    std::uniform_int_distribution<long long> integers(1, 999999999999999);
+    std::uniform_int_distribution<int> places(0, 12);
+    for (int i = 0; i < 20000; ++i) {
+        const double value = static_cast<double>(integers(random) >> places(random)) /
+                             std::pow(10.0, places(random));
+        EXPECT_EQ(digitsOf(shortestDecimal(value)), libraryDigitsOf(value)) << value;
+        const double next = std::nextafter(value, 2 * value);
+        EXPECT_EQ(digitsOf(shortestDecimal(next)), libraryDigitsOf(next)) << next;
+    }
 }
 
 TEST(FormatDecimal, NotANumberIsRefusedWithAReason) {
