@@ -664,7 +664,8 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         }
         const char* const nameStart = q;
         std::size_t attributeLocal = 0;
-        q = knownAttributeName(nameStart, end, attributeLocal);
+        KnownNameUse known;
+        q = knownAttributeName(nameStart, end, attributeLocal, known);
         if (q == nullptr) {
             const ScannedName attributeScanned = scanQualifiedName(nameStart, end);
             q = attributeScanned.end;
@@ -675,7 +676,7 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
             if (attributeLocal == std::string_view::npos) {
                 fallBack(p);
             }
-            rememberAttributeName(
+            known = rememberAttributeName(
                 std::string_view(nameStart, static_cast<std::size_t>(q - nameStart)),
                 attributeLocal, end);
         }
@@ -732,7 +733,8 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         const char* const valueEnd = q++;
         RawAttribute attribute{
             attributeName, attributeLocal,
-            std::string_view(valueStart, static_cast<std::size_t>(valueEnd - valueStart)), -1};
+            std::string_view(valueStart, static_cast<std::size_t>(valueEnd - valueStart)), -1,
+            known};
         if (needsDecoding) {
             if (decodedCount == decodedValues_.size()) {
                 decodedValues_.emplace_back();
@@ -772,8 +774,16 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         }
     }
 
+    if (depth_ == open_.size()) {
+        open_.emplace_back();
+    }
+    OpenElement& element = open_[depth_];
+    // The element at this depth mostly has the name of the one before it.
+    const bool sameName = sameText(element.name, name);
     std::ptrdiff_t binding = -1;
-    if (nameLocal == 0) {
+    if (sameName && element.generation == generation_) {
+        binding = element.binding;
+    } else if (nameLocal == 0) {
         binding = lookup({}, end);
     } else {
         const std::string_view prefix = name.substr(0, nameLocal - 1);
@@ -805,16 +815,25 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         std::string_view uri;
         if (attribute.colon == 4 && prefix == "xml") {
             uri = kXmlNamespace;
-        } else if (!lastUri.empty() && sameText(prefix, lastPrefix)) {
-            uri = lastUri;
+        } else if (KnownName* const known = knownName(attribute.known);
+                   known != nullptr && known->generation == generation_) {
+            uri = known->uri;
         } else {
-            const std::ptrdiff_t found = lookup(prefix, end);
-            if (found < 0) {
-                fallBack(p);
+            if (!lastUri.empty() && sameText(prefix, lastPrefix)) {
+                uri = lastUri;
+            } else {
+                const std::ptrdiff_t found = lookup(prefix, end);
+                if (found < 0) {
+                    fallBack(p);
+                }
+                uri = bindings_[static_cast<std::size_t>(found)].uri;
+                lastPrefix = prefix;
+                lastUri = uri;
             }
-            uri = bindings_[static_cast<std::size_t>(found)].uri;
-            lastPrefix = prefix;
-            lastUri = uri;
+            if (known != nullptr) {
+                known->uri = uri;
+                known->generation = generation_;
+            }
         }
         attributes_[kept++] = {uri, local, value};
     }
@@ -830,17 +849,13 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
     }
 
     place_ = Place::Root;
-    if (depth_ == open_.size()) {
-        open_.emplace_back();
-    }
-    OpenElement& element = open_[depth_];
-    // The element at this depth mostly has the name of the one before it.
-    if (!sameText(element.name, name)) {
+    if (!sameName) {
         element.name.assign(name);
     }
     element.bindings = scopeStart;
     element.binding = binding;
     element.localOffset = nameLocal;
+    element.generation = generation_;
     ++depth_;
     const std::string_view uri =
         binding < 0 ? std::string_view() : bindings_[static_cast<std::size_t>(binding)].uri;
@@ -909,8 +924,8 @@ std::size_t knownNameSlot(std::uint64_t key, std::size_t slots) {
 
 } // namespace
 
-const char* FastXmlReader::knownAttributeName(const char* q, const char* end,
-                                              std::size_t& local) const {
+const char* FastXmlReader::knownAttributeName(const char* q, const char* end, std::size_t& local,
+                                              KnownNameUse& use) const {
     if (std::endian::native != std::endian::little || end - q < 32) {
         return nullptr;
     }
@@ -919,30 +934,43 @@ const char* FastXmlReader::knownAttributeName(const char* q, const char* end,
     if (key == 0) {
         return nullptr;
     }
-    const KnownName& known = knownNames_[knownNameSlot(key, knownNames_.size())];
+    const std::size_t slot = knownNameSlot(key, knownNames_.size());
+    const KnownName& known = knownNames_[slot];
     if (known.key != key || known.name.size() != size || !sameBytes(q, known.name.data(), size)) {
         return nullptr;
     }
     local = known.local;
+    use = {slot, known.stamp};
     return q + size;
 }
 
-void FastXmlReader::rememberAttributeName(std::string_view name, std::size_t local,
-                                          const char* end) {
+FastXmlReader::KnownName* FastXmlReader::knownName(KnownNameUse use) {
+    if (use.slot >= knownNames_.size() || knownNames_[use.slot].stamp != use.stamp) {
+        return nullptr;
+    }
+    return &knownNames_[use.slot];
+}
+
+FastXmlReader::KnownNameUse
+FastXmlReader::rememberAttributeName(std::string_view name, std::size_t local, const char* end) {
     const char* const q = name.data();
     if (std::endian::native != std::endian::little || end - q < 32) {
-        return;
+        return {};
     }
     std::size_t size = 0;
     const std::uint64_t key = attributeNameKey(q, size);
     // Only a name written right before its '=' is found again by its key.
     if (key == 0 || size != name.size()) {
-        return;
+        return {};
     }
-    KnownName& known = knownNames_[knownNameSlot(key, knownNames_.size())];
+    const std::size_t slot = knownNameSlot(key, knownNames_.size());
+    KnownName& known = knownNames_[slot];
     known.key = key;
     known.name.assign(name);
     known.local = local;
+    known.generation = 0;
+    known.stamp = ++stamps_;
+    return {slot, known.stamp};
 }
 
 std::string_view FastXmlReader::intern(std::string_view uri) {
@@ -988,6 +1016,7 @@ std::ptrdiff_t FastXmlReader::lookup(std::string_view prefix, const char* readab
 }
 
 void FastXmlReader::forgetLookups() {
+    ++generation_;
     lookups_.fill({});
 }
 

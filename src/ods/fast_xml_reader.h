@@ -49,16 +49,32 @@ private:
         std::string_view uri; ///< interned; empty when the default namespace is undeclared
     };
     struct OpenElement {
-        std::string name;        ///< as written, to match the end tag
-        std::size_t bindings;    ///< bindings in scope before the element's own
-        std::ptrdiff_t binding;  ///< of its namespace, -1 when none
-        std::size_t localOffset; ///< where the local name starts in name
+        std::string name;         ///< as written, to match the end tag
+        std::size_t bindings;     ///< bindings in scope before the element's own
+        std::ptrdiff_t binding;   ///< of its namespace, -1 when none
+        std::size_t localOffset;  ///< where the local name starts in name
+        std::uint64_t generation; ///< of the bindings binding was looked up in
+    };
+    // Attribute names already checked, found again by their bytes up to the '='.
+    struct KnownName {
+        std::uint64_t key = 0; ///< 0 when the slot is empty
+        std::string name;
+        std::size_t local = 0;
+        std::string_view uri;         ///< its namespace, while the bindings are of generation
+        std::uint64_t generation = 0; ///< 0 when uri is not known
+        std::uint64_t stamp = 0;      ///< changes whenever the slot takes another name
+    };
+    /// A known name's slot as a tag's attribute found it; stale once the slot is taken again.
+    struct KnownNameUse {
+        std::size_t slot = SIZE_MAX;
+        std::uint64_t stamp = 0;
     };
     struct RawAttribute {
         std::string_view name;
         std::size_t colon;      ///< where the local name starts, 0 without a prefix
         std::string_view value; ///< raw, or decoded when decoded >= 0
         std::ptrdiff_t decoded; ///< index into decodedValues_, -1 when the raw value stands
+        KnownNameUse known;
     };
     enum class Place { Prolog, Root, Epilog };
 
@@ -79,8 +95,10 @@ private:
     std::string_view intern(std::string_view uri);
     /// The end of the attribute name at q when it is one met before, checked then, or nullptr;
     /// local is set to where its local part starts.
-    const char* knownAttributeName(const char* q, const char* end, std::size_t& local) const;
-    void rememberAttributeName(std::string_view name, std::size_t local, const char* end);
+    const char* knownAttributeName(const char* q, const char* end, std::size_t& local,
+                                   KnownNameUse& use) const;
+    KnownNameUse rememberAttributeName(std::string_view name, std::size_t local, const char* end);
+    KnownName* knownName(KnownNameUse use);
     void closeElement();
     void forgetLookups();
     void emitText(const char* first, const char* last);
@@ -115,13 +133,9 @@ private:
         std::ptrdiff_t binding = -1; ///< -1 when the slot is empty
     };
     std::array<CachedLookup, 64> lookups_{};
-    // Attribute names already checked, found again by their bytes up to the '='.
-    struct KnownName {
-        std::uint64_t key = 0; ///< 0 when the slot is empty
-        std::string name;
-        std::size_t local = 0;
-    };
     std::array<KnownName, 64> knownNames_{};
+    std::uint64_t stamps_ = 0;
+    std::uint64_t generation_ = 0; ///< changes whenever bindings_ does
 };
 
 } // namespace ods

@@ -233,6 +233,18 @@ TEST(FastXmlReader, AttributeNamesMetBeforeAreTakenOnlyAsWritten) {
     }
 }
 
+TEST(FastXmlReader, NamesMetBeforeFollowAPrefixBoundAnew) {
+    // Element and attribute names met before keep their namespace only while no binding changes:
+    // here the prefix is bound anew inside, on the tag itself (before and after the attribute),
+    // and the old binding comes back.
+    const std::string cell = "<p:c p:value-type=\"1\" q:value-type=\"2\"/>";
+    expectSameEverywhere("<r xmlns:p=\"urn:1\" xmlns:q=\"urn:q\">" + cell + cell +
+                         "<x xmlns:p=\"urn:2\">" + cell + cell + "</x>" + cell +
+                         "<p:c p:value-type=\"3\" xmlns:p=\"urn:3\" q:value-type=\"4\"/>" +
+                         "<p:c xmlns:q=\"urn:4\" p:value-type=\"5\" q:value-type=\"6\"/>" + cell +
+                         std::string(40, ' ') + "</r>");
+}
+
 TEST(FastXmlReader, KnownNamespacesAreGivenAsTheirOwnViewsUnderAnyPrefix) {
     // The office's URIs bound to other prefixes and its prefixes bound to other URIs: the events
     // name the URIs as expat does, and the office's are the views of ns::.
