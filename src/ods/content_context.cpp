@@ -60,9 +60,44 @@ std::int64_t blankCount(std::string_view text) {
     return value == 0 ? 1 : std::max<std::int64_t>(value, 0);
 }
 
+// A decimal of at most 15 digits and 22 decimals, as suites mostly write values, is its digits
+// divided by a power of ten: both exact, so the one division rounds as strtod does.
+std::optional<double> shortDecimal(std::string_view text) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    i += negative ? 1 : 0;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = -1; ///< -1 before the point
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            ++count;
+            decimals += decimals >= 0 ? 1 : 0;
+        } else if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0 || count > 15 || decimals > 22) {
+        return std::nullopt;
+    }
+    const double value =
+        static_cast<double>(digits) / kPowers[static_cast<std::size_t>(std::max(decimals, 0))];
+    return negative ? -value : value;
+}
+
 // office:value as the office reads it: the number at its start, and 0 when there is none. The
 // C locale's decimal point, whatever the process's locale (a Qt program takes the user's).
 double parseNumber(std::string_view text, locale_t cLocale) {
+    if (const std::optional<double> value = shortDecimal(text)) {
+        return *value;
+    }
     // A plain decimal, which is what suites write, needs no copy: the same correctly rounded
     // value as strtod gives.
     const char* const first = text.data();

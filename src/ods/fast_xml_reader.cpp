@@ -69,7 +69,7 @@ template <typename Word> Word load(const char* p) {
 
 // The library's memcmp is a call away; the names and prefixes compared here are short. The last
 // word may overlap the one before.
-bool sameBytes(const char* a, const char* b, std::size_t n) {
+[[gnu::always_inline]] inline bool sameBytes(const char* a, const char* b, std::size_t n) {
     if (n >= 8) {
         for (; n > 8; a += 8, b += 8, n -= 8) {
             if (load<std::uint64_t>(a) != load<std::uint64_t>(b)) {
