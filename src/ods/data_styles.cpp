@@ -201,10 +201,25 @@ struct DataStyles::Impl {
         const format::LocaleData* locale = nullptr;
         std::optional<format::PreparedStyle> prepared;
         /// A styled cell whose format is General shows the kinds of standardKinds in their
-        /// standard format, or nothing where its language has none.
+        /// standard format in this language, or nothing where the language has none. Each is
+        /// made on the first value of its kind.
         bool showsStandard = false;
+        std::string language;
+        std::string country;
+        std::array<bool, standardKinds.size()> standardTried{};
         std::array<std::unique_ptr<const DataStyle>, standardKinds.size()> standardStyles;
         std::array<std::optional<format::PreparedStyle>, standardKinds.size()> standard;
+
+        const format::PreparedStyle* standardOf(std::size_t index) {
+            if (!standardTried[index]) {
+                standardTried[index] = true;
+                if (auto made = format::standardStyle(standardKinds[index], language, country)) {
+                    standardStyles[index] = std::make_unique<const DataStyle>(std::move(*made));
+                    standard[index].emplace(*standardStyles[index], format::RenderContext{});
+                }
+            }
+            return standard[index] ? &*standard[index] : nullptr;
+        }
     };
 
     struct CellStyle {
@@ -232,7 +247,7 @@ struct DataStyles::Impl {
     // so the last ones used sit in a small table indexed by a hash cheaper than the map's.
     struct Recent {
         std::string name;
-        const Rendering* rendering = nullptr;
+        Rendering* rendering = nullptr;
     };
     mutable std::unordered_map<std::string, Rendering, NameHash, std::equal_to<>> renderings;
     mutable std::array<Recent, 64> recent;
@@ -245,18 +260,24 @@ struct DataStyles::Impl {
         return (hash ^ (hash >> 16)) % std::tuple_size_v<decltype(recent)>;
     }
 
-    void forgetRenderings() {
+    void forgetRenderings() const {
         renderings.clear();
         recent.fill({});
     }
 
-    const Rendering& renderingOf(std::string_view cellStyleName) const {
+    Rendering& renderingOf(std::string_view cellStyleName) const {
         Recent& slot = recent[recentSlot(cellStyleName)];
         if (slot.rendering && slot.name == cellStyleName)
             return *slot.rendering;
         auto found = renderings.find(cellStyleName);
-        if (found == renderings.end())
+        if (found == renderings.end()) {
+            // Cells may name any number of styles, known or not; a hostile file must not grow
+            // this without bound.
+            constexpr std::size_t maxRenderings = 4096;
+            if (renderings.size() >= maxRenderings)
+                forgetRenderings();
             found = renderings.emplace(std::string(cellStyleName), prepare(cellStyleName)).first;
+        }
         slot.name = cellStyleName;
         slot.rendering = &found->second;
         return found->second;
@@ -271,12 +292,9 @@ struct DataStyles::Impl {
         const std::string& country = ownLanguage ? style->country : officeCountry;
         rendering.locale = &format::localeData(language, country);
         rendering.showsStandard = !cellStyleName.empty() && (!style || format::isGeneral(*style));
-        for (std::size_t i = 0; rendering.showsStandard && i < standardKinds.size(); ++i) {
-            auto standard = format::standardStyle(standardKinds[i], language, country);
-            if (!standard)
-                continue;
-            rendering.standardStyles[i] = std::make_unique<const DataStyle>(std::move(*standard));
-            rendering.standard[i].emplace(*rendering.standardStyles[i], format::RenderContext{});
+        if (rendering.showsStandard) {
+            rendering.language = language;
+            rendering.country = country;
         }
         if (style) {
             format::RenderContext context;
@@ -441,11 +459,11 @@ std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
     const auto number = numericValue(value);
     if (!number)
         return std::nullopt;
-    const Impl::Rendering& rendering = impl_->renderingOf(cellStyleName);
+    Impl::Rendering& rendering = impl_->renderingOf(cellStyleName);
     // A styled cell whose format is General shows dates, times, percentages and booleans in
     // the standard format of their kind; a cell without any style keeps the bare number.
     if (const auto kind = standardIndex(value.type); kind && rendering.showsStandard) {
-        const auto& standard = rendering.standard[*kind];
+        const format::PreparedStyle* standard = rendering.standardOf(*kind);
         if (!standard)
             return std::nullopt;
         return standard->render(*number);
