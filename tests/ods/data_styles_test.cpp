@@ -550,6 +550,34 @@ TEST(DataStylesTimes, FractionsOfSecondsNeverRoundIntoTheNextSecond) {
     EXPECT_EQ(styles.shownText("ms", time), "04:40.0");
 }
 
+TEST(DataStylesTimes, SecondsPartsShowTheirShareOfOneFraction) {
+    const auto seconds = [](int decimals) {
+        return "<number:seconds number:decimal-places='" + std::to_string(decimals) + "'/>";
+    };
+    const auto timeStyle = [&](const std::string& name, const std::vector<int>& decimals) {
+        std::string xml = "<number:time-style style:name='" + name + "'>";
+        for (std::size_t i = 0; i < decimals.size(); ++i)
+            xml += (i > 0 ? "<number:text> </number:text>" : "") + seconds(decimals[i]);
+        return xml + "</number:time-style>" + cellStyle(name, name);
+    };
+    const DataStyles styles =
+        stylesFrom(timeStyle("t20", {2, 0}) + timeStyle("t02", {0, 2}) + timeStyle("t21", {2, 1}) +
+                   timeStyle("t12", {1, 2}) + timeStyle("t130", {1, 3, 0}));
+    const auto shown = [&styles](const std::string& style, std::string_view duration) {
+        CellValue time;
+        time.type = ValueType::Time;
+        time.timeValue = duration;
+        return styles.shownText(style, time);
+    };
+    // The texts the office shows.
+    EXPECT_EQ(shown("t20", "PT1H2M3.25S"), "3.25 3");
+    EXPECT_EQ(shown("t02", "PT1H2M3.25S"), "3 3.25");
+    EXPECT_EQ(shown("t21", "PT1H2M3.256S"), "3.25 3.6");
+    EXPECT_EQ(shown("t12", "PT1H2M3.256S"), "3.2 3.56");
+    EXPECT_EQ(shown("t130", "PT1H2M3.2567S"), "3.2 3.567 3");
+    EXPECT_EQ(shown("t20", "PT1H2M3.999S"), "3.99 3");
+}
+
 TEST(DataStylesCells, TheOfficeLocaleAppliesToStylesWithoutALanguage) {
     DataStyles styles = stylesFrom(
         "<number:number-style style:name='N2'><number:number number:decimal-places='2' "

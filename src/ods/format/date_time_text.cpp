@@ -80,12 +80,16 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
     int secondDecimals = 0;
     bool hasAmPm = false;
     bool hasDate = false;
+    constexpr int maxSecondDecimals = 6;
+    // The office works out the fraction of a second once, to the decimals of all seconds parts
+    // together, and each seconds part shows the next of those digits.
     for (const auto& part : style.parts) {
         if (part.kind == PartKind::Seconds)
-            secondDecimals = std::clamp(part.decimals, 0, 6);
+            secondDecimals += std::clamp(part.decimals, 0, maxSecondDecimals);
         hasAmPm = hasAmPm || part.kind == PartKind::AmPm;
         hasDate = hasDate || isDatePart(part.kind);
     }
+    secondDecimals = std::min(secondDecimals, maxSecondDecimals);
     if (!std::isfinite(value))
         return false;
     const bool elapsed = style.kind == StyleKind::Time && !style.truncateOnOverflow;
@@ -159,6 +163,10 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
     const long long minute = secondsOfDay / 60 % 60;
     const long long second = secondsOfDay % 60;
     const CivilDate date = civilFromSerial(daySerial);
+    std::array<char, maxSecondDecimals> fractionDigits{};
+    for (long long rest = fraction, i = secondDecimals - 1; i >= 0; --i, rest /= 10)
+        fractionDigits[static_cast<std::size_t>(i)] = static_cast<char>('0' + rest % 10);
+    int fractionShown = 0;
     if (negative && elapsed)
         text += '-';
     bool leadingUnit = true;
@@ -213,10 +221,12 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
             appendTwoDigits(text, elapsed && leadingUnit ? totalSeconds : second, part.longForm);
             if (part.decimals > 0) {
                 text += locale.decimalSeparator;
-                const std::size_t start = text.size();
-                appendInteger(text, fraction);
-                text.insert(start, static_cast<std::size_t>(secondDecimals) - (text.size() - start),
-                            '0');
+                for (int i = std::min(part.decimals, maxSecondDecimals); i > 0; --i) {
+                    text.push_back(fractionShown < secondDecimals
+                                       ? fractionDigits[static_cast<std::size_t>(fractionShown)]
+                                       : '0');
+                    ++fractionShown;
+                }
             }
             leadingUnit = false;
             break;
