@@ -120,13 +120,6 @@ bool appendNumberText(std::string& out, const StylePart& part, double magnitude,
     return rounded.isZero();
 }
 
-NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale,
-                        int generalDecimals, bool composed) {
-    NumberPieces pieces;
-    pieces.zero = appendNumberText(pieces.text, part, magnitude, locale, generalDecimals, composed);
-    return pieces;
-}
-
 NumberPieces scientificText(const StylePart& part, double magnitude, const LocaleData& locale) {
     const int decimals = std::max(part.decimals, 0);
     const int minInteger = std::max(part.minIntegerDigits, 1);

@@ -25,12 +25,9 @@ std::string generalText(double value, const LocaleData& locale, int maxDecimals 
 /// for small magnitudes, at most `maxDecimals` decimals (-1: no limit).
 std::string inputLineText(double value, const LocaleData& locale, int maxDecimals);
 
-/// A number:number element; `composed` when the General format shares the style with other
-/// parts or sections.
-NumberPieces numberText(const StylePart& part, double magnitude, const LocaleData& locale,
-                        int generalDecimals = -1, bool composed = false);
-
-/// numberText written onto the end of `out`; returns whether the digits shown are all zero.
+/// Writes a number:number element onto the end of `out`, without its sign; `composed` when the
+/// General format shares the style with other parts or sections. Returns whether the digits
+/// shown are all zero, so that no minus sign goes in front.
 bool appendNumberText(std::string& out, const StylePart& part, double magnitude,
                       const LocaleData& locale, int generalDecimals = -1, bool composed = false);
 

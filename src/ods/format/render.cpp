@@ -339,9 +339,4 @@ bool PreparedStyle::renderSection(std::string& text, const Section& section, dou
     return true;
 }
 
-std::optional<std::string> renderValue(const DataStyle& style, double value,
-                                       const RenderContext& context) {
-    return PreparedStyle(style, context).render(value, context.currency);
-}
-
 } // namespace ods::format

@@ -21,26 +21,25 @@ using StyleLookup = std::function<const DataStyle*(std::string_view)>;
 /// What a rendering needs besides the style and the value.
 struct RenderContext {
     StyleLookup lookup;              ///< the targets of conditional maps
-    std::string_view currency;       ///< the ISO code of a currency cell, "" for other cells
     int generalDecimals = -1;        ///< the document's limit on General decimals, -1: none
     std::string_view officeLanguage; ///< the office's locale, for styles that name none
     std::string_view officeCountry;
 };
 
 /// A data style with everything that does not depend on the value worked out once: the targets
-/// of its conditional maps, its locale, the order of its date parts. Rendering with it gives the
-/// same text as renderValue. It points into the data styles it was made from (and their map
-/// targets), which must outlive it unchanged.
+/// of its conditional maps, its locale, the order of its date parts. It points into the data
+/// styles it was made from (and their map targets), which must outlive it unchanged.
 class PreparedStyle {
 public:
-    /// `context.lookup` is asked once per conditional map, here and not later; `context.currency`
-    /// is ignored (each value brings its own).
+    /// `context.lookup` is asked once per conditional map, here and not later.
     PreparedStyle(const DataStyle& style, const RenderContext& context);
     ~PreparedStyle();
     PreparedStyle(PreparedStyle&&) noexcept;
     PreparedStyle& operator=(PreparedStyle&&) noexcept;
 
     /// The shown text of a value; `currency` is the ISO code of a currency cell, "" otherwise.
+    /// Nothing when the style needs something this renderer does not know (a language without
+    /// names, an unknown currency).
     [[nodiscard]] std::optional<std::string> render(double value,
                                                     std::string_view currency = {}) const;
 
@@ -61,11 +60,6 @@ private:
     std::vector<std::unique_ptr<Section>> sections_; ///< the main style's own section first
     const StylePart* currencyPart_ = nullptr;        ///< the symbol a cell's currency is held to
 };
-
-/// The shown text of a value under a data style; nothing when the style needs something this
-/// renderer does not know (a language without names, an unknown currency).
-std::optional<std::string> renderValue(const DataStyle& style, double value,
-                                       const RenderContext& context);
 
 /// What a General cell style shows for a date, time, percentage or boolean cell: the standard
 /// format of that kind in the style's language; nothing for a language whose standard formats
