@@ -633,7 +633,7 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         fallBack(p);
     }
     std::size_t count = 0;
-    bool declares = false; ///< whether an attribute may declare a namespace
+    bool declares = false; // whether an attribute may declare a namespace
     std::size_t decodedCount = 0;
     bool empty = false;
     for (;;) {
@@ -778,7 +778,8 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
         open_.emplace_back();
     }
     OpenElement& element = open_[depth_];
-    // The element at this depth mostly has the name of the one before it.
+    // The element at this depth mostly has the name of the one before it, and while no binding
+    // changed since, its namespace too.
     const bool sameName = sameText(element.name, name);
     std::ptrdiff_t binding = -1;
     if (sameName && element.generation == generation_) {
