@@ -889,7 +889,7 @@ namespace {
 
 // The key of an attribute name that the tag's bytes have right before an '=', as written
 // without spaces; 0 when there is none in reach. The caller has 32 bytes to read.
-std::uint64_t attributeNameKey(const char* q, std::size_t& size) {
+[[gnu::always_inline]] inline std::uint64_t attributeNameKey(const char* q, std::size_t& size) {
 #if defined(__SSE2__)
     unsigned found = bits(equal(load16(q), '='));
     std::size_t offset = 0;
