@@ -388,6 +388,10 @@ TEST(DataStylesCells, DataStyleComesThroughParentsAndTheDefaultStyle) {
     EXPECT_EQ(styles.shownText("", number(0.256)), "0.3");
     EXPECT_EQ(styles.shownText("unknown", number(0.256)), "0.3");
     EXPECT_EQ(styles.shownText("loopA", number(0.256)), "0.3");
+    // Beyond the largest double once made a percentage: the office's format error, and the
+    // document still reads.
+    EXPECT_EQ(styles.shownText("child", number(1e308)), "#FMT");
+    EXPECT_EQ(styles.shownText("child", number(-1.7e308)), "#FMT");
 }
 
 TEST(DataStylesDates, NamesFollowTheStylesLanguage) {

@@ -288,6 +288,12 @@ bool PreparedStyle::renderSection(std::string& text, const Section& section, dou
     double magnitude = std::fabs(value);
     if (section.percent)
         magnitude *= 100;
+    // A percentage of a value near the largest double has no digits; the office shows its
+    // format error instead of the number.
+    if (!std::isfinite(magnitude)) {
+        text = "#FMT";
+        return true;
+    }
 
     bool zero = true;
     bool anyNumber = false;
