@@ -24,40 +24,6 @@ std::string absolutePath(const std::string& path) {
     return std::filesystem::absolute(path).lexically_normal().string();
 }
 
-ods::Workbook readTable(const std::string& path) {
-    return readSpreadsheet(absolutePath(path));
-}
-
-/// Reads the tables' files ahead of their use, as many at once as there are cores, so that no
-/// more than that many whole documents wait in memory.
-class TableReader {
-public:
-    explicit TableReader(const std::vector<TableSource>& tables)
-        : tables_(tables),
-          ahead_(std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8)) {}
-
-    /// The next table's document; throws StackError for a file that is no spreadsheet.
-    ods::Workbook next() {
-        while (pending_.size() < ahead_ && started_ < tables_.size())
-            pending_.push_back(
-                std::async(std::launch::async, readTable, std::cref(tables_[started_++].path)));
-        const std::string& path = tables_[started_ - pending_.size()].path;
-        std::future<ods::Workbook> reading = std::move(pending_.front());
-        pending_.pop_front();
-        try {
-            return reading.get();
-        } catch (const OfficeError& e) {
-            throw unreadableTable(path, absolutePath(path), e.what());
-        }
-    }
-
-private:
-    const std::vector<TableSource>& tables_;
-    std::size_t ahead_;
-    std::size_t started_ = 0;
-    std::deque<std::future<ods::Workbook>> pending_;
-};
-
 std::size_t chosenSheet(const ods::Workbook& workbook, const TableSource& table) {
     const auto& sheets = workbook.sheets();
     const std::int32_t index = chosenSheetIndex(
@@ -104,6 +70,56 @@ void visitRange(const ods::Sheet& source, const CellRange& range, Visit&& visit)
     }
 }
 
+/// Reads a table's file and finds its sheet, its range and the used area within it. Runs on a
+/// thread of its own; its faults reach the run when the table's turn comes.
+Stack::Table prepareTable(const TableSource& table) {
+    Stack::Table part;
+    const std::string absolute = absolutePath(table.path);
+    try {
+        part.source = readSpreadsheet(absolute);
+    } catch (const OfficeError& e) {
+        throw unreadableTable(table.path, absolute, e.what());
+    }
+    part.sheetIndex = chosenSheet(part.source, table);
+    const ods::Extent extent = part.sheet().extent();
+    part.range = tableRange(table, UsedArea{extent.columns, extent.rows});
+    if (part.range) {
+        // Only non-empty cells count for the used area, as in the window's result document.
+        visitRange(part.sheet(), *part.range,
+                   [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
+                       part.used.rows = std::max(part.used.rows, row + repeat);
+                       part.used.columns =
+                           std::max(part.used.columns, cells.back().column + cells.back().repeat);
+                   });
+    }
+    return part;
+}
+
+/// Prepares the tables ahead of their use, as many at once as there are cores, so that no more
+/// than that many whole documents wait in memory.
+class TableReader {
+public:
+    explicit TableReader(const std::vector<TableSource>& tables)
+        : tables_(tables),
+          ahead_(std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8)) {}
+
+    /// The next table; throws StackError for its faults.
+    Stack::Table next() {
+        while (pending_.size() < ahead_ && started_ < tables_.size())
+            pending_.push_back(
+                std::async(std::launch::async, prepareTable, std::cref(tables_[started_++])));
+        std::future<Stack::Table> preparing = std::move(pending_.front());
+        pending_.pop_front();
+        return preparing.get();
+    }
+
+private:
+    const std::vector<TableSource>& tables_;
+    std::size_t ahead_;
+    std::size_t started_ = 0;
+    std::deque<std::future<Stack::Table>> pending_;
+};
+
 std::string reason(int error) {
     return std::strerror(error);
 }
@@ -119,27 +135,21 @@ Stack::Stack(const std::vector<TableSource>& tables, Progress& progress,
         progress.begin(
             "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size()), 0);
         checkpoint();
-        Table part{reader.next(), 0, {}, rows_};
-        part.sheetIndex = chosenSheet(part.source, table);
-        const ods::Extent extent = part.sheet().extent();
-        const std::optional<CellRange> range =
-            tableRange(table, UsedArea{extent.columns, extent.rows});
-        if (!range)
+        Table part = reader.next();
+        if (!part.range)
             continue;
-        part.range = *range;
-        const std::int64_t rows = std::int64_t{range->lastRow} - range->firstRow + 1;
+        const CellRange& range = *part.range;
+        const std::int64_t rows = std::int64_t{range.lastRow} - range.firstRow + 1;
         checkStackHeight(table.path, rows_ + rows);
-        const std::int64_t columns = std::int64_t{range->lastColumn} - range->firstColumn + 1;
+        const std::int64_t columns = std::int64_t{range.lastColumn} - range.firstColumn + 1;
         checkStackCells(table.path, totalCells + rows * columns);
         totalCells += rows * columns;
+        part.top = rows_;
         rows_ += static_cast<std::int32_t>(rows);
-        // Only non-empty cells count for the used area, as in the window's result document.
-        visitRange(part.sheet(), part.range,
-                   [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
-                       used_.rows = std::max(used_.rows, part.top + row + repeat);
-                       used_.columns =
-                           std::max(used_.columns, cells.back().column + cells.back().repeat);
-                   });
+        if (part.used.rows > 0) {
+            used_.rows = std::max(used_.rows, part.top + part.used.rows);
+            used_.columns = std::max(used_.columns, part.used.columns);
+        }
         tables_.push_back(std::move(part));
     }
 }
@@ -149,7 +159,7 @@ ods::Workbook Stack::workbook() const {
     ods::Sheet& result = stack.sheets().emplace_back("Sheet1");
     for (const Table& table : tables_)
         visitRange(
-            table.sheet(), table.range,
+            table.sheet(), *table.range,
             [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
                 ods::RowRun copied{table.top + row, repeat, {}};
                 copied.cells.reserve(cells.size());
@@ -173,7 +183,7 @@ bool Stack::writeCsv(std::ostream& out, Progress& progress, const Checkpoint& ch
         written = end;
     };
     for (const Table& table : tables_) {
-        visitRange(table.sheet(), table.range,
+        visitRange(table.sheet(), *table.range,
                    [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
                        emptyRowsUpTo(table.top + row);
                        std::fill(texts.begin(), texts.end(), std::string_view());

@@ -10,6 +10,7 @@
 #include "cli/stacking.h"
 #include "ods/workbook.h"
 
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -31,15 +32,17 @@ public:
     /// The stack's used area as CSV from A1. False when the stream failed.
     bool writeCsv(std::ostream& out, Progress& progress, const Checkpoint& checkpoint) const;
 
-private:
+    /// One table of the stack, as read from its file.
     struct Table {
         ods::Workbook source;
-        std::size_t sheetIndex;
-        CellRange range;
-        std::int32_t top; ///< 0-based row of the stack where the range's first row goes
+        std::size_t sheetIndex = 0;
+        std::optional<CellRange> range; ///< none: the table adds nothing
+        UsedArea used;                  ///< within the range, counted from its first cell
+        std::int32_t top = 0;           ///< 0-based row of the stack where the range begins
         const ods::Sheet& sheet() const { return source.sheets()[sheetIndex]; }
     };
 
+private:
     std::vector<Table> tables_;
     std::int32_t rows_ = 0;
     UsedArea used_;
