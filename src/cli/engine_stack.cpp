@@ -1,19 +1,14 @@
 #include "cli/engine_stack.h"
 
 #include "cli/csv_output.h"
-#include "cli/output_file.h"
 #include "ods/error.h"
 #include "ods/ods_automation.h"
 #include "ods/writer.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <future>
-#include <iostream>
 #include <thread>
 
 namespace gridwork::cli {
@@ -120,10 +115,6 @@ private:
     std::deque<std::future<Stack::Table>> pending_;
 };
 
-std::string reason(int error) {
-    return std::strerror(error);
-}
-
 } // namespace
 
 Stack::Stack(const std::vector<TableSource>& tables, Progress& progress,
@@ -215,27 +206,19 @@ void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Pr
     checkpoint();
     const Stack stack(arguments.tables, progress, checkpoint);
 
-    if (arguments.outputKind == OutputKind::Ods) {
-        progress.begin("storing " + arguments.output, 0);
-        try {
-            ods::writeWorkbook(stack.workbook(), output->temporaryPath());
-        } catch (const ods::Error& e) {
-            throw StackError(arguments.output + ": cannot write: " + e.what());
-        }
-    } else if (arguments.outputKind == OutputKind::Csv) {
-        progress.begin("writing " + arguments.output, stack.usedArea().rows, "rows");
-        std::ofstream file(output->temporaryPath(), std::ios::binary | std::ios::trunc);
-        bool written = file && stack.writeCsv(file, progress, checkpoint);
-        file.close();
-        if (!written || !file)
-            throw StackError(arguments.output + ": cannot write: " + reason(errno));
-    } else {
-        // Standard output may be the same terminal: the bar goes before the first line of CSV.
-        progress.finish();
-        Progress none(std::cerr, false);
-        if (!stack.writeCsv(standardOutput, none, checkpoint) || !standardOutput.flush())
-            throw StackError(std::string("standard output: cannot write: ") + reason(errno));
-    }
+    const StackOutput written{stack.usedArea().rows,
+                              [&stack](const std::string& path) {
+                                  try {
+                                      ods::writeWorkbook(stack.workbook(), path);
+                                  } catch (const ods::Error& e) {
+                                      throw OfficeError(e.what());
+                                  }
+                              },
+                              [&stack](std::ostream& out, Progress& bar, const Checkpoint& check) {
+                                  return stack.writeCsv(out, bar, check);
+                              }};
+    writeStack(arguments, output ? &*output : nullptr, written, standardOutput, progress,
+               checkpoint);
     checkpoint();
     if (output)
         output->commit();

@@ -290,6 +290,31 @@ bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpo
     return true;
 }
 
+void writeStack(const Arguments& arguments, const OutputFile* output, const StackOutput& stack,
+                std::ostream& standardOutput, Progress& progress, const Checkpoint& checkpoint) {
+    if (arguments.outputKind == OutputKind::Ods) {
+        progress.begin("storing " + arguments.output, 0);
+        try {
+            stack.store(output->temporaryPath());
+        } catch (const OfficeError& e) {
+            throw StackError(arguments.output + ": cannot write: " + e.what());
+        }
+    } else if (arguments.outputKind == OutputKind::Csv) {
+        progress.begin("writing " + arguments.output, stack.rows, "rows");
+        std::ofstream file(output->temporaryPath(), std::ios::binary | std::ios::trunc);
+        bool written = file && stack.writeCsv(file, progress, checkpoint);
+        file.close();
+        if (!written || !file)
+            throw StackError(arguments.output + ": cannot write: " + reason(errno));
+    } else {
+        // Standard output may be the same terminal: the bar goes before the first line of CSV.
+        progress.finish();
+        Progress none(std::cerr, false);
+        if (!stack.writeCsv(standardOutput, none, checkpoint) || !standardOutput.flush())
+            throw StackError(std::string("standard output: cannot write: ") + reason(errno));
+    }
+}
+
 void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
               Progress& progress, const Checkpoint& checkpoint) {
     checkInputs(arguments);
@@ -308,27 +333,11 @@ void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& 
     const std::unique_ptr<Sheet> sheet = result->sheetByIndex(0);
     const UsedArea used = sheet->usedArea();
 
-    if (arguments.outputKind == OutputKind::Ods) {
-        progress.begin("storing " + arguments.output, 0);
-        try {
-            result->storeToFile(output->temporaryPath());
-        } catch (const OfficeError& e) {
-            throw StackError(arguments.output + ": cannot write: " + e.what());
-        }
-    } else if (arguments.outputKind == OutputKind::Csv) {
-        progress.begin("writing " + arguments.output, used.rows, "rows");
-        std::ofstream file(output->temporaryPath(), std::ios::binary | std::ios::trunc);
-        bool written = file && writeCsv(*sheet, file, progress, checkpoint);
-        file.close();
-        if (!written || !file)
-            throw StackError(arguments.output + ": cannot write: " + reason(errno));
-    } else {
-        // Standard output may be the same terminal: the bar goes before the first line of CSV.
-        progress.finish();
-        Progress none(std::cerr, false);
-        if (!writeCsv(*sheet, standardOutput, none, checkpoint) || !standardOutput.flush())
-            throw StackError(std::string("standard output: cannot write: ") + reason(errno));
-    }
+    const StackOutput stack{used.rows, [&](const std::string& path) { result->storeToFile(path); },
+                            [&](std::ostream& out, Progress& bar, const Checkpoint& check) {
+                                return writeCsv(*sheet, out, bar, check);
+                            }};
+    writeStack(arguments, output ? &*output : nullptr, stack, standardOutput, progress, checkpoint);
     checkpoint();
     result.close();
     if (output)

@@ -4,6 +4,7 @@
 // out by the window's own join (AppendRangeLines, WriteResultRows) and the result stored.
 
 #include "cli/arguments.h"
+#include "cli/output_file.h"
 #include "cli/progress.h"
 #include "join/calc_automation.h"
 #include "join/range_copy.h"
@@ -87,6 +88,21 @@ ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& ta
 
 /// The used area of the sheet as CSV, from A1, read in blocks. False when the stream failed.
 bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpoint& checkpoint);
+
+/// How a finished stack leaves the program, whoever put it together.
+struct StackOutput {
+    std::int64_t rows = 0; ///< used rows, for the progress
+    /// Stores the stack as a spreadsheet at path; throws OfficeError.
+    std::function<void(const std::string& path)> store;
+    /// Writes the stack's used area as CSV; false when the stream failed.
+    std::function<bool(std::ostream& out, Progress& progress, const Checkpoint& checkpoint)>
+        writeCsv;
+};
+
+/// Writes the stack where the arguments say: into OUTPUT's temporary file (committed by the
+/// caller) or onto standardOutput. Throws StackError naming what could not be written.
+void writeStack(const Arguments& arguments, const OutputFile* output, const StackOutput& stack,
+                std::ostream& standardOutput, Progress& progress, const Checkpoint& checkpoint);
 
 /// The whole run after the arguments: checks, the stack through the office, OUTPUT written
 /// whole (a temporary file renamed into place) or the CSV on standardOutput.
