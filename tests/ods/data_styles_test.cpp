@@ -410,6 +410,13 @@ TEST(DataStylesDates, NamesFollowTheStylesLanguage) {
     EXPECT_EQ(styles.shownText("en", date), "Friday 1 Mar");
     EXPECT_EQ(styles.shownText("de", date), "Freitag 1 Mär");
     EXPECT_EQ(styles.shownText("sv", date), std::nullopt);
+    // Years and hours past any calendar (one once overflowed the day count) show as the far
+    // years do.
+    for (const char* far : {"40000-01-01", "6874670205051659150-03-01T12:30:00",
+                            "--9223372036854775808-01-01", "2024-01-01T9223372036854775807:00"}) {
+        date.dateValue = far;
+        EXPECT_EQ(styles.shownText("en", date), "#FMT") << far;
+    }
 }
 
 TEST(DataStylesTimes, ClockTimesTruncateAndDurationsRound) {

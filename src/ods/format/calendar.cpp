@@ -1,5 +1,6 @@
 #include "ods/format/calendar.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -11,6 +12,9 @@ namespace {
 constexpr long long unixToOffice = 25569;
 // The Julian day number of 1899-12-30.
 constexpr long long julianDayOfSerialZero = 2415019;
+// Beyond these a date's year or a time's hours or minutes are all alike.
+constexpr long long kFarYear = 1'000'000'000;
+constexpr long long kFarHours = 1'000'000'000'000;
 
 long long floorDiv(long long a, long long b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
@@ -80,8 +84,11 @@ std::optional<double> serialOfDate(std::string_view text) {
     const auto day = cursor.integer();
     if (!day || *month < 1 || *month > 12 || *day < 1 || *day > 31)
         return std::nullopt;
+    // Years and hours far beyond any calendar count as the farthest one kept, so that the
+    // arithmetic below cannot overflow; the office cannot show such dates either.
+    const long long farYear = std::clamp(*year, -kFarYear, kFarYear);
     const long long serial = serialFromCivil(
-        {negativeYear ? -*year : *year, static_cast<int>(*month), static_cast<int>(*day)});
+        {negativeYear ? -farYear : farYear, static_cast<int>(*month), static_cast<int>(*day)});
     double seconds = 0;
     if (cursor.accept('T')) {
         const auto hours = cursor.integer();
@@ -97,7 +104,9 @@ std::optional<double> serialOfDate(std::string_view text) {
                 return std::nullopt;
             secs = *s;
         }
-        seconds = static_cast<double>(*hours * 3600 + *minutes * 60) + secs;
+        seconds = static_cast<double>(std::clamp(*hours, -kFarHours, kFarHours) * 3600 +
+                                      std::clamp(*minutes, -kFarHours, kFarHours) * 60) +
+                  secs;
     }
     // A time zone suffix does not move the shown clock time.
     if (!cursor.done() && cursor.peek() != 'Z' && cursor.peek() != '+' && cursor.peek() != '-')
