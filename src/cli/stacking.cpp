@@ -141,9 +141,10 @@ void checkStackHeight(const std::string& path, std::int64_t rows) {
                          ", beyond the last row of a sheet (" + withThousands(maxSheetRows) + ")");
 }
 
-// Every cell of a stack passes through the intermediate file and the result sheet. A small file
-// can claim a used area of billions of repeated cells; such a stack would fill the disk and the
-// memory long before it ended, so it is refused before the first cell is copied.
+// Every cell of a stack is written out one by one (through the office, also into the intermediate
+// file and the result sheet). A small file can claim a used area of billions of repeated cells;
+// such a stack would fill the disk or the memory long before it ended, so it is refused before
+// the first cell is copied.
 void checkStackCells(const std::string& path, std::int64_t cells) {
     if (cells > maxStackCells)
         throw StackError(path + ": the stack would hold " + withThousands(cells) +
