@@ -5,6 +5,7 @@
 #include "cli/interruption.h"
 #include "ods/ods_automation.h"
 #include "ods/writer.h"
+#include "test_folder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -23,15 +24,6 @@ const std::string orders = data + "/orders.ods";
 
 class EngineStackTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("gridstack-engine-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
 
     static Arguments parsed(const std::vector<std::string>& args) {
@@ -82,7 +74,8 @@ protected:
         fs::remove(path("joined.ods"));
     }
 
-    fs::path folder_;
+    const gridwork::cli::testing::TestFolder scratch_{"gridstack-engine"};
+    const fs::path folder_ = scratch_.path();
 };
 
 TEST_F(EngineStackTest, GivesTheJoinsCellsForEveryLayout) {

@@ -1,6 +1,8 @@
 // The built gridstack, run as a user runs it, on spreadsheets the office made from the sources
 // in tests/data/cli (see make-inputs there; shown-*.csv are the office's own texts of them).
 
+#include "test_folder.h"
+
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -43,17 +45,10 @@ const std::string peopleCsv =
 class GridstackTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("gridstack-cli-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
         for (const auto& input : {people, orders})
             inputsBefore_[input] = contents(input);
     }
     void TearDown() override {
-        fs::permissions(folder_, fs::perms::owner_all);
-        fs::remove_all(folder_);
         for (const auto& [input, before] : inputsBefore_)
             EXPECT_EQ(contents(input), before) << input << " was written";
     }
@@ -116,7 +111,8 @@ protected:
         return names;
     }
 
-    fs::path folder_;
+    const gridwork::cli::testing::TestFolder scratch_{"gridstack-cli"};
+    const fs::path folder_ = scratch_.path();
     std::string program_ = GRIDSTACK_PATH;
     std::map<std::string, std::string> inputsBefore_;
 };

@@ -1,4 +1,5 @@
 #include "cli/output_file.h"
+#include "test_folder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -12,18 +13,6 @@ namespace fs = std::filesystem;
 
 class OutputFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("gridstack-output-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        fs::permissions(folder_, fs::perms::owner_all);
-        fs::remove_all(folder_);
-    }
-
     static std::string contents(const fs::path& path) {
         std::ifstream in(path);
         return {std::istreambuf_iterator<char>(in), {}};
@@ -43,7 +32,8 @@ protected:
         return "no error";
     }
 
-    fs::path folder_;
+    const gridwork::cli::testing::TestFolder scratch_{"gridstack-output"};
+    const fs::path folder_ = scratch_.path();
 };
 
 TEST_F(OutputFileTest, CommitMovesTheFinishedFileIntoPlace) {

@@ -1,6 +1,7 @@
 #include "cli/interruption.h"
 #include "cli/stacking.h"
 #include "fake_office.h"
+#include "test_folder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -17,15 +18,6 @@ using testing::FakeOffice;
 
 class StackingTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("gridstack-stacking-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     /// A real file (so the checks find it) that the fake office opens as the given book.
     std::string addFile(const std::string& name, FakeBook book) {
         const fs::path path = folder_ / name;
@@ -65,7 +57,8 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    fs::path folder_;
+    const gridwork::cli::testing::TestFolder scratch_{"gridstack-stacking"};
+    const fs::path folder_ = scratch_.path();
     FakeOffice office_;
 };
 
