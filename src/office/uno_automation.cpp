@@ -1,5 +1,6 @@
 #include "office/uno_automation.h"
 
+#include "office/broken_pipes.h"
 #include "office/office_process.h"
 #include "office/uno_document.h"
 #include "office/uno_support.h"
@@ -121,6 +122,8 @@ struct UnoAutomation::Impl {
 
     // The desktop of the office on our pipe, or null when nothing listens there.
     Reference<css::frame::XDesktop> tryResolve() {
+        // The connection's threads start here, and must outlive an office that goes away.
+        const BrokenPipesBlocked quietConnection;
         const auto resolver = css::bridge::UnoUrlResolver::create(localContext());
         try {
             const Reference<css::uno::XComponentContext> remote(

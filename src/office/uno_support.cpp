@@ -18,6 +18,12 @@ std::string fromOffice(const rtl::OUString& text) {
 
 OfficeError caughtOfficeError(const css::uno::Exception& error) {
     const std::string message = fromOffice(error.Message);
+    // Our end of the connection speaks for an office that ended or crashed under a call, in
+    // words about its own internals ("Binary URP bridge disposed during call at ...").
+    if (message.starts_with("Binary URP bridge")) {
+        return OfficeError("The connection to the office was lost: the office has ended or "
+                           "crashed");
+    }
     // LibreOffice fills the Message of many exceptions with nothing but its source location
     // ("at ./sc/source/ui/unoobj/docuno.cxx:3938"); the type then says what went wrong.
     if (!message.empty() && !message.starts_with("at ")) {
