@@ -1,5 +1,5 @@
-// Offices that restart or die under a connected program: the program must neither be killed
-// with them nor keep talking to an office that is about to go away.
+// Offices that go away under a connected program, and an office's very first start: the program
+// is never killed with the office and says what happened.
 
 #include "office/office_process.h"
 #include "office/office_profile.h"
@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <set>
 #include <signal.h>
 #include <string>
@@ -46,7 +47,9 @@ std::optional<bool> blocksBrokenPipes(const std::string& thread) {
 }
 
 // A write to an office that has just closed its end of a connection raises SIGPIPE in the
-// writing thread. Which moment that happens at cannot be arranged from here, so the test looks
+// writing thread. It happens when the office drops a connection nobody uses any more while our
+// end still sends its last releases (every step of a join connects anew; seen about once in
+// 1,000 connections). That moment cannot be arranged from here, so the test looks
 // at what decides it: the threads of this program other than the test's own are those of its
 // office connections, and every one of them blocks the signal; the thread that connected does
 // not, so its own writes still stop on a closed pipe.
