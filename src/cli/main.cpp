@@ -5,6 +5,7 @@
 #include "cli/engine_stack.h"
 #include "cli/interruption.h"
 #include "cli/progress.h"
+#include "cli/sheet_list.h"
 #include "cli/stacking.h"
 
 #include <iostream>
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
     using namespace gridwork::cli;
     std::ios::sync_with_stdio(false);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (args.size() == 2 && args[0] == "--list-sheets")
+        return listSheets(std::string(args[1]), std::cout);
     Arguments arguments;
     try {
         arguments = parseArguments(args);

@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -36,6 +37,17 @@ namespace {
 
 QString qstring(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The icon of the menu entry, at each size it is drawn in, so that no size is scaled from another.
+QIcon programIcon() {
+    QIcon icon;
+    QDirIterator sizes(QStringLiteral(":/gridwork/icon"), {QStringLiteral("*.png")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (sizes.hasNext()) {
+        icon.addFile(sizes.next());
+    }
+    return icon;
 }
 
 QPushButton* makeButton(QWidget& window, const char* name, const QString& caption,
@@ -150,7 +162,7 @@ bool Form1::formLoad() {
     });
     trap.step(126, [&] {
         setWindowTitle(qstring(maker::productTitle));
-        setWindowIcon(QIcon(QStringLiteral(":/gridwork/gridwork-stacker.xpm")));
+        setWindowIcon(programIcon());
         applicationTitle_ = QString::fromStdString(gridwork::applicationTitle(maker::productTitle));
     });
     const auto putOne = [&](int step, std::string_view name) {
