@@ -268,6 +268,14 @@ TEST_F(GridstackTest, HelpDocumentsTheCommand) {
     EXPECT_NE(outcome.out.find("--columns C:D"), std::string::npos);
 }
 
+TEST_F(GridstackTest, ListsSheetNamesForShellCompletion) {
+    EXPECT_EQ(run({"--list-sheets", people}).out, "Staff\nTotals\n");
+    expectError({"--list-sheets", "missing.ods"},
+                "cannot read missing.ods: the file does not exist");
+    // Only alone: on a longer line it is an unknown option like any other.
+    EXPECT_EQ(run({"--list-sheets", people, "-o", "-"}).status, 2);
+}
+
 #ifdef GRIDSTACK_WITH_OFFICE
 /// The office gives every cell the same text as the engine, for CSV and for a stored .ods.
 TEST_F(GridstackTest, OfficeAndEngineGiveTheSameCells) {
