@@ -141,6 +141,38 @@ std::optional<ValueType> parseValueType(std::string_view text) {
     return std::nullopt;
 }
 
+// A table named like 'file:///C:/prices.xlsx'#Sheet1 is the office's cached copy of another
+// document's sheet, which formulas of this one refer to: the office tells it from a sheet by that
+// name alone and shows it nowhere, so it is no sheet of the document.
+bool isLinkedSheetCopy(std::string_view name) {
+    static constexpr std::string_view kSchemes[] = {"file:",
+                                                    "http:",
+                                                    "https:",
+                                                    "ftp:",
+                                                    "sftp:",
+                                                    "smb:",
+                                                    "vnd.sun.star.webdav:",
+                                                    "vnd.libreoffice.cmis:",
+                                                    "private:",
+                                                    "data:"};
+    if (!name.starts_with('\'')) {
+        return false;
+    }
+    const std::string_view url = name.substr(1);
+    const auto schemeOf = [&](std::string_view scheme) {
+        return url.size() >= scheme.size() &&
+               std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
+                   return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b);
+               });
+    };
+    if (std::none_of(std::begin(kSchemes), std::end(kSchemes), schemeOf)) {
+        return false;
+    }
+    const std::size_t hash = url.find('#');
+    return hash != std::string_view::npos && hash > 0 && url[hash - 1] == '\'' &&
+           hash + 1 < url.size();
+}
+
 } // namespace
 
 void ContentContext::FreeLocale::operator()(locale_t locale) const noexcept {
@@ -169,6 +201,10 @@ void ContentContext::startElement(std::string_view ns, std::string_view local,
     }
     if (inCell_) {
         startInCell(ns, local, attributes);
+        return;
+    }
+    if (skippedTableDepth_ > 0) {
+        skippedTableDepth_ += ns::is(ns, ns::table) && named(local, "table") ? 1 : 0;
         return;
     }
     if (forwarder_.startElement(ns, local, attributes)) {
@@ -211,6 +247,10 @@ void ContentContext::endElement(std::string_view ns, std::string_view local) {
         --cellDepth_;
         return;
     }
+    if (skippedTableDepth_ > 0) {
+        skippedTableDepth_ -= ns::is(ns, ns::table) && named(local, "table") ? 1 : 0;
+        return;
+    }
     if (forwarder_.endElement(ns, local)) {
         return;
     }
@@ -233,12 +273,17 @@ void ContentContext::characters(std::string_view text) {
         }
         return;
     }
-    if (!done_) {
+    if (!done_ && skippedTableDepth_ == 0) {
         forwarder_.characters(text);
     }
 }
 
 void ContentContext::startTable(std::span<const XmlAttribute> attributes) {
+    const std::string_view name = attribute(attributes, ns::table, "name");
+    if (isLinkedSheetCopy(name)) {
+        skippedTableDepth_ = 1;
+        return;
+    }
     if (sheetIndex_ >= kMaxSheets) {
         throw Error("cannot read " + label_ + ": it has more than " + std::to_string(kMaxSheets) +
                     " sheets");
@@ -247,7 +292,7 @@ void ContentContext::startTable(std::span<const XmlAttribute> attributes) {
     row_ = 0;
     columnStyles_.clear();
     nextColumnStyle_ = 0;
-    output_.startSheet(attribute(attributes, ns::table, "name"));
+    output_.startSheet(name);
 }
 
 void ContentContext::endTable() {

@@ -154,6 +154,41 @@ TEST(ReaderSheets, SheetsComeInOrderWithTheirNames) {
     EXPECT_EQ(book.sheetByName("missing"), nullptr);
 }
 
+TEST(ReaderSheets, CachedCopiesOfLinkedSheetsAreNoSheets) {
+    // The office keeps another document's sheet that formulas refer to as a table named by its
+    // URL; it shows no such sheet, whatever the table holds.
+    const std::string cell =
+        "<table:table-row>" + cellXml("<text:p>x</text:p>") + "</table:table-row>";
+    const std::string linked = "<table:table-source xlink:href=\"file:///D:/a.xlsx\" "
+                               "table:mode=\"copy-results-only\"/>" +
+                               cell;
+    const Workbook book = readTables(
+        "<table:table table:name=\"Own\">" + cell + "</table:table>" +
+        "<table:table table:name=\"'file:///D:/a.xlsx'#Sheet1\">" + linked + "</table:table>" +
+        "<table:table table:name=\"'HTTPS://host/b.ods'#Q 1\">" + cell + "</table:table>" +
+        "<table:table table:name=\"'file:///c.ods'#\">" + cell + "</table:table>" +
+        "<table:table table:name=\"'unknown:x'#S\">" + cell + "</table:table>" +
+        "<table:table table:name=\"'Quoted'\">" + cell + "</table:table>");
+    std::vector<std::string> names;
+    for (const Sheet& sheet : book.sheets()) {
+        names.emplace_back(sheet.name());
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Own", "'file:///c.ods'#", "'unknown:x'#S", "'Quoted'"}));
+    EXPECT_EQ(book.sheetByName("'file:///D:/a.xlsx'#Sheet1"), nullptr);
+
+    const test::TempDir dir;
+    const std::string path = dir.file("t.ods");
+    test::writeOds(path, test::contentXml("<table:table table:name=\"'file:///a.ods'#S\">" + cell +
+                                          "</table:table><table:table table:name=\"B\">" + cell +
+                                          "</table:table>"));
+    ReadOptions second;
+    second.onlySheet = 0;
+    const Workbook only = readWorkbook(path, second);
+    ASSERT_EQ(only.sheets().size(), 1u);
+    EXPECT_EQ(only.sheets()[0].name(), "B");
+}
+
 TEST(ReaderSheets, OnlyTheSheetAndRowsAskedForAreRead) {
     const test::TempDir dir;
     const std::string path = dir.file("t.ods");
