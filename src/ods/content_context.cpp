@@ -203,8 +203,8 @@ void ContentContext::startElement(std::string_view ns, std::string_view local,
         startInCell(ns, local, attributes);
         return;
     }
-    if (skippedTableDepth_ > 0) {
-        skippedTableDepth_ += ns::is(ns, ns::table) && named(local, "table") ? 1 : 0;
+    if (skipDepth_ > 0) {
+        ++skipDepth_;
         return;
     }
     if (forwarder_.startElement(ns, local, attributes)) {
@@ -227,6 +227,10 @@ void ContentContext::startElement(std::string_view ns, std::string_view local,
             if (sawSpreadsheet_ && !inTable_) {
                 startTable(attributes);
             }
+        } else if (named(local, "shapes") || named(local, "dde-links")) {
+            // Drawings and the cached results of DDE links may hold tables of their own, which
+            // are no sheets and whose rows belong to no sheet.
+            skipDepth_ = 1;
         }
     } else if (ns::is(ns, ns::office) && named(local, "spreadsheet")) {
         sawSpreadsheet_ = true;
@@ -247,8 +251,8 @@ void ContentContext::endElement(std::string_view ns, std::string_view local) {
         --cellDepth_;
         return;
     }
-    if (skippedTableDepth_ > 0) {
-        skippedTableDepth_ -= ns::is(ns, ns::table) && named(local, "table") ? 1 : 0;
+    if (skipDepth_ > 0) {
+        --skipDepth_;
         return;
     }
     if (forwarder_.endElement(ns, local)) {
@@ -273,7 +277,7 @@ void ContentContext::characters(std::string_view text) {
         }
         return;
     }
-    if (!done_ && skippedTableDepth_ == 0) {
+    if (!done_ && skipDepth_ == 0) {
         forwarder_.characters(text);
     }
 }
@@ -281,7 +285,7 @@ void ContentContext::characters(std::string_view text) {
 void ContentContext::startTable(std::span<const XmlAttribute> attributes) {
     const std::string_view name = attribute(attributes, ns::table, "name");
     if (isLinkedSheetCopy(name)) {
-        skippedTableDepth_ = 1;
+        skipDepth_ = 1;
         return;
     }
     if (sheetIndex_ >= kMaxSheets) {

@@ -77,7 +77,7 @@ private:
     bool sawSpreadsheet_ = false;
     bool inTable_ = false;
     bool inRow_ = false;
-    int skippedTableDepth_ = 0; ///< open tables of a table that is no sheet, 0 outside one
+    int skipDepth_ = 0; ///< open elements of a part that holds no sheet's cells, 0 outside one
     std::size_t sheetIndex_ = 0;
     std::vector<ColumnStyle> columnStyles_;
     std::int32_t nextColumnStyle_ = 0;

@@ -61,6 +61,7 @@ std::string contentXml(const std::string& tables) {
            R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")"
            R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
            R"( xmlns:calcext="urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0")"
+           R"( xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0")"
            R"( xmlns:xlink="http://www.w3.org/1999/xlink" office:version="1.2">)"
            "<office:body><office:spreadsheet>" +
            tables + "</office:spreadsheet></office:body></office:document-content>";

@@ -154,9 +154,9 @@ TEST(ReaderSheets, SheetsComeInOrderWithTheirNames) {
     EXPECT_EQ(book.sheetByName("missing"), nullptr);
 }
 
-TEST(ReaderSheets, CachedCopiesOfLinkedSheetsAreNoSheets) {
-    // The office keeps another document's sheet that formulas refer to as a table named by its
-    // URL; it shows no such sheet, whatever the table holds.
+TEST(ReaderSheets, OnlyTheTablesTheOfficeShowsAreSheets) {
+    // Cached copies of linked documents' sheets (named by their URL), tables in drawings and the
+    // results of DDE links are no sheets, whatever they hold.
     const std::string cell =
         "<table:table-row>" + cellXml("<text:p>x</text:p>") + "</table:table-row>";
     const std::string linked = "<table:table-source xlink:href=\"file:///D:/a.xlsx\" "
@@ -168,7 +168,15 @@ TEST(ReaderSheets, CachedCopiesOfLinkedSheetsAreNoSheets) {
         "<table:table table:name=\"'HTTPS://host/b.ods'#Q 1\">" + cell + "</table:table>" +
         "<table:table table:name=\"'file:///c.ods'#\">" + cell + "</table:table>" +
         "<table:table table:name=\"'unknown:x'#S\">" + cell + "</table:table>" +
-        "<table:table table:name=\"'Quoted'\">" + cell + "</table:table>");
+        "<table:table table:name=\"'Quoted'\"><table:shapes><draw:frame><draw:text-box>"
+        "<table:table table:name=\"InShape\">" +
+        cell +
+        "</table:table></draw:text-box>"
+        "</draw:frame></table:shapes>" +
+        cell +
+        "</table:table>"
+        "<table:dde-links><table:dde-link><table:table table:name=\"Dde\">" +
+        cell + "</table:table></table:dde-link></table:dde-links>");
     std::vector<std::string> names;
     for (const Sheet& sheet : book.sheets()) {
         names.emplace_back(sheet.name());
@@ -176,6 +184,7 @@ TEST(ReaderSheets, CachedCopiesOfLinkedSheetsAreNoSheets) {
     EXPECT_EQ(names,
               (std::vector<std::string>{"Own", "'file:///c.ods'#", "'unknown:x'#S", "'Quoted'"}));
     EXPECT_EQ(book.sheetByName("'file:///D:/a.xlsx'#Sheet1"), nullptr);
+    EXPECT_EQ(book.sheets().back().extent().rows, 1);
 
     const test::TempDir dir;
     const std::string path = dir.file("t.ods");
