@@ -371,6 +371,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     paragraphs_ = 0;
     text_.clear();
     textDecided_ = false;
+    maybeError_ = false;
     shown_.reset();
     renderedEarly_ = false;
     valueType_.reset();
@@ -380,6 +381,8 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     std::string_view stringValue;
     bool hasStringValue = false;
     bool error = false;
+    bool formula = false;
+    bool typedResult = false;
     CellValue value;
     for (const XmlAttribute& a : attributes) {
         if (ns::is(a.ns, ns::office)) {
@@ -404,10 +407,12 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
                 cellStyle = a.value;
             } else if (named(a.local, "number-columns-repeated")) {
                 repeat = a.value;
+            } else if (named(a.local, "formula")) {
+                formula = true;
             }
-        } else if (ns::is(a.ns, ns::calcext) && named(a.local, "value-type") &&
-                   named(a.value, "error")) {
-            error = true;
+        } else if (ns::is(a.ns, ns::calcext) && named(a.local, "value-type")) {
+            typedResult = true;
+            error = named(a.value, "error");
         }
     }
     cellRepeat_ = repeatCount(repeat, kMaxColumns);
@@ -436,6 +441,10 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     // shows them).
     value.type = *valueType_;
     value.number = number.data() != nullptr ? parseNumber(number, cLocale_.get()) : 0.0;
+    // Writers that do not mark an error result store a formula's error as the value 0 (or none)
+    // and the error's text: a paragraph that starts with '#' or "Err:" is then what the office
+    // shows (#N/A, Err:502, a localised #NV alike).
+    maybeError_ = formula && !typedResult && value.number == 0.0;
     const auto first = static_cast<std::int32_t>(column_);
     const std::int32_t count = std::min(cellRepeat_, kMaxColumns - first);
     std::string_view style = !cellStyle.empty() ? cellStyle : std::string_view(rowStyle_);
@@ -446,7 +455,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     if (runEnd >= first + count) {
         shown_ = renderValue(style, value);
         renderedEarly_ = true;
-        textDecided_ = shown_.has_value();
+        textDecided_ = shown_.has_value() && !maybeError_;
         // A format may ask for millions of digits; what it adds counts like expanded blanks.
         if (shown_) {
             spendExpansion(shown_->size());
@@ -534,6 +543,10 @@ void ContentContext::endCell() {
     }
     const auto first = static_cast<std::int32_t>(place);
     const std::int32_t count = std::min(cellRepeat_, kMaxColumns - first);
+    if (maybeError_ && (text_.starts_with('#') || text_.starts_with("Err:"))) {
+        addText(first, count, std::string_view(text_).substr(0, text_.find('\n')));
+        return;
+    }
     if (!valueType_ || *valueType_ == ValueType::String || renderedEarly_) {
         addText(first, count, shown_ ? std::string_view(*shown_) : std::string_view(text_));
         return;

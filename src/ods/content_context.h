@@ -98,6 +98,7 @@ private:
     std::optional<ValueType> valueType_;
     bool renderedEarly_ = false; ///< rendered at its start: shown_ is its text if set
     bool textDecided_ = false;   ///< its paragraphs need not be collected
+    bool maybeError_ = false;    ///< a formula's zero that an error paragraph overrides
     std::optional<std::string> shown_;
     // A value left to render at the cell's end, for each column style it spans.
     double number_ = 0;

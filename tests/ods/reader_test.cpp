@@ -70,6 +70,22 @@ TEST(ReaderCellText, FormulaErrorsShowTheirCachedText) {
                "<text:p>#N/A</text:p></table:table-cell>"));
     EXPECT_EQ(book.sheets().at(0).text(0, 0), "#DIV/0!");
     EXPECT_EQ(book.sheets().at(0).text(1, 0), "#N/A");
+
+    // Writers that do not mark errors: a zero (or no value) with an error's paragraph.
+    const std::vector<std::pair<std::string, std::string>> unmarked = {
+        {"office:value=\"0\"><text:p>#N/A</text:p>", "#N/A"},
+        {"><text:p>Err:502</text:p>", "Err:502"},
+        {"office:value=\"0\"><text:p>#NV</text:p><text:p>x</text:p>", "#NV"},
+        {"office:value=\"0\"><text:p>0</text:p>", "0"},
+        {"office:value=\"5\"><text:p>#N/A</text:p>", "5"},
+        {"office:value=\"0\" calcext:value-type=\"float\"><text:p>#N/A</text:p>", "0"},
+    };
+    for (const auto& [cell, shown] : unmarked) {
+        const Workbook one = readTables(
+            oneRow("<table:table-cell table:formula=\"of:=X()\" office:value-type=\"float\" " +
+                   cell + "</table:table-cell>"));
+        EXPECT_EQ(one.sheets().at(0).text(0, 0), shown) << cell;
+    }
 }
 
 TEST(ReaderCellText, ValueCellsWithUnknownFormatsFallBackToTheCachedText) {
