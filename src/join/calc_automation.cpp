@@ -1,5 +1,6 @@
 #include "join/calc_automation.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace gridwork {
@@ -34,6 +35,17 @@ void appendEncoded(std::string& url, std::string_view text) {
 
 bool hasDriveLetter(std::string_view path) {
     return path.size() >= 2 && isAsciiLetter(path[0]) && path[1] == ':';
+}
+
+// Backslashes separate folders in a path with a drive letter or in a network path
+// (\\server\share), and in every path on Windows. Elsewhere a backslash is an ordinary
+// character of a file name and is percent-encoded like any other.
+bool isWindowsPath([[maybe_unused]] std::string_view path) {
+#ifdef _WIN32
+    return true;
+#else
+    return hasDriveLetter(path) || path.starts_with("\\\\");
+#endif
 }
 
 int hexValue(char c) {
@@ -91,10 +103,8 @@ std::string fileUrl(std::string_view path) {
         throw OfficeError("No file is named: the path is empty");
     }
     std::string slashed(path);
-    for (char& c : slashed) {
-        if (c == '\\') {
-            c = '/';
-        }
+    if (isWindowsPath(path)) {
+        std::replace(slashed.begin(), slashed.end(), '\\', '/');
     }
     std::string url;
     url.reserve(slashed.size() + 16);

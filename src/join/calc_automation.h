@@ -90,8 +90,9 @@ public:
 };
 
 /// "file:///" URL of an absolute path, percent-encoded (blanks, '#', '%', non-ASCII, ...).
-/// Backslashes become slashes, so "C:\Data\a b.ods" gives "file:///C:/Data/a%20b.ods" and
-/// "\\server\share\a.ods" gives "file://///server/share/a.ods".
+/// Backslashes of a Windows path become slashes, so "C:\Data\a b.ods" gives
+/// "file:///C:/Data/a%20b.ods" and "\\server\share\a.ods" gives "file://///server/share/a.ods";
+/// in "/home/u/a\b.ods" the backslash is part of the name and gives "file:///home/u/a%5Cb.ods".
 std::string fileUrl(std::string_view path);
 
 /// The path back from a file URL made by fileUrl (for implementations that read files).
