@@ -2,16 +2,49 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
 #include <QTime>
 #include <QUrl>
+#include <algorithm>
 
 namespace gridwork {
 
+namespace {
+
+// Qt wraps every text wider than 500 pixels. A message of one line (the help's address) keeps
+// its line while it fits on the screen, as the system's own message boxes keep it.
+class MessageBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        if (label == nullptr || !label->wordWrap() || label->text().contains(QLatin1Char('\n'))) {
+            return;
+        }
+        label->setWordWrap(false);
+        layout()->activate();
+        const QSize oneLine = layout()->totalMinimumSize();
+        if (oneLine.width() > screen()->availableGeometry().width()) {
+            label->setWordWrap(true);
+            return;
+        }
+        setFixedSize(std::max(width(), oneLine.width()), oneLine.height());
+    }
+};
+
+} // namespace
+
 MessageAnswer QtDialogs::showMessage(const MessageRequest& request) {
-    QMessageBox box(request.owner);
+    MessageBox box(request.owner);
     box.setWindowTitle(request.title);
     box.setText(displayLineBreaks(request.text));
     box.setTextFormat(Qt::PlainText);
@@ -37,12 +70,21 @@ QString QtDialogs::openFileName(const OpenFileRequest& request) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(request.filter);
     dialog.setOption(QFileDialog::ReadOnly, (request.flags & openReadOnly) != 0);
+    // With no folder of its own the dialog opens where the user last chose a file, as the
+    // Windows dialog does.
+    if (!lastFolder_.isEmpty()) {
+        dialog.setDirectory(lastFolder_);
+    }
     dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }
     const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    if (files.isEmpty()) {
+        return {};
+    }
+    lastFolder_ = QFileInfo(files.first()).absolutePath();
+    return files.first();
 }
 
 void QtDesktopShell::openWebPage(const QString& url) {

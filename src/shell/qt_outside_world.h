@@ -13,6 +13,10 @@ class QtDialogs final : public Dialogs {
 public:
     MessageAnswer showMessage(const MessageRequest& request) override;
     QString openFileName(const OpenFileRequest& request) override;
+
+private:
+    /// Folder of the file the user chose last; empty until a file has been chosen.
+    QString lastFolder_;
 };
 
 class QtDesktopShell final : public DesktopShell {

@@ -1,5 +1,15 @@
+#include "panel/help_command.h"
 #include "shell/qt_outside_world.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -22,6 +32,56 @@ TEST(ClockSeededRandom, DrawsWholeNumbersFromOneToHundred) {
     }
     // Ten thousand fair draws miss one of a hundred values with a chance of about 1e-42.
     EXPECT_EQ(seen.size(), 100U);
+}
+
+// Runs `look` on the modal box or dialog as soon as it shows, then lets `answer` close it.
+template <class Box, class Look> void whenShown(Look look) {
+    QTimer::singleShot(0, [look] {
+        auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        look(*box);
+    });
+}
+
+TEST(QtDialogs, AMessageOfOneLineStaysOnOneLineWhileItFitsTheScreen) {
+    const QString endless = QStringLiteral("word ").repeated(400);
+    for (const QString& text : {helpText(), endless}) {
+        bool wrapped = false;
+        int lines = 0;
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            wrapped = label->wordWrap();
+            lines = label->height() / label->fontMetrics().lineSpacing();
+            box.button(QMessageBox::Ok)->click();
+        });
+        QtDialogs().showMessage({nullptr, QStringLiteral("Title"), text});
+        EXPECT_EQ(wrapped, text == endless) << text.left(40).toStdString();
+        EXPECT_EQ(lines > 1, text == endless) << text.left(40).toStdString();
+    }
+}
+
+TEST(QtDialogs, FileDialogOpensWhereTheLastFileWasChosenWithAnEmptyName) {
+    const QTemporaryDir top;
+    ASSERT_TRUE(QDir(top.path()).mkdir(QStringLiteral("chosen here")));
+    const QString folder = top.filePath(QStringLiteral("chosen here"));
+    QtDialogs dialogs;
+    QStringList opened;
+    const auto choose = [&](const QString& file) {
+        whenShown<QFileDialog>([&opened, file](QFileDialog& dialog) {
+            opened << dialog.directory().absolutePath() + QLatin1Char('|') +
+                          dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            dialog.selectFile(file);
+            static_cast<QDialog&>(dialog).accept();
+        });
+        return dialogs.openFileName({nullptr, QString(), openReadOnly, QStringLiteral("Select"),
+                                     QStringLiteral("All Calc Files (*.ods)")});
+    };
+    EXPECT_EQ(choose(folder + QStringLiteral("/new.ods")), folder + QStringLiteral("/new.ods"));
+    EXPECT_EQ(choose(top.filePath(QStringLiteral("b.ods"))), top.filePath(QStringLiteral("b.ods")));
+    choose(top.filePath(QStringLiteral("c.ods")));
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_EQ(opened[1], folder + QLatin1Char('|'));
+    EXPECT_EQ(opened[2], top.path() + QLatin1Char('|'));
 }
 
 } // namespace
