@@ -3,6 +3,7 @@
 #include "panel/field_check.h"
 #include "shell/form_metrics.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <limits>
 
 namespace gridwork {
 
@@ -103,6 +106,8 @@ TablePanel::TablePanel(QWidget& window, int table, int frameTopTwips, int firstL
         field->setGeometry(
             twipRect(place.field.x(), place.field.y(), place.field.width(), place.field.height()));
         field->setFont(windowFont());
+        // Qt stops a field at 32,767 characters; a path or an entry may be any length.
+        field->setMaxLength(std::numeric_limits<int>::max());
         field->installEventFilter(this);
         fields_[i] = field;
 
@@ -116,6 +121,11 @@ TablePanel::TablePanel(QWidget& window, int table, int frameTopTwips, int firstL
         // Captions show their frame's background rather than painting a box of their own, so
         // they match the frame whatever shade the style gives its inside.
         setWhiteBackground(*label);
+        // Screen readers announce a field by its caption, and say which table it belongs to;
+        // without a buddy they would name every field after its frame only.
+        label->setBuddy(field);
+        field->setAccessibleName(QString::fromLatin1(place.caption).chopped(1));
+        field->setAccessibleDescription(frame_->title());
         labels_[i] = label;
     }
 
@@ -124,6 +134,8 @@ TablePanel::TablePanel(QWidget& window, int table, int frameTopTwips, int firstL
                                       : QStringLiteral("PushButton6"));
     browse_->setGeometry(twipRect(6960, 240, 555, 345));
     browse_->setFont(buttonFont());
+    browse_->setAutoDefault(true);
+    browse_->setAccessibleName(QStringLiteral("Browse for the Calc file of ") + frame_->title());
 
     if (sheetCheck_ == SheetCheck::OnChange) {
         connect(sheetField(), &QLineEdit::textChanged, this, [this] { checkField(sheetField()); });
@@ -134,13 +146,28 @@ std::array<QLineEdit*, 5> TablePanel::numberFieldsInResetOrder() const {
     return {fields_[1], fields_[3], fields_[2], fields_[5], fields_[4]};
 }
 
-void TablePanel::checkField(QLineEdit* field) {
+bool TablePanel::checkField(QLineEdit* field) {
     const QString message = fieldCheckMessage(field->text(), QLocale());
     if (message.isEmpty()) {
-        return;
+        return true;
     }
     showMessage_(message);
     field->setFocus(Qt::OtherFocusReason);
+    // Under a window manager the focus comes back only when the window is activated again after
+    // the box, as an activation, which enters no field; the text must be selected all the same.
+    // A field keeps its selection across activations, so selecting it now is enough.
+    field->selectAll();
+    return false;
+}
+
+bool TablePanel::checkBeforeFocusMovesTo(const QWidget* target) {
+    auto* const focused = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (focused == nullptr || focused == target ||
+        std::find(fields_.begin(), fields_.end(), focused) == fields_.end() ||
+        !checksOnFocusLoss(focused)) {
+        return true;
+    }
+    return checkField(focused);
 }
 
 bool TablePanel::checksOnFocusLoss(const QObject* field) const {

@@ -42,8 +42,12 @@ public:
     std::array<QLineEdit*, 5> numberFieldsInResetOrder() const;
 
     /// The field check on one sheet or range field: shows the message of a failing entry and
-    /// puts the focus back into the field.
-    void checkField(QLineEdit* field);
+    /// puts the focus back into the field, its text selected. True when the entry passed.
+    bool checkField(QLineEdit* field);
+    /// Runs the check of this panel's focused field now, before a click moves the focus to
+    /// `target`, as the system does when a click takes the focus. False when the entry failed:
+    /// its message has been shown and the click must be dropped.
+    bool checkBeforeFocusMovesTo(const QWidget* target);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

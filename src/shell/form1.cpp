@@ -25,10 +25,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 #include <stdexcept>
 
 namespace gridwork {
@@ -56,6 +58,8 @@ QPushButton* makeButton(QWidget& window, const char* name, const QString& captio
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(place);
     button->setFont(buttonFont());
+    // Enter presses the focused button, as on Windows; Qt does that only inside dialogs.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -273,10 +277,30 @@ void Form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!shownBefore_) {
         shownBefore_ = true;
+        // Presses reach the window before Qt moves the focus to the control under the pointer.
+        windowHandle()->installEventFilter(this);
         // The first field takes the focus with its text selected, ready to be typed over.
         table1_->pathField()->setFocus(Qt::OtherFocusReason);
         table1_->pathField()->selectAll();
     }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != windowHandle() || event->type() != QEvent::MouseButtonPress) {
+        return QWidget::eventFilter(watched, event);
+    }
+    // A click that takes the focus from a sheet or range field runs that field's check first;
+    // a failing entry's message takes the click, which then does nothing else.
+    const auto* press = static_cast<const QMouseEvent*>(event);
+    QWidget* const target = childAt(mapFromGlobal(press->globalPosition().toPoint()));
+    if (target == nullptr || (target->focusPolicy() & Qt::ClickFocus) == 0 ||
+        !target->isEnabled()) {
+        return QWidget::eventFilter(watched, event);
+    }
+    if (!table1_->checkBeforeFocusMovesTo(target) || !table2_->checkBeforeFocusMovesTo(target)) {
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 StepTrap Form1::makeTrap(const char* handler) {

@@ -76,6 +76,7 @@ protected:
     /// Form_QueryUnload: closing the window ends the program at once.
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();

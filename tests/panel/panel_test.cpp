@@ -3,11 +3,13 @@
 #include "shell/form1.h"
 #include "window_doubles.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace gridwork::testing {
@@ -42,6 +44,17 @@ protected:
         window->show();
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    QPushButton* button(const char* name) {
+        return window->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+
+    /// A click as the window system delivers it: to the window, before the focus moves.
+    void clickThroughWindow(QWidget* target) {
+        const QPoint centre = target->mapTo(window.get(), target->rect().center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
+        QCoreApplication::processEvents();
     }
 
     /// Leaves `from` with the Tab key and lets the field check that it starts run.
@@ -292,6 +305,63 @@ TEST_F(PanelTest, EnteringAFieldSelectsAllOfIt) {
     field("Text2")->setText(QStringLiteral("/data/b.ods"));
     field("Text2")->setFocus(Qt::MouseFocusReason);
     EXPECT_EQ(field("Text2")->selectedText(), QStringLiteral("/data/b.ods"));
+}
+
+TEST_F(PanelTest, ClickElsewhereChecksTheFieldFirstAndAFailingEntryTakesTheClick) {
+    activate();
+    QLineEdit* rowFrom = field("txtRowFrom1");
+    rowFrom->setText(QStringLiteral("abc"));
+    rowFrom->setFocus(Qt::TabFocusReason);
+    clickThroughWindow(button("PushButton4"));
+    clickThroughWindow(button("PushButton3"));
+    EXPECT_EQ(dialogs.texts(), (QStringList{numericMessage, numericMessage}));
+    EXPECT_TRUE(dialogs.fileDialogs.empty());
+    EXPECT_EQ(QApplication::focusWidget(), rowFrom);
+    EXPECT_EQ(rowFrom->selectedText(), QStringLiteral("abc"));
+
+    rowFrom->setText(QStringLiteral("2"));
+    clickThroughWindow(button("PushButton3"));
+    ASSERT_EQ(dialogs.shown.size(), 3U);
+    EXPECT_TRUE(dialogs.shown[2].text.startsWith(QStringLiteral("Questions?")));
+}
+
+TEST_F(PanelTest, EnterPressesTheFocusedButton) {
+    activate();
+    button("PushButton3")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button("PushButton3"), Qt::Key_Return);
+    dialogs.fileNames = {QString()};
+    button("PushButton6")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button("PushButton6"), Qt::Key_Enter);
+    EXPECT_EQ(dialogs.shown.size(), 1U);
+    EXPECT_EQ(dialogs.fileDialogs.size(), 1U);
+}
+
+TEST_F(PanelTest, ScreenReadersNameEveryFieldByItsCaptionAndTable) {
+    const char* const captions[] = {"Calc File", "Sheet Number", "Row From",
+                                    "Row To",    "Column From",  "Column To"};
+    const char* const names[] = {"Text",     "txtSheet",      "txtRowFrom",
+                                 "txtRowTo", "txtColumnFrom", "txtColumnTo"};
+    for (const char* table : {"1", "2"}) {
+        for (std::size_t i = 0; i < std::size(names); ++i) {
+            QLineEdit* edit = field((std::string(names[i]) + table).c_str());
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(edit);
+            ASSERT_NE(spoken, nullptr);
+            EXPECT_EQ(spoken->text(QAccessible::Name), QString::fromLatin1(captions[i]));
+            EXPECT_EQ(spoken->text(QAccessible::Description),
+                      QStringLiteral("Table #") + QLatin1String(table));
+        }
+    }
+}
+
+TEST_F(PanelTest, FieldsHaveNoLengthLimit) {
+    const QString longText(100'000, QLatin1Char('7'));
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+        edit->setText(longText);
+        EXPECT_EQ(edit->text().size(), longText.size()) << edit->objectName().toStdString();
+    }
+    QTest::keyClick(field("Text1"), Qt::Key_End);
+    QTest::keyClick(field("Text1"), Qt::Key_8);
+    EXPECT_EQ(field("Text1")->text().size(), longText.size() + 1);
 }
 
 TEST_F(PanelTest, PathsCanBePasted) {
