@@ -1,6 +1,7 @@
 #include "office/uno_document.h"
 
 #include "office/csv_rows.h"
+#include "office/office_messages.h"
 #include "office/uno_support.h"
 
 #include <algorithm>
@@ -8,7 +9,9 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
@@ -120,6 +123,20 @@ std::string describeUrl(const std::string& url) {
     return url.starts_with("file:") ? pathFromFileUrl(url) : url;
 }
 
+// The office names only the exception type for a position outside the sheet.
+[[noreturn]] void throwOutsideSheet(std::int64_t column, std::int64_t row) {
+    throw OfficeError("The cell in column " + std::to_string(column + 1) + ", row " +
+                      std::to_string(row + 1) + " (counted from 1) lies outside the sheet");
+}
+
+// Any call fails once the connection is gone; a lost office must not pass for a bad file.
+void failWhenConnectionLost(const Reference<css::frame::XComponentLoader>& loader) {
+    const Reference<css::frame::XFrame> frame(loader, UNO_QUERY);
+    if (frame.is()) {
+        frame->getName();
+    }
+}
+
 } // namespace
 
 std::unique_ptr<Document> UnoDesktop::openDocument(const std::string& url) {
@@ -139,7 +156,8 @@ std::unique_ptr<Document> UnoDesktop::load(const std::string& url, const std::st
         const std::string failure =
             "\"" + name + "\" is not a spreadsheet document the office can open";
         if (!component.is()) {
-            throw OfficeError(failure);
+            failWhenConnectionLost(loader_);
+            throw OfficeError(url.starts_with("file:") ? noDocumentReason(name) : failure);
         }
         if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
             // Opened by another module of the office: close that window again, then fail.
@@ -172,6 +190,11 @@ std::unique_ptr<Sheet> UnoDocument::sheetByIndex(std::int16_t index) {
         const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
         const Reference<css::container::XIndexAccess> sheets(document->getSheets(),
                                                              UNO_QUERY_THROW);
+        if (const sal_Int32 count = sheets->getCount(); index < 0 || index >= count) {
+            throw OfficeError("Sheet " + std::to_string(index + 1) +
+                              " does not exist: the document has " + std::to_string(count) +
+                              (count == 1 ? " sheet" : " sheets") + ", counted from 1");
+        }
         const Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(index), UNO_QUERY_THROW);
         return std::make_unique<UnoSheet>(model_, sheet, handling_);
     });
@@ -181,8 +204,12 @@ std::unique_ptr<Sheet> UnoDocument::sheetByName(const std::string& name) {
     failWhenClosed();
     return officeCall([&] {
         const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
-        const Reference<css::sheet::XSpreadsheet> sheet(
-            document->getSheets()->getByName(toOffice(name)), UNO_QUERY_THROW);
+        const Reference<css::container::XNameAccess> sheets(document->getSheets(), UNO_QUERY_THROW);
+        if (!sheets->hasByName(toOffice(name))) {
+            throw OfficeError("The document has no sheet named \"" + name + "\"");
+        }
+        const Reference<css::sheet::XSpreadsheet> sheet(sheets->getByName(toOffice(name)),
+                                                        UNO_QUERY_THROW);
         return std::make_unique<UnoSheet>(model_, sheet, handling_);
     });
 }
@@ -262,17 +289,25 @@ UsedArea UnoSheet::usedArea() {
 
 std::string UnoSheet::cellText(std::int32_t column, std::int32_t row) {
     return officeCall([&] {
-        const Reference<css::text::XText> text(sheet_->getCellByPosition(column, row),
-                                               UNO_QUERY_THROW);
-        return fromOffice(text->getString());
+        try {
+            const Reference<css::text::XText> text(sheet_->getCellByPosition(column, row),
+                                                   UNO_QUERY_THROW);
+            return fromOffice(text->getString());
+        } catch (const css::lang::IndexOutOfBoundsException&) {
+            throwOutsideSheet(column, row);
+        }
     });
 }
 
 void UnoSheet::setCellText(std::int32_t column, std::int32_t row, const std::string& text) {
     officeCall([&] {
-        const Reference<css::text::XText> cell(sheet_->getCellByPosition(column, row),
-                                               UNO_QUERY_THROW);
-        cell->setString(toOffice(text));
+        try {
+            const Reference<css::text::XText> cell(sheet_->getCellByPosition(column, row),
+                                                   UNO_QUERY_THROW);
+            cell->setString(toOffice(text));
+        } catch (const css::lang::IndexOutOfBoundsException&) {
+            throwOutsideSheet(column, row);
+        }
     });
 }
 

@@ -1,5 +1,7 @@
 #include "office/uno_support.h"
 
+#include "office/office_messages.h"
+
 #include <cppuhelper/exc_hlp.hxx>
 #include <rtl/string.hxx>
 #include <rtl/textenc.h>
@@ -17,21 +19,23 @@ std::string fromOffice(const rtl::OUString& text) {
 }
 
 OfficeError caughtOfficeError(const css::uno::Exception& error) {
-    const std::string message = fromOffice(error.Message);
+    const std::string message = withoutSourceLocations(fromOffice(error.Message));
     // Our end of the connection speaks for an office that ended or crashed under a call, in
     // words about its own internals ("Binary URP bridge disposed during call at ...").
     if (message.starts_with("Binary URP bridge")) {
         return OfficeError("The connection to the office was lost: the office has ended or "
                            "crashed");
     }
-    // LibreOffice fills the Message of many exceptions with nothing but its source location
-    // ("at ./sc/source/ui/unoobj/docuno.cxx:3938"); the type then says what went wrong.
-    if (!message.empty() && !message.starts_with("at ")) {
+    if (!message.empty()) {
         return OfficeError(message);
     }
+    // LibreOffice fills the Message of many exceptions with nothing but its source location;
+    // the type then says what went wrong.
     const std::string type = fromOffice(cppu::getCaughtException().getValueTypeName());
-    return OfficeError("The office failed with " + type +
-                       (message.empty() ? std::string(" and gave no description") : " " + message));
+    const std::string meaning = plainWordsForType(type);
+    return OfficeError(
+        "The office failed with " + type +
+        (meaning.empty() ? std::string(" and gave no description") : ": " + meaning));
 }
 
 css::uno::Sequence<css::beans::PropertyValue>

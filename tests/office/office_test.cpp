@@ -115,11 +115,14 @@ TEST(OfficeRead, SheetsByIndexAndName) {
     EXPECT_EQ(second->cellText(0, 0), "second sheet");
     EXPECT_EQ(second->cellText(2, 2), "x");
 
-    const std::string outOfBounds = "com.sun.star.lang.IndexOutOfBoundsException";
-    expectOfficeType(officeFailure([&] { document->sheetByIndex(-1); }), outOfBounds);
-    expectOfficeType(officeFailure([&] { document->sheetByIndex(4); }), outOfBounds);
-    expectOfficeType(officeFailure([&] { document->sheetByName("Nowhere"); }),
-                     "com.sun.star.container.NoSuchElementException");
+    EXPECT_EQ(officeFailure([&] { document->sheetByIndex(-1); }),
+              "Sheet 0 does not exist: the document has 4 sheets, counted from 1");
+    EXPECT_EQ(officeFailure([&] { document->sheetByIndex(4); }),
+              "Sheet 5 does not exist: the document has 4 sheets, counted from 1");
+    EXPECT_EQ(officeFailure([&] { document->sheetByName("Nowhere"); }),
+              "The document has no sheet named \"Nowhere\"");
+    EXPECT_EQ(officeFailure([&] { document->sheetByIndex(0)->cellText(16384, 0); }),
+              "The cell in column 16385, row 1 (counted from 1) lies outside the sheet");
 }
 
 TEST(OfficeRead, UsedAreaCountsCellsWithContentOnly) {
@@ -162,6 +165,18 @@ TEST(OfficeOpen, FilesTheOfficeCannotOpenFail) {
         EXPECT_EQ(officeFailure([&] { testDesktop().openDocument(fileUrl(path)); }),
                   "\"" + path + "\" is not a spreadsheet document the office can open");
     }
+    // Whoever holds a file the office gave no document for is named, as its lock file says.
+    const auto locked = testTempFolder() / "held, by; Ann.ods";
+    std::ofstream(locked) << "no spreadsheet";
+    std::ofstream(testTempFolder() / ".~lock.held, by; Ann.ods#")
+        << "Ann Lee,ann,ws7,08.12.2026 12:30,file:///home/ann/.config/libreoffice/4;";
+    EXPECT_EQ(officeFailure([&] { testDesktop().openDocument(fileUrl(locked.string())); }),
+              "\"" + locked.string() +
+                  "\" is locked: it is open in the office of Ann Lee (user ann on ws7, since "
+                  "08.12.2026 12:30), and the office's \"Document in Use\" question was "
+                  "cancelled. Close it there first; if no office has it open any more (a lock "
+                  "left behind by a crash), delete the lock file \"" +
+                  (testTempFolder() / ".~lock.held, by; Ann.ods#").string() + "\" and try again");
 }
 
 TEST(OfficeOpen, PathsThatNeedPercentEncoding) {
