@@ -5,16 +5,25 @@
 #include "office/uno_document.h"
 #include "office/uno_support.h"
 
-#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <algorithm>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/connection/XConnection.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XDesktop.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
+#include <condition_variable>
 #include <cppuhelper/bootstrap.hxx>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <rtl/bootstrap.hxx>
 #include <thread>
 #include <unistd.h>
@@ -45,6 +54,50 @@ std::string seconds(std::chrono::milliseconds duration) {
     return text;
 }
 
+// UNO calls have no timeout of their own. While it lives, this closes the connection once the
+// limit has passed, which makes a call waiting on it fail; its thread ends with it.
+class AnswerWatchdog {
+public:
+    AnswerWatchdog(Reference<css::connection::XConnection> connection,
+                   std::chrono::milliseconds limit)
+        : thread_([this, connection, limit] {
+              std::unique_lock lock(mutex_);
+              if (wake_.wait_for(lock, limit, [this] { return done_; })) {
+                  return;
+              }
+              expired_ = true;
+              lock.unlock();
+              try {
+                  connection->close();
+              } catch (const css::uno::Exception&) {
+                  // Already closed: the waiting call fails either way.
+              }
+          }) {}
+
+    ~AnswerWatchdog() {
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    AnswerWatchdog(const AnswerWatchdog&) = delete;
+    AnswerWatchdog& operator=(const AnswerWatchdog&) = delete;
+
+    bool expired() {
+        const std::lock_guard lock(mutex_);
+        return expired_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool done_ = false;
+    bool expired_ = false;
+    std::thread thread_; // last: starts once the members above exist
+};
+
 } // namespace
 
 OfficeOptions OfficeOptions::fromEnvironment() {
@@ -74,11 +127,16 @@ struct UnoAutomation::Impl {
     Reference<css::uno::XComponentContext> local;
     std::optional<OfficeProcess> started;
     Reference<css::frame::XDesktop> startedDesktop;
+    Reference<css::connection::XConnection> startedConnection;
+    Reference<css::connection::XConnection> lastConnection;
+    std::optional<int> startedId;
     bool startedLast = false;
 
     ~Impl() {
         if (started) {
             shutDownStartedOffice();
+        } else if (startedDesktop.is()) {
+            endStartedOfficeWhenIdle();
         }
         try {
             const Reference<css::lang::XComponent> component(local, UNO_QUERY);
@@ -105,6 +163,32 @@ struct UnoAutomation::Impl {
         started.reset();
     }
 
+    // An office this object started for the user is ended with the program unless it shows a
+    // document: a join's result, or one the user opened there.
+    void endStartedOfficeWhenIdle() noexcept {
+        try {
+            const BrokenPipesBlocked quietConnection;
+            AnswerWatchdog watchdog(startedConnection, options.answerTimeout);
+            if (!showsDocument()) {
+                startedDesktop->terminate();
+            }
+        } catch (const css::uno::Exception&) {
+            // The user ended the office already, or it does not answer: nothing to end here.
+        }
+    }
+
+    // The office's windows hold documents or, once the user closed the last one, its start
+    // centre, which holds none.
+    bool showsDocument() const {
+        const auto components = startedDesktop->getComponents()->createEnumeration();
+        while (components->hasMoreElements()) {
+            if (Reference<css::frame::XModel>(components->nextElement(), UNO_QUERY).is()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     Reference<css::uno::XComponentContext> localContext() {
         if (!local.is()) {
             // Without URE_BOOTSTRAP, creating the desktop crashes the client instead of failing.
@@ -120,20 +204,39 @@ struct UnoAutomation::Impl {
         return options.pipeName.empty() ? defaultPipeName(options.profileFolder) : options.pipeName;
     }
 
-    // The desktop of the office on our pipe, or null when nothing listens there.
-    Reference<css::frame::XDesktop> tryResolve() {
+    // The desktop of the office on our pipe, or null when nothing listens there. An office that
+    // listens but does not answer within `limit` fails: starting another one would not help.
+    Reference<css::frame::XDesktop> tryResolve(std::chrono::milliseconds limit) {
         // The connection's threads start here, and must outlive an office that goes away.
         const BrokenPipesBlocked quietConnection;
-        const auto resolver = css::bridge::UnoUrlResolver::create(localContext());
+        const auto context = localContext();
+        Reference<css::connection::XConnection> connection;
         try {
-            const Reference<css::uno::XComponentContext> remote(
-                resolver->resolve(
-                    toOffice("uno:pipe,name=" + pipe() + ";urp;StarOffice.ComponentContext")),
-                css::uno::UNO_QUERY_THROW);
-            return Reference<css::frame::XDesktop>(css::frame::Desktop::create(remote),
-                                                   css::uno::UNO_QUERY_THROW);
+            connection = css::connection::Connector::create(context)->connect(
+                toOffice("pipe,name=" + pipe()));
         } catch (const css::connection::NoConnectException&) {
             return {};
+        }
+        AnswerWatchdog watchdog(connection, limit);
+        try {
+            const auto bridge = css::bridge::BridgeFactory::create(context)->createBridge(
+                rtl::OUString(), toOffice("urp"), connection, {});
+            const Reference<css::uno::XComponentContext> remote(
+                bridge->getInstance(toOffice("StarOffice.ComponentContext")),
+                css::uno::UNO_QUERY_THROW);
+            Reference<css::frame::XDesktop> desktop(css::frame::Desktop::create(remote),
+                                                    css::uno::UNO_QUERY_THROW);
+            lastConnection = connection;
+            return desktop;
+        } catch (const css::uno::Exception&) {
+            if (watchdog.expired()) {
+                throw OfficeError("The office listening on pipe \"" + pipe() +
+                                  "\" does not answer (it did not respond within " +
+                                  seconds(limit) +
+                                  "; it may be stopped or hanging): end that office and try "
+                                  "again");
+            }
+            throw;
         }
     }
 
@@ -167,18 +270,23 @@ struct UnoAutomation::Impl {
         for (;;) {
             Reference<css::frame::XDesktop> desktop;
             try {
-                desktop = tryResolve();
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                desktop = tryResolve(
+                    std::clamp(left, std::chrono::milliseconds(1000), options.answerTimeout));
             } catch (const css::uno::Exception& error) {
                 // A starting office can refuse or drop a connection (it restarts itself once
                 // after creating a profile); only the deadline ends the attempts.
                 lastFailure = uno::caughtOfficeError(error).what();
             }
             if (desktop.is()) {
+                startedId = process.id();
+                startedDesktop = desktop;
+                startedConnection = lastConnection;
                 if (options.keepStartedOffice) {
                     process.release();
                 } else {
                     started.emplace(std::move(process));
-                    startedDesktop = desktop;
                 }
                 return desktop;
             }
@@ -213,7 +321,8 @@ std::unique_ptr<Desktop> UnoAutomation::connect() {
     if (impl_->options.program) {
         findOfficeProgram(impl_->options.program);
     }
-    Reference<css::frame::XDesktop> desktop = officeCall([&] { return impl_->tryResolve(); });
+    Reference<css::frame::XDesktop> desktop =
+        officeCall([&] { return impl_->tryResolve(impl_->options.answerTimeout); });
     impl_->startedLast = !desktop.is();
     if (!desktop.is()) {
         desktop = impl_->startAndResolve();
@@ -229,8 +338,8 @@ bool UnoAutomation::startedOffice() const {
     return impl_->startedLast;
 }
 
-std::optional<int> UnoAutomation::officeToShutDown() const {
-    return impl_->started ? std::optional<int>(impl_->started->id()) : std::nullopt;
+std::optional<int> UnoAutomation::startedOfficeId() const {
+    return impl_->startedId;
 }
 
 } // namespace gridwork

@@ -26,8 +26,12 @@ struct OfficeOptions {
     std::string pipeName;
     /// How long a started office may take to accept the connection.
     std::chrono::milliseconds startTimeout{30'000};
-    /// Whether an office we started runs on after this object is gone (it shows the result
-    /// document to the user). When false the destructor shuts it down.
+    /// How long an office that accepted the connection may take to hand over its desktop; one
+    /// that takes longer (stopped, or hanging) counts as not reachable.
+    std::chrono::milliseconds answerTimeout{20'000};
+    /// Whether an office we started may run on after this object is gone, to show the user a
+    /// result document: it then ends with this object only when it shows no document. When
+    /// false the destructor always shuts it down.
     bool keepStartedOffice = true;
     /// Reads every block of cells through the sheet export, even where reading cell by cell is
     /// faster (lets tests compare both ways of reading).
@@ -62,9 +66,9 @@ public:
 
     /// Whether the last connect() had to start the office.
     bool startedOffice() const;
-    /// The process (and process group) id of the office this object started and shuts down
-    /// when it is destroyed (keepStartedOffice false); none otherwise.
-    std::optional<int> officeToShutDown() const;
+    /// The process (and process group) id of the office this object started, which its
+    /// destructor ends (see keepStartedOffice); none when it reached a running office.
+    std::optional<int> startedOfficeId() const;
 
 private:
     struct Impl;

@@ -76,7 +76,7 @@ private:
     // A crashed or killed test program runs no TearDown: a watchdog process that sees this
     // program end (the pipe closes) kills the office's process group and removes the folder.
     void watchOffice() {
-        const auto office = automation_->officeToShutDown();
+        const auto office = automation_->startedOfficeId();
         int ends[2];
         if (!office || ::pipe(ends) != 0) {
             return;

@@ -77,10 +77,10 @@ TEST(OfficeLifetime, AnOfficeThatDiesUnderAnOpenDocumentGivesAnError) {
     const auto desktop = automation.connect();
     const auto document = desktop->newDocument();
     ASSERT_EQ(document->sheetCount(), 1);
-    ASSERT_TRUE(automation.officeToShutDown());
+    ASSERT_TRUE(automation.startedOfficeId());
     // The office dies while calls go out: a call written to its closed end must fail, not kill
     // this program, and nothing may wait for an answer that never comes.
-    std::thread killer([office = *automation.officeToShutDown()] {
+    std::thread killer([office = *automation.startedOfficeId()] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         ::kill(-office, SIGKILL);
     });
@@ -106,6 +106,50 @@ TEST(OfficeLifetime, AFirstStartOnAnEmptyProfileGivesAWorkingOffice) {
     document->sheetByIndex(0)->setCellText(0, 0, "first");
     EXPECT_EQ(document->sheetByIndex(0)->cellText(0, 0), "first");
     EXPECT_TRUE(std::filesystem::exists(testTempFolder() / "first-start-profile" / "user"));
+}
+
+bool alive(int process) {
+    std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    const auto end = text.rfind(')');
+    return end != std::string::npos && end + 2 < text.size() && text[end + 2] != 'Z';
+}
+
+bool endsSoon(int process) {
+    for (int i = 0; i < 500 && alive(process); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return !alive(process);
+}
+
+TEST(OfficeLifetime, AnOfficeStartedForTheUserEndsWithTheProgramUnlessItShowsADocument) {
+    auto options = privateOfficeOptions("for-the-user");
+    options.keepStartedOffice = true;
+    std::optional<int> idle;
+    {
+        UnoAutomation automation(options);
+        automation.connect();
+        idle = automation.startedOfficeId();
+    }
+    ASSERT_TRUE(idle);
+    EXPECT_TRUE(endsSoon(*idle)) << "no join made: the office goes with the program";
+
+    std::optional<int> showing;
+    {
+        UnoAutomation automation(options);
+        automation.connect()->newDocument()->sheetByIndex(0)->setCellText(0, 0, "result");
+        showing = automation.startedOfficeId();
+    }
+    ASSERT_TRUE(showing);
+    {
+        UnoAutomation runningBefore(options);
+        runningBefore.connect();
+        EXPECT_FALSE(runningBefore.startedOfficeId());
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(alive(*showing)) << "an office that shows a result, or ran before, stays";
+    ::kill(-*showing, SIGKILL);
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -162,6 +164,36 @@ TEST_F(ScriptFolder, OfficeThatNeverAnswersIsStoppedWithAllItStarted) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_FALSE(alive(*child));
+}
+
+TEST_F(ScriptFolder, OfficeThatListensButNeverAnswersFailsWithoutStartingAnother) {
+    // A stopped office: its pipe takes connections that nobody ever serves.
+    auto automation_options =
+        options(script("soffice", "echo started > '" + (folder_ / "started").string() + "'"));
+    const auto socketPath =
+        "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_" + automation_options.pipeName;
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 8), 0);
+    automation_options.answerTimeout = std::chrono::milliseconds(500);
+    const auto threads = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                             std::filesystem::directory_iterator());
+    };
+    UnoAutomation automation(automation_options);
+    failureOf(automation); // the first connection starts the UNO runtime's own threads
+    const auto before = threads();
+    EXPECT_EQ(failureOf(automation),
+              "The office listening on pipe \"" + automation_options.pipeName +
+                  "\" does not answer (it did not respond within 0.5 s; it may be stopped or "
+                  "hanging): end that office and try again");
+    EXPECT_EQ(threads(), before);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "started"));
+    ::close(listener);
+    ::unlink(socketPath.c_str());
 }
 
 TEST_F(ScriptFolder, ProcessPassesEnvironmentAndReportsExit) {
