@@ -2,15 +2,21 @@
 
 #include "join/calc_automation.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <memory>
 #include <regex>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace gridwork {
 
-void seedOfficeProfile(const std::filesystem::path& profileFolder,
-                       const std::string& officeVersion) {
+void seedOfficeProfile(const std::filesystem::path& profileFolder, const std::string& officeVersion,
+                       bool pinEnglish) {
     std::filesystem::create_directories(profileFolder / "user");
     const auto path = profileFolder / "user" / "registrymodifications.xcu";
     std::ofstream out(path);
@@ -25,8 +31,10 @@ void seedOfficeProfile(const std::filesystem::path& profileFolder,
     if (!officeVersion.empty()) {
         item("/org.openoffice.Setup/Product", "ooSetupLastVersion", officeVersion);
     }
-    item("/org.openoffice.Setup/L10N", "ooSetupSystemLocale", "en-US");
-    item("/org.openoffice.Setup/L10N", "ooLocale", "en-US");
+    if (pinEnglish) {
+        item("/org.openoffice.Setup/L10N", "ooSetupSystemLocale", "en-US");
+        item("/org.openoffice.Setup/L10N", "ooLocale", "en-US");
+    }
     out << "</oor:items>\n";
     if (!out.flush()) {
         throw OfficeError("Cannot write the office profile \"" + path.string() + "\"");
@@ -48,6 +56,56 @@ std::string officeVersion(const std::string& program) {
     return std::regex_search(line, match, std::regex(R"((\d+)\.(\d+)\.)"))
                ? match[1].str() + "." + match[2].str()
                : std::string();
+}
+
+namespace {
+
+// More runs at once than this are no use on any desktop; each would start an office of its own.
+constexpr int cachedProfiles = 16;
+
+std::filesystem::path cacheFolder() {
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache == '/') {
+        return cache;
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home != '/') {
+        throw OfficeError("Neither XDG_CACHE_HOME nor HOME names a folder for the office profile "
+                          "gridstack keeps: set one of them");
+    }
+    return std::filesystem::path(home) / ".cache";
+}
+
+} // namespace
+
+CachedProfile::CachedProfile() {
+    const auto base = cacheFolder() / "gridwork-stacker";
+    std::error_code error;
+    std::filesystem::create_directories(base, error);
+    if (error) {
+        throw OfficeError("Cannot create the folder \"" + base.string() +
+                          "\" for the office profile: " + error.message());
+    }
+    for (int slot = 0; slot < cachedProfiles; ++slot) {
+        const auto name = "office-profile-" + std::to_string(slot);
+        const auto lockPath = base / (name + ".lock");
+        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            throw OfficeError("Cannot open \"" + lockPath.string() + "\": " + std::strerror(errno));
+        }
+        // The lock goes with the process however it ends, so a crashed run holds nothing.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            lock_ = fd;
+            folder_ = base / name;
+            return;
+        }
+        ::close(fd);
+    }
+    throw OfficeError("All " + std::to_string(cachedProfiles) + " office profiles in \"" +
+                      base.string() + "\" are in use by other runs: wait for one to end");
+}
+
+CachedProfile::~CachedProfile() {
+    ::close(lock_);
 }
 
 } // namespace gridwork

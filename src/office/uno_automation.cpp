@@ -2,6 +2,7 @@
 
 #include "office/broken_pipes.h"
 #include "office/office_process.h"
+#include "office/office_profile.h"
 #include "office/uno_document.h"
 #include "office/uno_support.h"
 
@@ -125,6 +126,7 @@ std::string defaultPipeName(const std::string& profileFolder) {
 struct UnoAutomation::Impl {
     OfficeOptions options;
     Reference<css::uno::XComponentContext> local;
+    std::optional<CachedProfile> cachedProfile;
     std::optional<OfficeProcess> started;
     Reference<css::frame::XDesktop> startedDesktop;
     Reference<css::connection::XConnection> startedConnection;
@@ -316,6 +318,20 @@ UnoAutomation::UnoAutomation(OfficeOptions options) : impl_(std::make_unique<Imp
 UnoAutomation::~UnoAutomation() = default;
 
 std::unique_ptr<Desktop> UnoAutomation::connect() {
+    // An office started only for this program needs none of the user's settings; one private
+    // profile kept between runs spares it the first-start work of a fresh one.
+    if (impl_->options.profileFolder.empty() && !impl_->options.keepStartedOffice) {
+        impl_->cachedProfile.emplace();
+        const auto& folder = impl_->cachedProfile->folder();
+        // The office records the version it set a profile up with only when it ran with
+        // windows; without it, it repeats its first-start work at every start. The locale
+        // stays the user's, as for the program's own way of stacking.
+        if (!std::filesystem::exists(folder / "user")) {
+            seedOfficeProfile(folder, officeVersion(findOfficeProgram(impl_->options.program)),
+                              false);
+        }
+        impl_->options.profileFolder = folder.string();
+    }
     // A configured office program is checked even when an office already listens: whoever
     // names a program that is not there learns it at once.
     if (impl_->options.program) {

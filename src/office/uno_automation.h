@@ -16,7 +16,8 @@ struct OfficeOptions {
     /// The soffice program; when set it is the only one tried. Unset: searched for.
     std::optional<std::string> program;
     /// A profile folder of our own (-env:UserInstallation); empty: the user's own profile, so an
-    /// office the user already runs is reused.
+    /// office the user already runs is reused, or, when keepStartedOffice is false, a private
+    /// profile kept in the user's cache folder (see CachedProfile).
     std::string profileFolder;
     /// TMPDIR of an office we start; empty: inherited.
     std::string officeTempFolder;

@@ -196,6 +196,21 @@ TEST_F(ScriptFolder, OfficeThatListensButNeverAnswersFailsWithoutStartingAnother
     ::unlink(socketPath.c_str());
 }
 
+TEST_F(ScriptFolder, RunsAtOnceHoldCachedProfilesOfTheirOwnAndLaterRunsReuseThem) {
+    const char* before = std::getenv("XDG_CACHE_HOME");
+    const std::string saved = before ? before : "";
+    ::setenv("XDG_CACHE_HOME", folder_.c_str(), 1);
+    const auto profiles = folder_ / "gridwork-stacker";
+    {
+        const CachedProfile first;
+        const CachedProfile second;
+        EXPECT_EQ(first.folder(), profiles / "office-profile-0");
+        EXPECT_EQ(second.folder(), profiles / "office-profile-1");
+    }
+    EXPECT_EQ(CachedProfile().folder(), profiles / "office-profile-0");
+    before ? ::setenv("XDG_CACHE_HOME", saved.c_str(), 1) : ::unsetenv("XDG_CACHE_HOME");
+}
+
 TEST_F(ScriptFolder, ProcessPassesEnvironmentAndReportsExit) {
     const auto program =
         script("env-probe", "echo \"$TMPDIR|$1\" > " + (folder_ / "out").string() + "\nexit 5");
