@@ -91,18 +91,23 @@ std::optional<std::string> lockHolder(const std::filesystem::path& document) {
     return where.empty() ? who : who + " (" + where + ")";
 }
 
-std::string noDocumentReason(const std::filesystem::path& path) {
+std::string noDocumentReason(const std::filesystem::path& path, bool officeAskedTheUser) {
     const std::string quoted = "\"" + path.string() + "\"";
     if (const auto holder = lockHolder(path)) {
         return quoted + " is locked: it is open in the office of " + *holder +
-               ", and the office's \"Document in Use\" question was cancelled. Close it there "
-               "first; if no office has it open any more (a lock left behind by a crash), "
-               "delete the lock file \"" +
+               (officeAskedTheUser ? ", and the office's \"Document in Use\" question was "
+                                     "cancelled"
+                                   : "") +
+               ". Close it there first; if no office has it open any more (a lock left behind "
+               "by a crash), delete the lock file \"" +
                lockFileOf(path).string() + "\" and try again";
     }
     if (looksLikeOdsPackage(path)) {
-        return quoted + " was not opened: a question the office asked about it (a password, a "
-                        "repair) was cancelled";
+        return quoted + (officeAskedTheUser
+                             ? " was not opened: a question the office asked about it (a "
+                               "password, a repair) was cancelled"
+                             : " was not opened: the office would have to ask about it (a "
+                               "password, a repair); open it in the office to see why");
     }
     return quoted + " is not a spreadsheet document the office can open";
 }

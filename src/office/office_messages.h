@@ -22,9 +22,9 @@ std::string plainWordsForType(std::string_view type);
 /// "Ann Lee (user ann on host ws7, since 08.12.2026 12:30)". Nothing when there is no lock file.
 std::optional<std::string> lockHolder(const std::filesystem::path& document);
 
-/// Why the office gave no document for the file at `path`: it is locked by someone (and the
-/// office's "Document in Use" question was cancelled), another question of the office about it
-/// was cancelled, or it is no spreadsheet the office can open.
-std::string noDocumentReason(const std::filesystem::path& path);
+/// Why the office gave no document for the file at `path`: it is locked by someone (in a
+/// visible office the user then cancelled its "Document in Use" question), another question of
+/// the office about it was cancelled, or it is no spreadsheet the office can open.
+std::string noDocumentReason(const std::filesystem::path& path, bool officeAskedTheUser);
 
 } // namespace gridwork

@@ -149,15 +149,20 @@ std::unique_ptr<Document> UnoDesktop::newDocument() {
 
 std::unique_ptr<Document> UnoDesktop::load(const std::string& url, const std::string& name) {
     return officeCall([&]() -> std::unique_ptr<Document> {
-        const auto arguments = handling_.hidden ? properties({{"Hidden", Any(true)}})
-                                                : Sequence<css::beans::PropertyValue>();
+        // A hidden document is never edited, and read-only it needs no lock: several runs may
+        // read one file at once, also a file open in someone's office.
+        const bool isFile = url.starts_with("file:");
+        const auto arguments = !handling_.hidden ? Sequence<css::beans::PropertyValue>()
+                               : isFile
+                                   ? properties({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}})
+                                   : properties({{"Hidden", Any(true)}});
         const Reference<css::lang::XComponent> component =
             loader_->loadComponentFromURL(toOffice(url), toOffice("_blank"), 0, arguments);
         const std::string failure =
             "\"" + name + "\" is not a spreadsheet document the office can open";
         if (!component.is()) {
             failWhenConnectionLost(loader_);
-            throw OfficeError(url.starts_with("file:") ? noDocumentReason(name) : failure);
+            throw OfficeError(isFile ? noDocumentReason(name, !handling_.hidden) : failure);
         }
         if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
             // Opened by another module of the office: close that window again, then fail.

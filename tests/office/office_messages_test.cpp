@@ -25,9 +25,10 @@ TEST(OfficeMessages, AnOdsPackageWithoutDocumentWasACancelledQuestion) {
     std::ofstream(ods, std::ios::binary)
         << std::string("PK\x03\x04", 4) << std::string(26, '\0')
         << "mimetypeapplication/vnd.oasis.opendocument.spreadsheet";
-    EXPECT_EQ(noDocumentReason(ods), "\"" + ods.string() +
-                                         "\" was not opened: a question the office asked about "
-                                         "it (a password, a repair) was cancelled");
+    EXPECT_EQ(noDocumentReason(ods, true),
+              "\"" + ods.string() +
+                  "\" was not opened: a question the office asked about "
+                  "it (a password, a repair) was cancelled");
     std::ofstream(folder / ".~lock.asked.ods#") << ",ann\\,x,,;";
     EXPECT_EQ(lockHolder(ods), "user ann,x");
     std::filesystem::remove_all(folder);
