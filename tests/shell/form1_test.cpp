@@ -180,8 +180,8 @@ TEST_F(Form1Test, FirstStartFillsTheFields) {
     for (const char* name : numberFields) {
         EXPECT_EQ(field(*window, name)->text(), QStringLiteral("1")) << name;
     }
-    EXPECT_EQ(office.connects, 1);
-    EXPECT_EQ(*office.liveDesktops, 0);
+    EXPECT_EQ(office.connects(), 1);
+    EXPECT_EQ(office.state.liveDesktops, 0);
     EXPECT_FALSE(window->ended());
     EXPECT_TRUE(shell.webPages.isEmpty());
 }
@@ -345,6 +345,7 @@ TEST_F(Form1Test, JoinReadsNumberFieldsInTheLocaleTheFieldCheckUses) {
 TEST_F(Form1Test, FailingJoinIsReportedWithItsStep) {
     const auto window = startWindow();
     field(*window, "Text1")->setText(folder.filePath(QStringLiteral("missing.ods")));
+    office.state.anyFile.reset();
     window->pushButton5Click();
     ASSERT_FALSE(dialogs.shown.empty());
     EXPECT_EQ(dialogs.shown[0].title, QStringLiteral("Application Error"));
@@ -362,13 +363,13 @@ TEST_F(Form1Test, ClosingDuringAJoinStopsTheRunWhereItIs) {
     window->pushButton5Click();
     EXPECT_TRUE(window->ended());
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(office.connects, 2) << "start-up and table 1 only";
-    EXPECT_EQ(office.documentsClosed, 1);
+    EXPECT_EQ(office.connects(), 2) << "start-up and table 1 only";
+    EXPECT_EQ(office.state.closedDocuments, 1);
 }
 
 TEST_F(Form1Test, ClickDuringARunsEventPauseIsIgnoredAndTheBusyPointerStays) {
     const auto window = startWindow();
-    const int startUpConnects = office.connects;
+    const int startUpConnects = office.connects();
     field(*window, "Text1")->setText(folder.filePath(QStringLiteral("north.ods")));
     field(*window, "Text2")->setText(folder.filePath(QStringLiteral("south.ods")));
     auto* const button = window->findChild<QPushButton*>(QStringLiteral("PushButton5"));
@@ -389,14 +390,14 @@ TEST_F(Form1Test, ClickDuringARunsEventPauseIsIgnoredAndTheBusyPointerStays) {
         Qt::QueuedConnection);
     button->click();
     EXPECT_EQ(modeDuringPause, BusyPointer);
-    EXPECT_EQ(office.connects - startUpConnects, 3) << "one run: table 1, table 2, result";
+    EXPECT_EQ(office.connects() - startUpConnects, 3) << "one run: table 1, table 2, result";
     // The test office makes no result document, so the one run ends with one report.
     ASSERT_EQ(dialogs.shown.size(), 1U) << dialogs.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(
         dialogs.shown[0].text.contains(QStringLiteral("Form1.PushButton5_Click at line 200")))
         << dialogs.shown[0].text.toStdString();
     EXPECT_EQ(pointer->mode(), ArrowPointer);
-    EXPECT_EQ(office.documentsClosed, 2);
+    EXPECT_EQ(office.state.closedDocuments, 2);
 }
 
 } // namespace

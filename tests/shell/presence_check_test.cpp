@@ -20,14 +20,14 @@ class PresenceCheckTest : public WindowTest {};
 
 TEST_F(PresenceCheckTest, ReachableOfficeIsLetGoAtOnceWithoutAWord) {
     EXPECT_TRUE(checkOpenOffice(office, dialogs, shell, nullptr, QStringLiteral("Title")));
-    EXPECT_EQ(office.connects, 1);
-    EXPECT_EQ(*office.liveDesktops, 0);
+    EXPECT_EQ(office.connects(), 1);
+    EXPECT_EQ(office.state.liveDesktops, 0);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(shell.webPages.isEmpty());
 }
 
 TEST_F(PresenceCheckTest, MissingOfficeAsksYesNoWithoutIcon) {
-    office.reachable = false;
+    office.state.reachable = false;
     dialogs.replies = {ScriptedDialogs::Reply::No};
     EXPECT_FALSE(checkOpenOffice(office, dialogs, shell, nullptr, QStringLiteral("App Title")));
     ASSERT_EQ(dialogs.shown.size(), 1U);
@@ -39,7 +39,7 @@ TEST_F(PresenceCheckTest, MissingOfficeAsksYesNoWithoutIcon) {
 }
 
 TEST_F(PresenceCheckTest, YesOpensTheDownloadPage) {
-    office.reachable = false;
+    office.state.reachable = false;
     dialogs.replies = {ScriptedDialogs::Reply::Yes};
     EXPECT_FALSE(checkOpenOffice(office, dialogs, shell, nullptr, QStringLiteral("Title")));
     EXPECT_EQ(shell.webPages, QStringList{downloadPage});
@@ -47,7 +47,7 @@ TEST_F(PresenceCheckTest, YesOpensTheDownloadPage) {
 }
 
 TEST_F(PresenceCheckTest, FailingBoxOrBrowserIsIgnored) {
-    office.reachable = false;
+    office.state.reachable = false;
     dialogs.replies = {ScriptedDialogs::Reply::Fail};
     EXPECT_FALSE(checkOpenOffice(office, dialogs, shell, nullptr, QStringLiteral("Title")));
     dialogs.replies = {ScriptedDialogs::Reply::Yes};
@@ -59,7 +59,7 @@ class StartWithoutOffice : public WindowTest,
                            public ::testing::WithParamInterface<ScriptedDialogs::Reply> {};
 
 TEST_P(StartWithoutOffice, ProgramEndsAndTheWindowNeverShows) {
-    office.reachable = false;
+    office.state.reachable = false;
     dialogs.replies = {GetParam()};
     auto window = makeWindow();
     EXPECT_FALSE(window->formLoad());

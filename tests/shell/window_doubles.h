@@ -3,6 +3,7 @@
 // Test doubles of everything the main window reaches outside the program, with scripted answers,
 // and a fixture that starts the window on a temporary program folder and settings file.
 
+#include "../support/fake_office.h"
 #include "join/calc_automation.h"
 #include "shell/form1.h"
 #include "shell/outside_world.h"
@@ -111,75 +112,15 @@ public:
     }
 };
 
-/// An office that can be reached or not. Every file it opens is a one-sheet document whose cells
-/// read "x"; it makes no new documents.
-class FakeOffice final : public CalcAutomation {
+/// The shared office double as the window's tests use it: every file opens as a one-sheet book
+/// whose first cell reads "x", unless the test takes that away; it makes no new documents.
+class FakeOffice final : public test::FakeAutomation {
 public:
-    bool reachable = true;
-    int connects = 0;
-    int documentsClosed = 0;
-    std::shared_ptr<int> liveDesktops = std::make_shared<int>(0);
-
-    std::unique_ptr<Desktop> connect() override {
-        ++connects;
-        if (!reachable) {
-            throw OfficeError("Cannot start the office: no soffice program was found.");
-        }
-        return std::make_unique<EmptyDesktop>(liveDesktops, documentsClosed);
+    FakeOffice() {
+        state.anyFile = std::vector<test::SheetData>{{"Sheet1", {{{0, 0}, "x"}}, {}}};
+        state.makesNewDocuments = false;
     }
-
-private:
-    class XSheet final : public Sheet {
-    public:
-        std::string name() override { return "Sheet1"; }
-        UsedArea usedArea() override { return {1, 1}; }
-        std::string cellText(std::int32_t, std::int32_t) override { return "x"; }
-        void setCellText(std::int32_t, std::int32_t, const std::string&) override {}
-    };
-
-    class XDocument final : public Document {
-    public:
-        explicit XDocument(int& closed) : closed_(closed) {}
-        std::unique_ptr<Sheet> sheetByIndex(std::int16_t index) override {
-            if (index != 0) {
-                throw OfficeError("IndexOutOfBoundsException");
-            }
-            return std::make_unique<XSheet>();
-        }
-        std::unique_ptr<Sheet> sheetByName(const std::string&) override {
-            return std::make_unique<XSheet>();
-        }
-        std::int32_t sheetCount() override { return 1; }
-        void close() override { ++closed_; }
-        void storeToFile(const std::string&) override {}
-
-    private:
-        int& closed_;
-    };
-
-    class EmptyDesktop final : public Desktop {
-    public:
-        EmptyDesktop(std::shared_ptr<int> live, int& closed)
-            : live_(std::move(live)), closed_(closed) {
-            ++*live_;
-        }
-        ~EmptyDesktop() override { --*live_; }
-        EmptyDesktop(const EmptyDesktop&) = delete;
-        EmptyDesktop& operator=(const EmptyDesktop&) = delete;
-        std::unique_ptr<Document> openDocument(const std::string& url) override {
-            if (url.ends_with("missing.ods")) {
-                throw OfficeError("Unsupported URL <" + url + ">: \"type detection failed\"");
-            }
-            return std::make_unique<XDocument>(closed_);
-        }
-        std::unique_ptr<Document> newDocument() override {
-            throw OfficeError("The test office makes no documents.");
-        }
-
-    private:
-        std::shared_ptr<int> live_;
-        int& closed_;
-    };
+    int connects() { return state.calls[test::Operation::Connect]; }
 };
 
 /// A fresh window per test: program folder and settings file in a temporary folder.

@@ -1,15 +1,19 @@
 #pragma once
 
-// An office in memory for the join's tests: books stand for files by their URL, every call is
-// logged, and any operation can be told to fail at its n-th call.
+// The office in memory that every test of the join, the window and the command line uses:
+// books stand for files by their URL or path, every call is logged and counted, and any
+// operation can be told to fail at its n-th call, or the office to be out of reach.
 
 #include "join/calc_automation.h"
 #include "join/join_run.h"
 
 #include <algorithm>
+#include <atomic>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -49,8 +53,22 @@ struct DocumentData {
 };
 
 struct OfficeState {
-    /// The "files" the office can open, by URL; opening copies the book, so files never change.
+    /// The "files" the office can open, by URL or by path; opening copies the book, so files
+    /// never change.
     std::map<std::string, std::vector<SheetData>> files;
+    /// What every other URL opens as; unset, it fails as a missing file does.
+    std::optional<std::vector<SheetData>> anyFile;
+    /// Whether connect() reaches the office, and newDocument() makes a document.
+    bool reachable = true;
+    bool makesNewDocuments = true;
+    /// Desktops that exist and documents open right now; documents closed so far.
+    std::atomic<int> liveDesktops = 0;
+    std::atomic<int> openDocuments = 0;
+    std::atomic<int> closedDocuments = 0;
+    /// The first sheet of every stored document, as rows of the cells written (empty ones too).
+    std::vector<CellRows> created;
+    /// Documents may be opened on a second thread while another one is read.
+    std::mutex mutex;
     /// Every document opened or created, in order.
     std::vector<std::shared_ptr<DocumentData>> documents;
     std::vector<std::string> log;
@@ -61,6 +79,7 @@ struct OfficeState {
     std::optional<std::pair<Operation, int>> failure;
 
     void call(Operation operation, const std::string& entry) {
+        const std::lock_guard lock(mutex);
         log.push_back(entry);
         const int count = calls[operation]++;
         if (failure && failure->first == operation && count == failure->second) {
@@ -215,10 +234,31 @@ public:
         state_.call(Operation::Close, "close " + data_->url);
         requireOpen();
         data_->open = false;
+        --state_.openDocuments;
+        ++state_.closedDocuments;
     }
-    void storeToFile(const std::string&) override {
+    /// Writes the first sheet's written cells, each followed by '|', a line per row.
+    void storeToFile(const std::string& path) override {
         requireOpen();
         ++data_->stores;
+        const SheetData& sheet = data_->sheets.front();
+        CellRows rows;
+        for (const auto& [column, row] : sheet.written) {
+            rows.resize(std::max(rows.size(), static_cast<std::size_t>(row) + 1));
+            auto& texts = rows[static_cast<std::size_t>(row)];
+            texts.resize(std::max(texts.size(), static_cast<std::size_t>(column) + 1));
+            const auto it = sheet.cells.find({column, row});
+            texts[static_cast<std::size_t>(column)] = it == sheet.cells.end() ? "" : it->second;
+        }
+        std::ofstream out(path, std::ios::trunc);
+        for (const auto& texts : rows) {
+            for (const auto& text : texts) {
+                out << text << '|';
+            }
+            out << '\n';
+        }
+        const std::lock_guard lock(state_.mutex);
+        state_.created.push_back(std::move(rows));
     }
 
 private:
@@ -234,26 +274,47 @@ private:
 
 class FakeDesktop : public Desktop {
 public:
-    explicit FakeDesktop(OfficeState& state) : state_(state) {}
+    explicit FakeDesktop(OfficeState& state) : state_(state) { ++state_.liveDesktops; }
+    ~FakeDesktop() override { --state_.liveDesktops; }
+    FakeDesktop(const FakeDesktop&) = delete;
+    FakeDesktop& operator=(const FakeDesktop&) = delete;
 
     std::unique_ptr<Document> openDocument(const std::string& url) override {
         state_.call(Operation::Open, "open " + url);
-        const auto file = state_.files.find(url);
-        if (file == state_.files.end()) {
+        const std::vector<SheetData>* book = find(url);
+        if (book == nullptr && url.starts_with("file:")) {
+            book = find(pathFromFileUrl(url));
+        }
+        if (book == nullptr && state_.anyFile) {
+            book = &*state_.anyFile;
+        }
+        if (book == nullptr) {
             throw OfficeError("Unsupported URL <" + url + ">: \"type detection failed\"");
         }
-        auto data = std::make_shared<DocumentData>(DocumentData{url, file->second});
-        state_.documents.push_back(data);
-        return std::make_unique<FakeDocument>(state_, data);
+        return add(std::make_shared<DocumentData>(DocumentData{url, *book}));
     }
     std::unique_ptr<Document> newDocument() override {
         state_.call(Operation::New, "new");
-        auto data = std::make_shared<DocumentData>(DocumentData{"", {SheetData{"Sheet1", {}, {}}}});
-        state_.documents.push_back(data);
-        return std::make_unique<FakeDocument>(state_, data);
+        if (!state_.makesNewDocuments) {
+            throw OfficeError("The test office makes no documents.");
+        }
+        return add(std::make_shared<DocumentData>(DocumentData{"", {SheetData{"Sheet1", {}, {}}}}));
     }
 
 private:
+    const std::vector<SheetData>* find(const std::string& name) const {
+        const auto file = state_.files.find(name);
+        return file == state_.files.end() ? nullptr : &file->second;
+    }
+    std::unique_ptr<Document> add(std::shared_ptr<DocumentData> data) {
+        {
+            const std::lock_guard lock(state_.mutex);
+            state_.documents.push_back(data);
+        }
+        ++state_.openDocuments;
+        return std::make_unique<FakeDocument>(state_, std::move(data));
+    }
+
     OfficeState& state_;
 };
 
@@ -261,6 +322,9 @@ class FakeAutomation : public CalcAutomation {
 public:
     std::unique_ptr<Desktop> connect() override {
         state.call(Operation::Connect, "connect");
+        if (!state.reachable) {
+            throw OfficeError("Cannot start the office: no soffice program was found.");
+        }
         return std::make_unique<FakeDesktop>(state);
     }
 
