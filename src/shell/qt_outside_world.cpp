@@ -3,51 +3,27 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QStringList>
 #include <QTime>
 #include <QUrl>
-#include <algorithm>
 
 namespace gridwork {
 
-namespace {
-
-// Qt wraps every text wider than 500 pixels. A message of one line (the help's address) keeps
-// its line while it fits on the screen, as the system's own message boxes keep it.
-class MessageBox final : public QMessageBox {
-public:
-    using QMessageBox::QMessageBox;
-
-protected:
-    void showEvent(QShowEvent* event) override {
-        QMessageBox::showEvent(event);
-        auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-        if (label == nullptr || !label->wordWrap() || label->text().contains(QLatin1Char('\n'))) {
-            return;
-        }
-        label->setWordWrap(false);
-        layout()->activate();
-        const QSize oneLine = layout()->totalMinimumSize();
-        if (oneLine.width() > screen()->availableGeometry().width()) {
-            label->setWordWrap(true);
-            return;
-        }
-        setFixedSize(std::max(width(), oneLine.width()), oneLine.height());
-    }
-};
-
-} // namespace
-
 MessageAnswer QtDialogs::showMessage(const MessageRequest& request) {
-    MessageBox box(request.owner);
+    QMessageBox box(request.owner);
     box.setWindowTitle(request.title);
-    box.setText(displayLineBreaks(request.text));
-    box.setTextFormat(Qt::PlainText);
+    if (request.text.contains(QLatin1Char('\r')) || request.text.contains(QLatin1Char('\n'))) {
+        box.setTextFormat(Qt::PlainText);
+        box.setText(displayLineBreaks(request.text));
+    } else {
+        // Qt wraps every text wider than 500 pixels, even inside a web address; a message of
+        // one line keeps its line while the screen is wide enough, as the system's boxes do.
+        box.setTextFormat(Qt::RichText);
+        box.setText(QStringLiteral("<p style=\"white-space:nowrap\">") +
+                    request.text.toHtmlEscaped() + QStringLiteral("</p>"));
+    }
     box.setIcon(request.icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
     if (request.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

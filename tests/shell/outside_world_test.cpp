@@ -44,19 +44,17 @@ template <class Box, class Look> void whenShown(Look look) {
 }
 
 TEST(QtDialogs, AMessageOfOneLineStaysOnOneLineWhileItFitsTheScreen) {
-    const QString endless = QStringLiteral("word ").repeated(400);
+    const QString endless = QStringLiteral("word ").repeated(400).trimmed();
     for (const QString& text : {helpText(), endless}) {
-        bool wrapped = false;
-        int lines = 0;
+        bool oneLine = false;
         whenShown<QMessageBox>([&](QMessageBox& box) {
+            QCoreApplication::processEvents(); // the box settles its size
             const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-            wrapped = label->wordWrap();
-            lines = label->height() / label->fontMetrics().lineSpacing();
+            oneLine = label->width() >= label->fontMetrics().horizontalAdvance(text);
             box.button(QMessageBox::Ok)->click();
         });
         QtDialogs().showMessage({nullptr, QStringLiteral("Title"), text});
-        EXPECT_EQ(wrapped, text == endless) << text.left(40).toStdString();
-        EXPECT_EQ(lines > 1, text == endless) << text.left(40).toStdString();
+        EXPECT_EQ(oneLine, text != endless) << text.left(40).toStdString();
     }
 }
 
