@@ -353,17 +353,6 @@ TEST_F(PanelTest, ScreenReadersNameEveryFieldByItsCaptionAndTable) {
     }
 }
 
-TEST_F(PanelTest, FieldsHaveNoLengthLimit) {
-    const QString longText(100'000, QLatin1Char('7'));
-    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
-        edit->setText(longText);
-        EXPECT_EQ(edit->text().size(), longText.size()) << edit->objectName().toStdString();
-    }
-    QTest::keyClick(field("Text1"), Qt::Key_End);
-    QTest::keyClick(field("Text1"), Qt::Key_8);
-    EXPECT_EQ(field("Text1")->text().size(), longText.size() + 1);
-}
-
 TEST_F(PanelTest, PathsCanBePasted) {
     activate();
     QLineEdit* text1 = field("Text1");
