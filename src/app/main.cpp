@@ -10,7 +10,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
 
     gridwork::UnoAutomation office;
-    gridwork::QtDialogs dialogs;
+    gridwork::QtDialogs dialogs(gridwork::QtDialogs::userFolderMemory());
     gridwork::QtDesktopShell shell;
     gridwork::ClockSeededRandom random;
     gridwork::Form1 form1({dialogs, shell, random, office, QApplication::applicationDirPath(), {}});

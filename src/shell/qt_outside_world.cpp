@@ -5,11 +5,32 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStringList>
 #include <QTime>
 #include <QUrl>
+#include <utility>
 
 namespace gridwork {
+
+namespace {
+
+const QString lastFolderKey = QStringLiteral("File Dialog/Last Folder");
+
+} // namespace
+
+QtDialogs::QtDialogs(QString folderMemory) : folderMemory_(std::move(folderMemory)) {
+    if (!folderMemory_.isEmpty()) {
+        lastFolder_ =
+            QSettings(folderMemory_, QSettings::IniFormat).value(lastFolderKey).toString();
+    }
+}
+
+QString QtDialogs::userFolderMemory() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Vendrasol"),
+                     QStringLiteral("File Dialog"))
+        .fileName();
+}
 
 MessageAnswer QtDialogs::showMessage(const MessageRequest& request) {
     QMessageBox box(request.owner);
@@ -60,6 +81,10 @@ QString QtDialogs::openFileName(const OpenFileRequest& request) {
         return {};
     }
     lastFolder_ = QFileInfo(files.first()).absolutePath();
+    if (!folderMemory_.isEmpty()) {
+        // Losing the remembered folder costs a click next time, never the chosen file.
+        QSettings(folderMemory_, QSettings::IniFormat).setValue(lastFolderKey, lastFolder_);
+    }
     return files.first();
 }
 

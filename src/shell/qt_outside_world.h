@@ -11,10 +11,18 @@ namespace gridwork {
 
 class QtDialogs final : public Dialogs {
 public:
+    /// `folderMemory`: an INI file that keeps the folder of the last chosen file between runs;
+    /// empty: the folder is kept for this run only.
+    explicit QtDialogs(QString folderMemory = {});
+
+    /// The user's own folder memory, beside the settings of the program's maker.
+    static QString userFolderMemory();
+
     MessageAnswer showMessage(const MessageRequest& request) override;
     QString openFileName(const OpenFileRequest& request) override;
 
 private:
+    QString folderMemory_;
     /// Folder of the file the user chose last; empty until a file has been chosen.
     QString lastFolder_;
 };

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 #include <set>
 
 namespace gridwork {
@@ -62,7 +63,8 @@ TEST(QtDialogs, FileDialogOpensWhereTheLastFileWasChosenWithAnEmptyName) {
     const QTemporaryDir top;
     ASSERT_TRUE(QDir(top.path()).mkdir(QStringLiteral("chosen here")));
     const QString folder = top.filePath(QStringLiteral("chosen here"));
-    QtDialogs dialogs;
+    const QString memory = top.filePath(QStringLiteral("folder.ini"));
+    std::optional<QtDialogs> dialogs(memory);
     QStringList opened;
     const auto choose = [&](const QString& file) {
         whenShown<QFileDialog>([&opened, file](QFileDialog& dialog) {
@@ -71,15 +73,18 @@ TEST(QtDialogs, FileDialogOpensWhereTheLastFileWasChosenWithAnEmptyName) {
             dialog.selectFile(file);
             static_cast<QDialog&>(dialog).accept();
         });
-        return dialogs.openFileName({nullptr, QString(), openReadOnly, QStringLiteral("Select"),
-                                     QStringLiteral("All Calc Files (*.ods)")});
+        return dialogs->openFileName({nullptr, QString(), openReadOnly, QStringLiteral("Select"),
+                                      QStringLiteral("All Calc Files (*.ods)")});
     };
     EXPECT_EQ(choose(folder + QStringLiteral("/new.ods")), folder + QStringLiteral("/new.ods"));
     EXPECT_EQ(choose(top.filePath(QStringLiteral("b.ods"))), top.filePath(QStringLiteral("b.ods")));
     choose(top.filePath(QStringLiteral("c.ods")));
-    ASSERT_EQ(opened.size(), 3);
+    dialogs.emplace(memory); // the next run
+    choose(folder + QStringLiteral("/d.ods"));
+    ASSERT_EQ(opened.size(), 4);
     EXPECT_EQ(opened[1], folder + QLatin1Char('|'));
     EXPECT_EQ(opened[2], top.path() + QLatin1Char('|'));
+    EXPECT_EQ(opened[3], top.path() + QLatin1Char('|'));
 }
 
 } // namespace
