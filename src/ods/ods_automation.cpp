@@ -5,6 +5,7 @@
 #include "ods/writer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -220,6 +221,13 @@ private:
     int untitled_ = 0;
 };
 
+bool isFlatSpreadsheet(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".fods";
+}
+
 } // namespace
 
 ods::Workbook readSpreadsheet(const std::string& path) {
@@ -234,7 +242,8 @@ ods::Workbook readSpreadsheet(const std::string& path) {
         // Shown as the office started by this user would show it.
         ods::ReadOptions options;
         options.officeLocale = ods::environmentLocale();
-        workbook = ods::readWorkbook(path, options);
+        workbook = isFlatSpreadsheet(path) ? ods::readFlatWorkbook(path, options)
+                                           : ods::readWorkbook(path, options);
     } catch (const ods::Error& error) {
         throw OfficeError(error.what());
     } catch (const std::bad_alloc&) {

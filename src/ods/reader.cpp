@@ -7,6 +7,9 @@
 #include "ods/style_forwarder.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <functional>
 
 namespace ods {
@@ -117,6 +120,14 @@ void checkPackage(const ZipPackage& package) {
     }
 }
 
+ContentOptions contentOptionsOf(const ReadOptions& options) {
+    ContentOptions contentOptions;
+    contentOptions.onlySheet = options.onlySheet;
+    contentOptions.lastRow = std::clamp(options.lastRow, -1, kMaxRows - 1);
+    contentOptions.maxExpandedText = options.maxXmlBytes;
+    return contentOptions;
+}
+
 } // namespace
 
 void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptions& options) {
@@ -127,11 +138,7 @@ void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptio
         StylesContext context(styles);
         parsePart(package, "styles.xml", context, options);
     }
-    ContentOptions contentOptions;
-    contentOptions.onlySheet = options.onlySheet;
-    contentOptions.lastRow = std::clamp(options.lastRow, -1, kMaxRows - 1);
-    contentOptions.maxExpandedText = options.maxXmlBytes;
-    ContentContext content(styles, output, contentOptions, package.label());
+    ContentContext content(styles, output, contentOptionsOf(options), package.label());
     parsePart(package, "content.xml", content, options, [&] { return content.done(); });
     if (!content.sawSpreadsheet()) {
         refuse(package, "it is no spreadsheet (content.xml holds no office:spreadsheet)");
@@ -142,6 +149,42 @@ Workbook readWorkbook(const std::string& path, const ReadOptions& options) {
     const ZipPackage package = ZipPackage::openFile(path);
     WorkbookBuilder builder;
     readPackage(package, builder, options);
+    return builder.take();
+}
+
+// The flat file holds the parts of a package one after the other under office:document; the
+// content context takes the styles it meets on its way to the body, as it does in content.xml.
+Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    if (in) {
+        in.seekg(0, std::ios::end);
+        const std::streamoff size = in.tellg();
+        if (size > 0 && static_cast<std::uint64_t>(size) > options.maxXmlBytes)
+            throw Error("cannot read " + path + ": the XML is larger than the reader takes (" +
+                        std::to_string(options.maxXmlBytes) + " bytes)");
+        in.seekg(0);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    if (!in && !in.eof())
+        throw Error("cannot read " + path + ": " + std::strerror(errno));
+    DataStyles styles;
+    styles.setOfficeLocale(options.officeLocale.language, options.officeLocale.country);
+    WorkbookBuilder builder;
+    ContentContext content(styles, builder, contentOptionsOf(options), path);
+    try {
+        FastXmlReader reader(content);
+        reader.feed(text);
+        reader.finish();
+    } catch (const FastXmlReader::FallBack& fallBack) {
+        XmlReader reader(content, path);
+        reader.deliverFrom(fallBack.resumeAt());
+        reader.feed(text);
+        reader.finish();
+    }
+    if (!content.sawSpreadsheet())
+        throw Error("cannot read " + path + ": it is no flat OpenDocument spreadsheet (no " +
+                    "office:spreadsheet in it)");
     return builder.take();
 }
 

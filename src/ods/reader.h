@@ -29,6 +29,9 @@ struct ReadOptions {
 
 /// Reads the document at path; throws Error naming the file and the problem.
 Workbook readWorkbook(const std::string& path, const ReadOptions& options = {});
+/// Reads a flat XML spreadsheet (.fods: styles and content in one XML file) at path; throws
+/// Error naming the file and the problem.
+Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options = {});
 /// Reads a document held in memory; `label` names it in errors.
 Workbook readWorkbook(std::span<const std::uint8_t> bytes, const std::string& label,
                       const ReadOptions& options = {});
