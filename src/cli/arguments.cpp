@@ -1,6 +1,7 @@
 #include "cli/arguments.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace gridwork::cli {
@@ -14,6 +15,9 @@ bool endsWithNoCase(std::string_view text, std::string_view suffix) {
                       std::tolower(static_cast<unsigned char>(b));
            });
 }
+
+constexpr std::array<std::string_view, 6> officeOnlyExtensions{".xlsx", ".xlsm", ".xlsb",
+                                                               ".xls",  ".xltx", ".xlt"};
 
 SheetChoice parseSheet(std::string_view text) {
     if (text.empty())
@@ -57,6 +61,13 @@ public:
         return args_[index_++];
     }
 
+    /// The value of "--name=value", for options whose value may be left out.
+    std::optional<std::string_view> optionalValue() {
+        const std::optional<std::string_view> v = pending_;
+        pending_.reset();
+        return v;
+    }
+
     void refuseValue(std::string_view option) const {
         if (pending_)
             throw UsageError(std::string(option) + " takes no value");
@@ -83,14 +94,34 @@ TableSource& currentTable(Arguments& parsed, std::string_view option) {
 void addInput(Arguments& parsed, std::string_view path) {
     if (path.empty())
         throw UsageError("an empty FILE name");
-    if (path == "-")
-        throw UsageError("tables are read from files; \"-\" (standard input) is not supported");
     TableSource table;
     table.path = std::string(path);
     parsed.tables.push_back(std::move(table));
 }
 
+std::int32_t parseHeaderRows(std::optional<std::string_view> text) {
+    if (!text)
+        return 1;
+    const bool digits = !text->empty() && std::all_of(text->begin(), text->end(),
+                                                      [](char c) { return c >= '0' && c <= '9'; });
+    const std::int64_t rows = digits ? saturatingNumber(*text) : 0;
+    if (rows < 1 || rows > maxSheetRows)
+        throw UsageError("--header=" + std::string(*text) +
+                         ": the number of header rows is a number from 1 to " +
+                         std::to_string(maxSheetRows));
+    return static_cast<std::int32_t>(rows);
+}
+
 } // namespace
+
+bool isCsvInput(std::string_view path) {
+    return path == "-" || endsWithNoCase(path, ".csv");
+}
+
+bool isOfficeOnlyInput(std::string_view path) {
+    return std::any_of(officeOnlyExtensions.begin(), officeOnlyExtensions.end(),
+                       [&](std::string_view extension) { return endsWithNoCase(path, extension); });
+}
 
 OutputKind outputKindOf(std::string_view output) {
     if (output == "-")
@@ -127,6 +158,23 @@ Arguments parseArguments(std::span<const std::string_view> args) {
         } else if (arg == "--quiet") {
             reader.refuseValue(arg);
             setOnce(parsed.quiet, arg);
+        } else if (arg == "--header") {
+            if (parsed.headerRows > 0)
+                throw UsageError("--header is given twice");
+            parsed.headerRows = parseHeaderRows(reader.optionalValue());
+        } else if (arg == "--match-columns") {
+            reader.refuseValue(arg);
+            setOnce(parsed.matchColumns, arg);
+        } else if (arg == "--source") {
+            if (parsed.source)
+                throw UsageError("--source is given twice");
+            parsed.source = std::string(reader.optionalValue().value_or("source"));
+        } else if (arg == "--all-sheets") {
+            reader.refuseValue(arg);
+            TableSource& table = currentTable(parsed, arg);
+            if (table.allSheets)
+                throw UsageError("--all-sheets is given twice for " + table.path);
+            table.allSheets = true;
         } else if (arg == "-o" || arg == "--output") {
             setOnce(haveOutput, "-o");
             parsed.output = std::string(reader.value(arg));
@@ -159,19 +207,25 @@ Arguments parseArguments(std::span<const std::string_view> args) {
         throw UsageError("no OUTPUT given (-o OUTPUT)");
     if (parsed.tables.empty())
         throw UsageError("no FILE given");
+    for (const TableSource& table : parsed.tables)
+        if (table.allSheets && table.sheet)
+            throw UsageError("--sheet and --all-sheets are both given for " + table.path);
     parsed.outputKind = outputKindOf(parsed.output);
     return parsed;
 }
 
 std::string usageText() {
     return "usage: gridstack [--office] [--force] [--quiet] -o OUTPUT\n"
-           "                 FILE [--sheet S] [--rows A:B] [--columns C:D] [FILE ...]\n"
+           "                 [--header[=N]] [--match-columns] [--source[=NAME]]\n"
+           "                 FILE [--sheet S | --all-sheets] [--rows A:B] [--columns C:D] "
+           "[FILE ...]\n"
            "Try 'gridstack --help' for more information.\n";
 }
 
 std::string helpText() {
     return R"(usage: gridstack [--office] [--force] [--quiet] -o OUTPUT
-                 FILE [--sheet S] [--rows A:B] [--columns C:D] [FILE ...]
+                 [--header[=N]] [--match-columns] [--source[=NAME]]
+                 FILE [--sheet S | --all-sheets] [--rows A:B] [--columns C:D] [FILE ...]
 
 Stacks spreadsheet tables block under block, exactly as Gridwork Stacker's "Start Joining"
 lays them out: each table's range starts in column A, the next table's first row follows
@@ -179,11 +233,16 @@ right below the previous table's last row, and every cell is copied as the text 
 Rows are not matched, sorted or de-duplicated; the stack must fit one sheet
 (1,048,576 rows).
 
-Each FILE is an OpenDocument spreadsheet (.ods). Input files are never written.
+Each FILE is an OpenDocument spreadsheet (.ods), its flat XML form (.fods) or a CSV file
+(.csv: UTF-8 with or without a byte-order mark, RFC 4180 quoting, lines ending in LF or
+CR LF; every field is taken as the text it is); - reads CSV from standard input (once).
+Other formats (.xlsx, .xls) are read with --office. Input files are never written.
 
 Options for the FILE they follow:
   --sheet S        the sheet: a number counted from 1, or a sheet's name (default 1);
-                   a name made only of digits is taken as a number
+                   a name made only of digits is taken as a number (not for CSV)
+  --all-sheets     every sheet of the file, in the file's order, each a table with the
+                   FILE's --rows and --columns; empty sheets add nothing
   --rows A:B       rows A to B, counted from 1, both included
   --columns C:D    columns C to D, as numbers (2:4) or letters (B:D)
                    Without --rows or --columns a table's range is its sheet's used area:
@@ -191,6 +250,20 @@ Options for the FILE they follow:
                    non-empty cell. An empty sheet adds nothing.
 
 Other options (anywhere on the line):
+  --header[=N]     the first N rows (default 1) of the first table head the stack; the
+                   first N rows of every later table are dropped
+  --match-columns  with --header: columns are placed by their header text instead of by
+                   position. The stack has the first table's columns, then each header not
+                   seen before, in the order met; a table without a column leaves it empty.
+                   Texts are compared after trimming blanks at both ends (with N > 1, the
+                   N texts of a column together); a name that occurs twice in a table is
+                   matched by its occurrence; a column with an empty header keeps its place.
+                   Standard error tells, one line per table, the columns added or left
+                   empty (unless --quiet)
+  --source[=NAME]  a first column that says where each row came from: the FILE as given,
+                   followed by ":" and the sheet's name where more than one sheet of the
+                   file is stacked or the sheet is not the file's first; with --header
+                   its header is NAME (default "source")
   -o OUTPUT        the new file: OUTPUT ending in .ods gives a spreadsheet, .csv gives
                    UTF-8 CSV (RFC 4180: fields with quotes, commas or line breaks are
                    quoted, lines end with CR LF, shorter rows end in empty fields);
@@ -210,12 +283,14 @@ so an interrupted or failed run leaves no partial OUTPUT.
 
 Exit status: 0 done; 1 an error (one line on standard error names the file and what is
 wrong: no such file, not a spreadsheet, no such sheet, range outside the sheet or From
-greater than To, OUTPUT exists, cannot write); 2 a usage error; 128 + the signal's
+greater than To, OUTPUT exists, cannot write, a CSV line that is not UTF-8, --sheet for
+a CSV input, - given twice, --match-columns without --header); 2 a usage error; 128 + the signal's
 number when Ctrl-C or a signal stopped the run.
 
 Examples:
   gridstack -o all.ods january.ods february.ods
   gridstack -o - orders.ods --sheet Totals --rows 2:100 --columns B:F old.ods --sheet 2
+  gridstack --header --match-columns --source -o all.csv 2025.ods --all-sheets new.csv
 )";
 }
 

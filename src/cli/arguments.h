@@ -30,6 +30,7 @@ struct TableSource {
     std::optional<SheetChoice> sheet; ///< none: the first sheet
     std::optional<Span> rows;
     std::optional<Span> columns;
+    bool allSheets = false; ///< every sheet of the file, each a table of its own
 };
 
 enum class OutputKind { Ods, Csv, StandardOutput };
@@ -40,6 +41,11 @@ struct Arguments {
     bool office = false;
     bool force = false;
     bool quiet = false;
+    /// --header[=N]: rows of the first table that head the stack and are dropped from the others.
+    std::int32_t headerRows = 0;
+    bool matchColumns = false;
+    /// --source[=NAME]: the header text of a first column naming each row's file (and sheet).
+    std::optional<std::string> source;
     std::string output;
     OutputKind outputKind = OutputKind::Ods;
     std::vector<TableSource> tables;
@@ -51,6 +57,11 @@ Arguments parseArguments(std::span<const std::string_view> args);
 
 /// The kind of output an OUTPUT name asks for: "-", *.ods or *.csv (letter case ignored).
 OutputKind outputKindOf(std::string_view output);
+
+/// Whether FILE is read as CSV: "-" (standard input) or a name ending in .csv.
+bool isCsvInput(std::string_view path);
+/// Whether FILE is a spreadsheet only the office reads (.xlsx, .xls and their kin).
+bool isOfficeOnlyInput(std::string_view path);
 
 /// The synopsis printed with every usage error.
 std::string usageText();

@@ -1,6 +1,6 @@
 #include "cli/engine_stack.h"
 
-#include "cli/csv_output.h"
+#include "ods/csv.h"
 #include "ods/error.h"
 #include "ods/ods_automation.h"
 #include "ods/writer.h"
@@ -8,7 +8,11 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <future>
+#include <iostream>
+#include <iterator>
+#include <map>
 #include <thread>
 
 namespace gridwork::cli {
@@ -27,7 +31,7 @@ std::size_t chosenSheet(const ods::Workbook& workbook, const TableSource& table)
     return static_cast<std::size_t>(index);
 }
 
-/// A cell run of a range, from the range's first column.
+/// A cell run of a range, from the range's first column (or, placed, of the stack).
 struct RangeCell {
     std::int32_t column;
     std::int32_t repeat;
@@ -65,83 +69,362 @@ void visitRange(const ods::Sheet& source, const CellRange& range, Visit&& visit)
     }
 }
 
-/// Reads a table's file and finds its sheet, its range and the used area within it. Runs on a
-/// thread of its own; its faults reach the run when the table's turn comes.
-Stack::Table prepareTable(const TableSource& table) {
-    Stack::Table part;
-    const std::string absolute = absolutePath(table.path);
-    try {
-        part.source = readSpreadsheet(absolute);
-    } catch (const OfficeError& e) {
-        throw unreadableTable(table.path, absolute, e.what());
-    }
-    part.sheetIndex = chosenSheet(part.source, table);
-    const ods::Extent extent = part.sheet().extent();
-    part.range = tableRange(table, UsedArea{extent.columns, extent.rows});
-    if (part.range) {
-        // Only non-empty cells count for the used area, as in the window's result document.
-        visitRange(part.sheet(), *part.range,
+/// Calls visit(row, repeat, cells) for every row run of a table that holds a cell, with rows and
+/// columns of the stack: its columns where the plan puts them, its source cell before them.
+template <typename Visit> void visitTable(const Stack::Table& table, Visit&& visit) {
+    if (!table.range)
+        return;
+    if (table.place.empty() && table.label.empty()) {
+        visitRange(table.sheet(), *table.range,
                    [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
-                       part.used.rows = std::max(part.used.rows, row + repeat);
-                       part.used.columns =
-                           std::max(part.used.columns, cells.back().column + cells.back().repeat);
+                       visit(table.top + row, repeat, cells);
                    });
+        return;
     }
-    return part;
+    std::vector<RangeCell> placed;
+    visitRange(
+        table.sheet(), *table.range,
+        [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
+            placed.clear();
+            if (!table.label.empty())
+                placed.push_back(RangeCell{0, 1, &table.label});
+            const auto own = placed.size();
+            for (const RangeCell& cell : cells) {
+                if (table.place.empty()) {
+                    placed.push_back(RangeCell{cell.column + table.shift, cell.repeat, cell.text});
+                    continue;
+                }
+                for (std::int32_t k = 0; k < cell.repeat; ++k)
+                    placed.push_back(RangeCell{
+                        table.place[static_cast<std::size_t>(cell.column + k)] + table.shift, 1,
+                        cell.text});
+            }
+            if (!table.place.empty())
+                std::sort(
+                    placed.begin() + static_cast<std::ptrdiff_t>(own), placed.end(),
+                    [](const RangeCell& a, const RangeCell& b) { return a.column < b.column; });
+            visit(table.top + row, repeat, std::span<const RangeCell>(placed));
+        });
 }
 
-/// Prepares the tables ahead of their use, as many at once as there are cores, so that no more
-/// than that many whole documents wait in memory.
-class TableReader {
+ods::Workbook readCsvInput(const TableSource& table) {
+    std::string text;
+    if (table.path == "-") {
+        text.assign(std::istreambuf_iterator<char>(std::cin), {});
+        if (std::cin.bad())
+            throw StackError("standard input: cannot read");
+    } else {
+        std::ifstream in(table.path, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+        if (in.bad())
+            throw StackError(table.path + ": cannot read");
+    }
+    const std::string sheetName =
+        table.path == "-" ? "Sheet1" : std::filesystem::path(table.path).stem().string();
+    try {
+        return ods::readCsvWorkbook(text, sheetName);
+    } catch (const ods::Error& e) {
+        throw StackError((table.path == "-" ? "standard input" : table.path) + ": " + e.what());
+    }
+}
+
+/// Prepares the tables' sources ahead of their use, as many at once as there are cores, so that
+/// no more than that many whole documents wait in memory.
+class SourceQueue {
 public:
-    explicit TableReader(const std::vector<TableSource>& tables)
-        : tables_(tables),
+    SourceQueue(const std::vector<TableSource>& tables, const SourceReader& reader)
+        : tables_(tables), reader_(reader),
           ahead_(std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8)) {}
 
-    /// The next table; throws StackError for its faults.
-    Stack::Table next() {
+    /// The next source; throws StackError for its faults.
+    ReadSource next() {
         while (pending_.size() < ahead_ && started_ < tables_.size())
             pending_.push_back(
-                std::async(std::launch::async, prepareTable, std::cref(tables_[started_++])));
-        std::future<Stack::Table> preparing = std::move(pending_.front());
+                std::async(std::launch::async, reader_, std::cref(tables_[started_++])));
+        std::future<ReadSource> preparing = std::move(pending_.front());
         pending_.pop_front();
         return preparing.get();
     }
 
 private:
     const std::vector<TableSource>& tables_;
+    const SourceReader& reader_;
     std::size_t ahead_;
     std::size_t started_ = 0;
-    std::deque<std::future<Stack::Table>> pending_;
+    std::deque<std::future<ReadSource>> pending_;
 };
+
+std::string trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+/// The header rows of a table's range, as texts: rows x columns of the range's used width.
+using HeaderTexts = std::vector<std::vector<std::string>>;
+
+HeaderTexts headerTexts(const Stack::Table& table, std::int32_t rows) {
+    const CellRange& range = *table.range;
+    const std::int32_t usedWidth = table.sheet().extent().columns - range.firstColumn + 1;
+    const std::int32_t width =
+        std::max(0, std::min(range.lastColumn - range.firstColumn + 1, usedWidth));
+    const std::int32_t height = std::min(rows, range.lastRow - range.firstRow + 1);
+    HeaderTexts texts(static_cast<std::size_t>(rows),
+                      std::vector<std::string>(static_cast<std::size_t>(width)));
+    CellRange header = range;
+    header.lastRow = range.firstRow + height - 1;
+    visitRange(table.sheet(), header,
+               [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
+                   for (std::int32_t r = row; r < row + repeat; ++r)
+                       for (const RangeCell& cell : cells)
+                           std::fill_n(texts[static_cast<std::size_t>(r)].begin() + cell.column,
+                                       cell.repeat, *cell.text);
+               });
+    return texts;
+}
+
+/// Columns placed by their header texts: the first table's, then each header not seen before.
+class ColumnMatcher {
+public:
+    explicit ColumnMatcher(std::int32_t headerRows)
+        : header_(static_cast<std::size_t>(headerRows)) {}
+
+    /// The stack column of each of the table's columns; new names become new columns.
+    std::vector<std::int32_t> place(const HeaderTexts& texts) {
+        ++tables_;
+        const std::size_t width = texts.empty() ? 0 : texts.front().size();
+        std::vector<std::int32_t> placed(width);
+        std::map<std::string, int> seen; // occurrences of each name in this table so far
+        for (std::size_t column = 0; column < width; ++column) {
+            std::string key;
+            for (const auto& row : texts)
+                key += trimmed(row[column]) + '\n';
+            if (key.find_first_not_of('\n') == std::string::npos) {
+                // An empty header keeps its position.
+                placed[column] = static_cast<std::int32_t>(column);
+                while (names_.size() <= column)
+                    addColumn({}, {});
+                continue;
+            }
+            const Key named{key, seen[key]++};
+            auto found = byName_.find(named);
+            if (found == byName_.end()) {
+                std::string shown;
+                for (const auto& row : texts)
+                    if (const std::string t = trimmed(row[column]); !t.empty())
+                        shown += (shown.empty() ? "" : " / ") + t;
+                std::vector<std::string> cells;
+                for (const auto& row : texts)
+                    cells.push_back(row[column]);
+                found = byName_.emplace(named, static_cast<std::int32_t>(names_.size())).first;
+                addColumn(shown, cells);
+            }
+            placed[column] = found->second;
+        }
+        return placed;
+    }
+
+    const std::vector<std::string>& names() const noexcept { return names_; }
+    /// Which call of place() added a column, counted from 1.
+    int addedBy(std::size_t column) const { return addedBy_[column]; }
+    const HeaderTexts& header() const noexcept { return header_; }
+
+private:
+    using Key = std::pair<std::string, int>;
+
+    void addColumn(const std::string& name, const std::vector<std::string>& cells) {
+        names_.push_back(name);
+        addedBy_.push_back(tables_);
+        for (std::size_t row = 0; row < header_.size(); ++row)
+            header_[row].push_back(row < cells.size() ? cells[row] : std::string());
+    }
+
+    int tables_ = 0;
+    std::vector<int> addedBy_;
+    std::map<Key, std::int32_t> byName_;
+    std::vector<std::string> names_; ///< shown name of each stack column; empty: placed by position
+    HeaderTexts header_;             ///< the stack's header rows
+};
+
+std::string quotedList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const auto& name : names)
+        list += (list.empty() ? "\"" : ", \"") + name + "\"";
+    return list;
+}
+
+/// The header rows of the stack as a table of their own: the texts from A1, NAME of --source in
+/// the first column of the last row.
+Stack::Table headerTable(const HeaderTexts& texts, const std::optional<std::string>& sourceHeader) {
+    auto workbook = std::make_shared<ods::Workbook>();
+    ods::Sheet& sheet = workbook->sheets().emplace_back("header");
+    const std::int32_t shift = sourceHeader ? 1 : 0;
+    std::int32_t width = shift;
+    for (std::size_t row = 0; row < texts.size(); ++row) {
+        ods::RowRun run{static_cast<std::int32_t>(row), 1, {}};
+        if (sourceHeader && row + 1 == texts.size() && !sourceHeader->empty())
+            run.cells.push_back(ods::CellRun{0, 1, *sourceHeader});
+        for (std::size_t column = 0; column < texts[row].size(); ++column)
+            if (!texts[row][column].empty())
+                run.cells.push_back(
+                    ods::CellRun{static_cast<std::int32_t>(column) + shift, 1, texts[row][column]});
+        if (!run.cells.empty()) {
+            width = std::max(width, run.cells.back().column + 1);
+            sheet.appendRow(std::move(run));
+        }
+    }
+    Stack::Table table;
+    table.source = std::move(workbook);
+    table.name = "the header";
+    table.range = CellRange{1, static_cast<std::int32_t>(texts.size()), 1, std::max(width, 1)};
+    return table;
+}
 
 } // namespace
 
-Stack::Stack(const std::vector<TableSource>& tables, Progress& progress,
-             const Checkpoint& checkpoint) {
-    TableReader reader(tables);
-    std::int64_t totalCells = 0;
+ReadSource readSourceFile(const TableSource& table) {
+    ReadSource read;
+    if (isCsvInput(table.path)) {
+        read.workbook = std::make_shared<const ods::Workbook>(readCsvInput(table));
+    } else {
+        const std::string absolute = absolutePath(table.path);
+        try {
+            read.workbook = std::make_shared<const ods::Workbook>(readSpreadsheet(absolute));
+        } catch (const OfficeError& e) {
+            throw unreadableTable(table.path, absolute, e.what());
+        }
+    }
+    if (table.allSheets) {
+        for (std::size_t i = 0; i < read.workbook->sheets().size(); ++i)
+            read.sheets.push_back(i);
+    } else {
+        read.sheets.push_back(chosenSheet(*read.workbook, table));
+    }
+    return read;
+}
+
+Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, Progress& progress,
+             const Checkpoint& checkpoint, const SourceReader& reader) {
+    SourceQueue queue(tables, reader);
+    std::map<std::string, std::vector<std::size_t>> sheetsOfFile;
     for (std::size_t i = 0; i < tables.size(); ++i) {
-        const TableSource& table = tables[i];
+        const TableSource& source = tables[i];
         progress.begin(
             "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size()), 0);
         checkpoint();
-        Table part = reader.next();
-        if (!part.range)
-            continue;
-        const CellRange& range = *part.range;
-        const std::int64_t rows = std::int64_t{range.lastRow} - range.firstRow + 1;
-        checkStackHeight(table.path, rows_ + rows);
-        const std::int64_t columns = std::int64_t{range.lastColumn} - range.firstColumn + 1;
-        checkStackCells(table.path, totalCells + rows * columns);
-        totalCells += rows * columns;
-        part.top = rows_;
-        rows_ += static_cast<std::int32_t>(rows);
-        if (part.used.rows > 0) {
-            used_.rows = std::max(used_.rows, part.top + part.used.rows);
-            used_.columns = std::max(used_.columns, part.used.columns);
+        ReadSource read = queue.next();
+        for (const std::size_t sheetIndex : read.sheets) {
+            Table table;
+            table.source = read.workbook;
+            table.sheetIndex = sheetIndex;
+            table.name = source.path;
+            const ods::Extent extent = table.sheet().extent();
+            if (source.allSheets && extent.rows == 0)
+                continue;
+            table.range = tableRange(source, UsedArea{extent.columns, extent.rows});
+            sheetsOfFile[source.path].push_back(sheetIndex);
+            tables_.push_back(std::move(table));
         }
-        tables_.push_back(std::move(part));
+    }
+    // A sheet is named where the file alone would not tell which one it is.
+    for (Table& table : tables_) {
+        const auto& sheets = sheetsOfFile[table.name];
+        const bool several = std::any_of(sheets.begin(), sheets.end(),
+                                         [&](std::size_t s) { return s != sheets.front(); });
+        if (several || table.sheetIndex != 0)
+            table.name += ":" + table.sheet().name();
+    }
+
+    const std::int32_t shift = layout.sourceHeader ? 1 : 0;
+    std::optional<ColumnMatcher> matcher;
+    std::vector<std::vector<std::int32_t>> placedOf(tables_.size());
+    std::vector<int> placeCall(tables_.size()); // which call of the matcher placed the table
+    std::optional<HeaderTexts> header;
+    int calls = 0;
+    for (std::size_t i = 0; i < tables_.size(); ++i) {
+        Table& table = tables_[i];
+        table.shift = shift;
+        if (layout.sourceHeader)
+            table.label = table.name;
+        if (!table.range || layout.headerRows == 0)
+            continue;
+        if (layout.matchColumns) {
+            if (!matcher)
+                matcher.emplace(layout.headerRows);
+            table.place = matcher->place(headerTexts(table, layout.headerRows));
+            placedOf[i] = table.place;
+            placeCall[i] = ++calls;
+        } else if (!header) {
+            header = headerTexts(table, layout.headerRows);
+        }
+        if (table.range->lastRow - table.range->firstRow + 1 <= layout.headerRows)
+            table.range.reset();
+        else
+            table.range->firstRow += layout.headerRows;
+    }
+    if (matcher) {
+        header = matcher->header();
+        const auto& names = matcher->names();
+        for (std::size_t i = 0; i < tables_.size(); ++i) {
+            if (placeCall[i] == 0)
+                continue;
+            std::vector<bool> filled(names.size());
+            std::vector<std::string> added;
+            std::vector<std::string> empty;
+            for (const std::int32_t column : placedOf[i])
+                filled[static_cast<std::size_t>(column)] = true;
+            for (std::size_t column = 0; column < names.size(); ++column) {
+                if (names[column].empty())
+                    continue;
+                // The first table gives the columns; only later ones add to them.
+                if (!filled[column])
+                    empty.push_back(names[column]);
+                else if (placeCall[i] > 1 && matcher->addedBy(column) == placeCall[i])
+                    added.push_back(names[column]);
+            }
+            std::string line = tables_[i].name + ": ";
+            if (!added.empty())
+                line += "added " + quotedList(added) + (empty.empty() ? "" : "; ");
+            if (!empty.empty())
+                line += "left empty " + quotedList(empty);
+            if (added.empty() && empty.empty())
+                line += "every column matched";
+            report_.push_back(std::move(line));
+        }
+        const auto width = static_cast<std::int64_t>(names.size()) + shift;
+        if (width > maxSheetColumns)
+            throw StackError("the matched columns would be " + withThousands(width) +
+                             ", more than a sheet has (" + withThousands(maxSheetColumns) + ")");
+    }
+    if (header)
+        tables_.insert(tables_.begin(), headerTable(*header, layout.sourceHeader));
+
+    std::int32_t rows = 0;
+    std::int64_t totalCells = 0;
+    for (Table& table : tables_) {
+        if (!table.range)
+            continue;
+        const CellRange& range = *table.range;
+        const std::int64_t height = std::int64_t{range.lastRow} - range.firstRow + 1;
+        checkStackHeight(table.name, rows + height);
+        const std::int64_t columns = std::int64_t{range.lastColumn} - range.firstColumn + 1;
+        checkStackCells(table.name, totalCells + height * (columns + table.shift));
+        totalCells += height * (columns + table.shift);
+        table.top = rows;
+        rows += static_cast<std::int32_t>(height);
+        // Only non-empty cells count for the used area, as in the window's result document.
+        visitTable(
+            table, [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
+                used_.rows = std::max(used_.rows, row + repeat);
+                used_.columns = std::max(used_.columns, cells.back().column + cells.back().repeat);
+            });
+        if (used_.columns > maxSheetColumns)
+            throw StackError(table.name + ": with the source column the stack would need " +
+                             withThousands(used_.columns) + " columns, more than a sheet has (" +
+                             withThousands(maxSheetColumns) + ")");
     }
 }
 
@@ -149,10 +432,9 @@ ods::Workbook Stack::workbook() const {
     ods::Workbook stack;
     ods::Sheet& result = stack.sheets().emplace_back("Sheet1");
     for (const Table& table : tables_)
-        visitRange(
-            table.sheet(), *table.range,
-            [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
-                ods::RowRun copied{table.top + row, repeat, {}};
+        visitTable(
+            table, [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
+                ods::RowRun copied{row, repeat, {}};
                 copied.cells.reserve(cells.size());
                 for (const RangeCell& cell : cells)
                     copied.cells.push_back(ods::CellRun{cell.column, cell.repeat, *cell.text});
@@ -165,7 +447,7 @@ bool Stack::writeCsv(std::ostream& out, Progress& progress, const Checkpoint& ch
     if (used_.rows <= 0 || used_.columns <= 0)
         return true;
     const auto width = static_cast<std::size_t>(used_.columns);
-    CsvWriter csv(out, width);
+    ods::CsvWriter csv(out, width);
     std::vector<std::string_view> texts(width);
     std::int32_t written = 0;
     const auto emptyRowsUpTo = [&](std::int32_t end) {
@@ -174,22 +456,21 @@ bool Stack::writeCsv(std::ostream& out, Progress& progress, const Checkpoint& ch
         written = end;
     };
     for (const Table& table : tables_) {
-        visitRange(table.sheet(), *table.range,
-                   [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
-                       emptyRowsUpTo(table.top + row);
-                       std::fill(texts.begin(), texts.end(), std::string_view());
-                       for (const RangeCell& cell : cells)
-                           std::fill_n(texts.begin() + cell.column, cell.repeat,
-                                       std::string_view(*cell.text));
-                       csv.writeRow(texts, static_cast<std::size_t>(repeat));
-                       const std::int32_t before = written;
-                       written = table.top + row + repeat;
-                       // Told how far it has come every few thousand rows, whatever the runs.
-                       if (before / 4096 != written / 4096) {
-                           progress.advance(written);
-                           checkpoint();
-                       }
-                   });
+        visitTable(table, [&](std::int32_t row, std::int32_t repeat,
+                              std::span<const RangeCell> cells) {
+            emptyRowsUpTo(row);
+            std::fill(texts.begin(), texts.end(), std::string_view());
+            for (const RangeCell& cell : cells)
+                std::fill_n(texts.begin() + cell.column, cell.repeat, std::string_view(*cell.text));
+            csv.writeRow(texts, static_cast<std::size_t>(repeat));
+            const std::int32_t before = written;
+            written = row + repeat;
+            // Told how far it has come every few thousand rows, whatever the runs.
+            if (before / 4096 != written / 4096) {
+                progress.advance(written);
+                checkpoint();
+            }
+        });
         if (!out)
             return false;
     }
@@ -198,13 +479,13 @@ bool Stack::writeCsv(std::ostream& out, Progress& progress, const Checkpoint& ch
 }
 
 void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Progress& progress,
-                    const Checkpoint& checkpoint) {
+                    const Checkpoint& checkpoint, const SourceReader& reader) {
     checkInputs(arguments);
     std::optional<OutputFile> output;
     if (arguments.outputKind != OutputKind::StandardOutput)
         output.emplace(arguments.output, arguments.force);
     checkpoint();
-    const Stack stack(arguments.tables, progress, checkpoint);
+    const Stack stack(arguments.tables, StackLayout::of(arguments), progress, checkpoint, reader);
 
     const StackOutput written{stack.usedArea().rows,
                               [&stack](const std::string& path) {
@@ -222,6 +503,11 @@ void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Pr
     checkpoint();
     if (output)
         output->commit();
+    if (!arguments.quiet && !stack.columnReport().empty()) {
+        progress.finish();
+        for (const std::string& line : stack.columnReport())
+            std::cerr << "gridstack: " << line << '\n';
+    }
 }
 
 } // namespace gridwork::cli

@@ -1,29 +1,59 @@
 #pragma once
 
-// The stack done by the embedded engine on its own sheet model. The layout is the window's join
-// (each range from column A, every table right below the one before, every cell as text), but
-// the rows go straight from the sources into the result: no intermediate file, no result
-// document filled cell by cell. Files are read side by side on the machine's cores.
+// The stack plan and its layout by the embedded engine. Inputs are resolved into tables (a sheet
+// of a file read whole, the range taken from it, the column of the stack each of its columns
+// goes to); the layout is the window's join (each range from column A, every table right below
+// the one before, every cell as text), but the rows go straight from the sources into the
+// result: no intermediate file, no result document filled cell by cell. Files are read side by
+// side on the machine's cores.
 
 #include "cli/arguments.h"
 #include "cli/progress.h"
 #include "cli/stacking.h"
 #include "ods/workbook.h"
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace gridwork::cli {
+
+/// A FILE read whole, with the sheets of it that are tables of the stack, in order.
+struct ReadSource {
+    std::shared_ptr<const ods::Workbook> workbook;
+    std::vector<std::size_t> sheets;
+};
+
+/// Reads one FILE (or CSV from standard input for "-"); throws StackError naming it. Called on
+/// threads of their own, one per FILE.
+using SourceReader = std::function<ReadSource(const TableSource&)>;
+
+/// The built-in engine's SourceReader: .ods, .fods and CSV.
+ReadSource readSourceFile(const TableSource& table);
+
+/// How the tables are put together, beyond the plain stack.
+struct StackLayout {
+    std::int32_t headerRows = 0;
+    bool matchColumns = false;
+    std::optional<std::string> sourceHeader; ///< --source: a first column naming each row's origin
+
+    static StackLayout of(const Arguments& arguments) {
+        return {arguments.headerRows, arguments.matchColumns, arguments.source};
+    }
+};
 
 /// The tables of a run, read and checked, each with its place in the stack. The sources stay as
 /// they were read; the stack is only put together when it is written.
 class Stack {
 public:
     /// Reads the tables' files (as many at once as there are cores), chooses their sheets and
-    /// ranges and checks that the stack fits one sheet. Throws StackError naming the file; the
-    /// first fault in table order is the one told.
-    Stack(const std::vector<TableSource>& tables, Progress& progress, const Checkpoint& checkpoint);
+    /// ranges, places their columns and checks that the stack fits one sheet. Throws StackError
+    /// naming the file; the first fault in table order is the one told.
+    Stack(const std::vector<TableSource>& tables, const StackLayout& layout, Progress& progress,
+          const Checkpoint& checkpoint, const SourceReader& reader = readSourceFile);
 
     /// Last used column and row of the stack, 1-based, counting non-empty cells only.
     UsedArea usedArea() const noexcept { return used_; }
@@ -31,27 +61,33 @@ public:
     ods::Workbook workbook() const;
     /// The stack's used area as CSV from A1. False when the stream failed.
     bool writeCsv(std::ostream& out, Progress& progress, const Checkpoint& checkpoint) const;
+    /// With --match-columns, one line per table: the columns it added or left empty.
+    const std::vector<std::string>& columnReport() const noexcept { return report_; }
 
-    /// One table of the stack, as read from its file.
+    /// One table of the stack: a sheet of a file and where its range goes.
     struct Table {
-        ods::Workbook source;
+        std::shared_ptr<const ods::Workbook> source;
         std::size_t sheetIndex = 0;
-        std::optional<CellRange> range; ///< none: the table adds nothing
-        UsedArea used;                  ///< within the range, counted from its first cell
-        std::int32_t top = 0;           ///< 0-based row of the stack where the range begins
-        const ods::Sheet& sheet() const { return source.sheets()[sheetIndex]; }
+        std::string name;                ///< FILE, and ":sheet" where the sheet must be told
+        std::optional<CellRange> range;  ///< without header rows; none: the table adds nothing
+        std::vector<std::int32_t> place; ///< stack column of each range column; empty: its own
+        std::string label;               ///< the --source text; empty without --source
+        std::int32_t shift = 0;          ///< columns left of the table's own
+        UsedArea used;                   ///< within the stack, counted from its first row
+        std::int32_t top = 0;            ///< 0-based row of the stack where the range begins
+        const ods::Sheet& sheet() const { return source->sheets()[sheetIndex]; }
     };
 
 private:
     std::vector<Table> tables_;
-    std::int32_t rows_ = 0;
     UsedArea used_;
+    std::vector<std::string> report_;
 };
 
 /// The whole run after the arguments with the engine: the checks, messages and OUTPUT of
-/// runStack, the same cell texts.
+/// runStack, the same cell texts. `reader` gives the tables' cells (the engine's own by default).
 void runEngineStack(
     const Arguments& arguments, std::ostream& standardOutput, Progress& progress,
-    const Checkpoint& checkpoint = [] {});
+    const Checkpoint& checkpoint = [] {}, const SourceReader& reader = readSourceFile);
 
 } // namespace gridwork::cli

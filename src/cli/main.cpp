@@ -4,6 +4,7 @@
 #include "cli/backend.h"
 #include "cli/engine_stack.h"
 #include "cli/interruption.h"
+#include "cli/office_source.h"
 #include "cli/progress.h"
 #include "cli/sheet_list.h"
 #include "cli/stacking.h"
@@ -21,10 +22,14 @@ int run(const gridwork::cli::Arguments& arguments) {
     Progress progress(std::cerr, !arguments.quiet && ::isatty(STDERR_FILENO) == 1);
     try {
         const Checkpoint checkpoint = [&] { interruption.check(); };
-        if (arguments.office)
+        if (arguments.office && needsStackPlan(arguments)) {
+            const std::unique_ptr<gridwork::CalcAutomation> office = makeInstalledOffice();
+            runEngineStack(arguments, std::cout, progress, checkpoint, officeSourceReader(*office));
+        } else if (arguments.office) {
             runStack(arguments, *makeInstalledOffice(), std::cout, progress, checkpoint);
-        else
+        } else {
             runEngineStack(arguments, std::cout, progress, checkpoint);
+        }
         return 0;
     } catch (const std::bad_alloc&) {
         progress.finish();

@@ -1,8 +1,8 @@
 #include "cli/stacking.h"
 
-#include "cli/csv_output.h"
 #include "cli/output_file.h"
 #include "join/intermediate_file.h"
+#include "ods/csv.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -104,6 +104,19 @@ ClosingDocument openTable(Desktop& desktop, const std::string& path) {
     }
 }
 
+void checkReadable(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw StackError(path + ": no such file");
+        throw StackError(path + ": cannot read: " + reason(errno));
+    }
+    if (S_ISDIR(info.st_mode))
+        throw StackError(path + ": is a folder, not a spreadsheet");
+    if (::access(path.c_str(), R_OK) != 0)
+        throw StackError(path + ": cannot read: " + reason(errno));
+}
+
 std::int32_t toPosition(std::int64_t checked) {
     return static_cast<std::int32_t>(checked);
 }
@@ -153,19 +166,25 @@ void checkStackCells(const std::string& path, std::int64_t cells) {
 }
 
 void checkInputs(const Arguments& arguments) {
+    if (arguments.matchColumns && arguments.headerRows == 0)
+        throw StackError("--match-columns needs --header: the header rows name the columns");
     std::int64_t explicitRows = 0;
+    bool readsStandardInput = false;
     for (const TableSource& table : arguments.tables) {
         const std::string& path = table.path;
-        struct stat info {};
-        if (::stat(path.c_str(), &info) != 0) {
-            if (errno == ENOENT || errno == ENOTDIR)
-                throw StackError(path + ": no such file");
-            throw StackError(path + ": cannot read: " + reason(errno));
+        if (isCsvInput(path) && table.sheet)
+            throw StackError((path == "-" ? "standard input" : path) +
+                             ": --sheet is for spreadsheets; CSV holds one table");
+        if (!arguments.office && isOfficeOnlyInput(path))
+            throw StackError(path + ": the built-in engine reads .ods, .fods and .csv files; "
+                                    "--office reads this one through the installed office");
+        if (path == "-") {
+            if (readsStandardInput)
+                throw StackError("- is given twice: standard input can be read only once");
+            readsStandardInput = true;
         }
-        if (S_ISDIR(info.st_mode))
-            throw StackError(path + ": is a folder, not a spreadsheet");
-        if (::access(path.c_str(), R_OK) != 0)
-            throw StackError(path + ": cannot read: " + reason(errno));
+        if (path != "-")
+            checkReadable(path);
         if (table.sheet && *table.sheet == SheetChoice{std::int64_t{0}})
             throw StackError(path + ": no such sheet 0 (sheets are counted from 1)");
         try {
@@ -179,7 +198,8 @@ void checkInputs(const Arguments& arguments) {
         // Tables that take their used area add rows too; those are counted once they are open.
         if (table.rows)
             checkStackHeight(path, explicitRows += table.rows->last - table.rows->first + 1);
-        if (arguments.outputKind != OutputKind::StandardOutput && sameFile(path, arguments.output))
+        if (arguments.outputKind != OutputKind::StandardOutput && path != "-" &&
+            sameFile(path, arguments.output))
             throw StackError(arguments.output + ": is also an input FILE, and inputs are never "
                                                 "written");
     }
@@ -273,7 +293,7 @@ bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpo
     const UsedArea used = sheet.usedArea();
     if (used.rows <= 0 || used.columns <= 0)
         return true;
-    CsvWriter csv(out, static_cast<std::size_t>(used.columns));
+    ods::CsvWriter csv(out, static_cast<std::size_t>(used.columns));
     const std::int32_t rowsPerBlock =
         static_cast<std::int32_t>(std::max<std::int64_t>(1, CellsPerBlock / used.columns));
     for (std::int32_t first = 0; first < used.rows;) {

@@ -85,9 +85,34 @@ TEST(ParseArguments, UsageErrorsSayWhatIsWrong) {
     EXPECT_EQ(usageMessage({"-o", "out.ods", "a.ods", "--force=yes"}), "--force takes no value");
     EXPECT_EQ(usageMessage({"-o", "out.ods", "a.ods", "--office", "--office"}),
               "--office is given twice");
-    EXPECT_EQ(usageMessage({"-o", "out.ods", "-"}),
-              "tables are read from files; \"-\" (standard input) is not supported");
+    EXPECT_EQ(usageMessage({"-o", "out.ods", "a.ods", "--header=0"}),
+              "--header=0: the number of header rows is a number from 1 to 1048576");
+    EXPECT_EQ(usageMessage({"-o", "out.ods", "a.ods", "--header=x"}),
+              "--header=x: the number of header rows is a number from 1 to 1048576");
+    EXPECT_EQ(usageMessage({"-o", "out.ods", "a.ods", "--match-columns=yes"}),
+              "--match-columns takes no value");
+    EXPECT_EQ(usageMessage({"--all-sheets", "-o", "out.ods", "a.ods"}),
+              "--all-sheets must follow the FILE it applies to");
+    EXPECT_EQ(usageMessage({"-o", "out.ods", "a.ods", "--all-sheets", "--sheet", "2"}),
+              "--sheet and --all-sheets are both given for a.ods");
     EXPECT_EQ(usageMessage({"-o", "out.ods", "a.ods", "-x"}), "unknown option -x");
+}
+
+TEST(ParseArguments, StackOptions) {
+    const Arguments plain = parse({"-o", "o.csv", "a.ods"});
+    EXPECT_EQ(plain.headerRows, 0);
+    EXPECT_FALSE(plain.matchColumns);
+    EXPECT_FALSE(plain.source);
+    const Arguments a = parse(
+        {"--header", "--source", "-o", "o.csv", "a.ods", "--all-sheets", "-", "--match-columns"});
+    EXPECT_EQ(a.headerRows, 1);
+    EXPECT_TRUE(a.matchColumns);
+    EXPECT_EQ(a.source, "source");
+    EXPECT_TRUE(a.tables[0].allSheets);
+    EXPECT_EQ(a.tables[1].path, "-");
+    const Arguments b = parse({"--header=3", "--source=from", "-o", "o.csv", "a.ods"});
+    EXPECT_EQ(b.headerRows, 3);
+    EXPECT_EQ(b.source, "from");
 }
 
 TEST(ParseArguments, RangeValuesAreLeftToTheFile) {
@@ -103,6 +128,7 @@ TEST(HelpText, DocumentsEveryOption) {
     const std::string help = helpText();
     for (const char* option :
          {"--office", "--force", "--quiet", "-o OUTPUT", "--sheet S", "--rows A:B", "--columns C:D",
+          "--header[=N]", "--match-columns", "--source[=NAME]", "--all-sheets", ".fods", ".csv",
           "--help", "--version", "GRIDWORK_OFFICE_HEADLESS", "Exit status"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_EQ(usageText().rfind("usage: gridstack", 0), 0u);

@@ -1,9 +1,9 @@
-#include "cli/csv_output.h"
+#include "ods/csv.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
 
-namespace gridwork::cli {
+namespace ods {
 namespace {
 
 TEST(CsvField, QuotesOnlyWhatNeedsIt) {
@@ -39,4 +39,4 @@ TEST(CsvWriter, KeepsEmptyRowsOfASingleColumn) {
 }
 
 } // namespace
-} // namespace gridwork::cli
+} // namespace ods
