@@ -165,6 +165,94 @@ TEST_F(GridstackTest, WritesCsvAndSpreadsheetFiles) {
     EXPECT_EQ(entries(), (std::vector<std::string>{"both.csv", "both.ods"}));
 }
 
+// The README's examples, run as written in tests/data/cli, print what they say.
+TEST_F(GridstackTest, ReadmeExamplesRunOnRealFiles) {
+    const std::string readme = contents(data + "/../../../README.md");
+    const std::string stacked =
+        "Order,Item,Qty\r\n1001,Apples,5\r\n1002,Pears,7\r\n1003,Plums,2\r\n";
+    const std::string matched = "Order,Item,Qty,Note\r\n1001,Apples,5,\r\n1002,Pears,7,\r\n"
+                                "1003,Plums,2,\r\n2001,Kiwi,,\"ripe, soft\"\r\n2002,Fig,,\r\n";
+    const std::string report = "gridstack: orders.ods: left empty \"Note\"\n"
+                               "gridstack: more-orders.csv: added \"Note\"; left empty \"Qty\"\n";
+    const struct {
+        std::string line;
+        std::string out;
+        std::string err;
+    } examples[] = {
+        {"gridstack --header -o - orders.ods more-orders.csv",
+         stacked + "Kiwi,2001,\"ripe, soft\"\r\nFig,2002,\r\n", ""},
+        {"gridstack --header --match-columns -o - orders.ods more-orders.csv", matched, report},
+        {"gridstack --header --match-columns --source=file -o - orders.ods more-orders.csv",
+         "file,Order,Item,Qty,Note\r\norders.ods,1001,Apples,5,\r\norders.ods,1002,Pears,7,\r\n"
+         "orders.ods,1003,Plums,2,\r\nmore-orders.csv,2001,Kiwi,,\"ripe, soft\"\r\n"
+         "more-orders.csv,2002,Fig,,\r\n",
+         report},
+        {"gridstack --source -o - people.ods --all-sheets",
+         "people.ods:Staff,Name,Born,Salary,Note,,\r\n"
+         "people.ods:Staff,Ada Lovelace,1815-12-10,\"1,234.50\",\"Says \"\"hi\"\", often\",,\r\n"
+         "people.ods:Staff,\"Grace, Hopper\",1906-12-09,\"98,765.43\",\"two\nlines\",,edge\r\n"
+         "people.ods:Staff,Zoë Çelik 東京,,0.00,,,\r\n,,,,,,\r\n"
+         "people.ods:Staff,  padded  ,,7,last,,\r\npeople.ods:Totals,Team,Count,,,,\r\n"
+         "people.ods:Totals,North,12,,,,\r\npeople.ods:Totals,South,30,,,,\r\n",
+         ""},
+        {"printf 'Order,Item,Qty\\n2001,Figs,4\\n' | gridstack --header=1 -o - orders.fods -",
+         stacked + "2001,Figs,4\r\n", ""},
+    };
+    program_ = "/bin/sh";
+    const std::string path = "PATH=" + fs::path(GRIDSTACK_PATH).parent_path().string() + ":/bin";
+    for (const auto& example : examples) {
+        EXPECT_NE(readme.find("\n" + example.line + "\n"), std::string::npos) << example.line;
+        const Outcome outcome = run({"-c", "cd " + data + " && " + example.line}, {path});
+        EXPECT_EQ(outcome.status, 0) << example.line;
+        EXPECT_EQ(outcome.out, example.out) << example.line;
+        EXPECT_EQ(outcome.err, example.err) << example.line;
+    }
+}
+
+// How the stack options work together, on the test's own CSV files and the office-made ones.
+TEST_F(GridstackTest, StackOptionsTogether) {
+    std::ofstream(folder_ / "a.csv") << "Amount,Name, Amount ,\r\n1,x,2,p\r\n";
+    std::ofstream(folder_ / "b.csv") << "\xEF\xBB\xBF"
+                                        "Amount ,,Amount,New\n3,q,4,n\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        // Names matched after trimming and by occurrence; an empty header keeps its place.
+        {{"--header", "--match-columns", "a.csv", "b.csv"},
+         "Amount,Name, Amount ,,New\r\n1,x,2,p,\r\n3,q,4,,n\r\n",
+         "gridstack: a.csv: left empty \"New\"\ngridstack: b.csv: added \"New\"\n"},
+        {{"--quiet", "--header", "--match-columns", "a.csv", "b.csv", "--rows", "1:1"},
+         "Amount,Name, Amount ,,New\r\n1,x,2,p,\r\n",
+         ""},
+        // A first table that adds nothing leaves the header to the next.
+        {{"--header", orders, "--sheet", "Empty", orders, "--rows", "1:2"},
+         "Order,Item,Qty\r\n1001,Apples,5\r\n",
+         ""},
+        // The sheet is named where the file has several in the stack; rows of headers only add
+        // nothing.
+        {{"--source", "--header=2", orders, "--rows", "1:3", people, "--sheet", "Totals", people,
+          "--rows", "1:2", "--columns", "A:A"},
+         ",Order,Item,Qty\r\nsource,1001,Apples,5\r\n" + orders + ",1002,Pears,7\r\n" + people +
+             ":Totals,South,30,\r\n",
+         ""},
+        {{people, "--all-sheets", "--rows", "2:2", data + "/people.fods", "--all-sheets", "--rows",
+          "3:3", "--columns", "A:B"},
+         "Ada Lovelace,1815-12-10,\"1,234.50\",\"Says \"\"hi\"\", often\"\r\nNorth,12,,\r\n"
+         "\"Grace, Hopper\",1906-12-09,,\r\nSouth,30,,\r\n",
+         ""},
+    };
+    for (const auto& stack : cases) {
+        std::vector<std::string> args{"-o", "-"};
+        args.insert(args.end(), stack.args.begin(), stack.args.end());
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, 0) << stack.args[0];
+        EXPECT_EQ(outcome.out, stack.out) << stack.args[0];
+        EXPECT_EQ(outcome.err, stack.err) << stack.args[0];
+    }
+}
+
 TEST_F(GridstackTest, RefusesAnExistingOutputUnlessForced) {
     std::ofstream(folder_ / "out.csv") << "keep me";
     expectError({"-o", "out.csv", orders}, "out.csv: exists (--force replaces it)");
@@ -195,10 +283,22 @@ TEST_F(GridstackTest, EachFaultOfAnInputHasItsLine) {
                 orders + ": rows 4:2: From is greater than To");
     expectError({"-o", "out.ods", orders, "--columns", "C:B"},
                 orders + ": columns C:B: From is greater than To");
+    std::ofstream(folder_ / "latin1.csv") << "Name\r\nZo\xEB\r\n";
+    expectError({"-o", "out.ods", orders, "latin1.csv"},
+                "latin1.csv: line 2 is not UTF-8 text (save the file as CSV in UTF-8)");
+    expectError({"-o", "out.ods", "latin1.csv", "--sheet", "1"},
+                "latin1.csv: --sheet is for spreadsheets; CSV holds one table");
+    expectError({"-o", "out.ods", "-", orders, "-"},
+                "- is given twice: standard input can be read only once");
+    expectError({"--match-columns", "-o", "out.ods", orders},
+                "--match-columns needs --header: the header rows name the columns");
+    expectError({"-o", "out.ods", orders, "sales.XLSX"},
+                "sales.XLSX: the built-in engine reads .ods, .fods and .csv files; --office reads "
+                "this one through the installed office");
     expectError({"-o", "out.ods", orders, "--rows", "1:1048576", orders, "--rows", "1:1"},
                 orders + ": the stack would reach row 1,048,577, beyond the last row of a sheet "
                          "(1,048,576)");
-    EXPECT_EQ(entries(), (std::vector<std::string>{"folder.ods", "notes.txt"}));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"folder.ods", "latin1.csv", "notes.txt"}));
 }
 
 TEST_F(GridstackTest, EachFaultOfTheOutputHasItsLine) {
@@ -304,6 +404,16 @@ TEST_F(GridstackTest, OfficeAndEngineGiveTheSameCells) {
     engineStores.insert(engineStores.end(), tables.begin(), tables.end());
     ASSERT_EQ(run(engineStores).status, 0);
     EXPECT_EQ(run({"--office", "-o", "-", "engine.ods"}, office).out, fromEngine.out);
+
+    // The stack plan reads the tables through the office as through the engine.
+    const std::vector<std::string> planned{
+        "--header", "--match-columns",        "--source", "-o", "-", people, "--all-sheets",
+        orders,     data + "/more-orders.csv"};
+    std::vector<std::string> plannedByOffice{"--office"};
+    plannedByOffice.insert(plannedByOffice.end(), planned.begin(), planned.end());
+    const Outcome byOffice = run(plannedByOffice, office);
+    EXPECT_EQ(byOffice.status, 0) << byOffice.err;
+    EXPECT_EQ(byOffice.out, run(planned).out);
 
     const Outcome missing = run({"--office", "-o", "none.csv", orders}, {"GRIDWORK_OFFICE=/none"});
     EXPECT_EQ(missing.status, 1);
