@@ -1,5 +1,6 @@
 #include "ods/writer.h"
 
+#include "ods/csv.h"
 #include "ods/error.h"
 #include "ods/output_file.h"
 
@@ -456,21 +457,6 @@ std::string manifestXml() {
            R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
            R"(<manifest:file-entry manifest:full-path="meta.xml" manifest:media-type="text/xml"/>)"
            "</manifest:manifest>\n";
-}
-
-void appendCsvField(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += text;
-        return;
-    }
-    out += '"';
-    for (const char c : text) {
-        if (c == '"') {
-            out += '"';
-        }
-        out += c;
-    }
-    out += '"';
 }
 
 struct FileCloser {

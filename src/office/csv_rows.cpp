@@ -1,52 +1,13 @@
 #include "office/csv_rows.h"
 
+#include "ods/csv.h"
+
 namespace gridwork {
 
 CellRows parseCsvRows(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) {
-        text.remove_prefix(3);
-    }
     CellRows rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false;
-    bool rowStarted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c != '"') {
-                field += c;
-            } else if (i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else {
-                quoted = false;
-            }
-            continue;
-        }
-        rowStarted = true;
-        if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            row.push_back(std::move(field));
-            field.clear();
-        } else if (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            if (c == '\r') {
-                ++i;
-            }
-            row.push_back(std::move(field));
-            field.clear();
-            rows.push_back(std::move(row));
-            row.clear();
-            rowStarted = false;
-        } else {
-            field += c;
-        }
-    }
-    if (rowStarted || quoted) {
-        row.push_back(std::move(field));
-        rows.push_back(std::move(row));
-    }
+    ods::readCsv(text,
+                 [&rows](std::vector<std::string>& fields) { rows.push_back(std::move(fields)); });
     return rows;
 }
 

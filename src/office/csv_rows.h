@@ -8,9 +8,9 @@
 
 namespace gridwork {
 
-/// The rows of a CSV text as the office writes it: fields separated by ',', a field in '"'
-/// may hold ',', line breaks and doubled '"'; records end with LF or CR LF; UTF-8 with an
-/// optional byte-order mark. A blank line is a row with one empty field.
+/// The rows of a CSV text as the office writes it (RFC 4180, read as ods::readCsv reads it): a
+/// field in '"' may hold ',', line breaks and doubled '"'; records end with LF or CR LF; UTF-8
+/// with an optional byte-order mark. A blank line is a row with one empty field.
 CellRows parseCsvRows(std::string_view text);
 
 /// The rectangle columns first..last x rows first..last (0-based, inclusive) of rows that

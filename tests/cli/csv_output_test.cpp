@@ -1,4 +1,5 @@
 #include "ods/csv.h"
+#include "ods/error.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -36,6 +37,42 @@ TEST(CsvWriter, KeepsEmptyRowsOfASingleColumn) {
     csv.writeRow({""});
     csv.writeRow({});
     EXPECT_EQ(out.str(), "a\r\n\"\"\r\n\"\"\r\n");
+}
+
+std::vector<std::vector<std::string>> readAll(std::string_view text) {
+    std::vector<std::vector<std::string>> rows;
+    readCsv(text, [&rows](std::vector<std::string>& fields) { rows.push_back(fields); });
+    return rows;
+}
+
+TEST(ReadCsv, TakesEveryFieldAsTheTextItIs) {
+    using Rows = std::vector<std::vector<std::string>>;
+    // A quote opens a quoted field only at its start; after the closing quote text goes on.
+    EXPECT_EQ(readAll("5\" screen,\"a \"\"b\"\"\" c,x\r\n"),
+              (Rows{{"5\" screen", "a \"b\" c", "x"}}));
+    EXPECT_EQ(readAll("lone\rcr,\"two\r\nlines\"\n\n"), (Rows{{"lone\rcr", "two\r\nlines"}, {""}}));
+    EXPECT_EQ(readAll("\xEF\xBB\xBFlast,,"), (Rows{{"last", "", ""}}));
+}
+
+TEST(ReadCsvWorkbook, NamesTheFirstLineThatIsNotUtf8) {
+    const Workbook read = readCsvWorkbook("a,b\n\n\"x\ny\",,z\n", "data");
+    ASSERT_EQ(read.sheets().size(), 1u);
+    EXPECT_EQ(read.sheets()[0].name(), "data");
+    EXPECT_EQ(read.sheets()[0].text(0, 2), "x\ny");
+    EXPECT_EQ(read.sheets()[0].text(2, 2), "z");
+    EXPECT_EQ(read.sheets()[0].extent().rows, 3);
+    for (const auto& [text, line] : {std::pair{"ok\nZo\xEB\n", 2},
+                                     {"\xC3\x28", 1},
+                                     {"a\n\n\xED\xA0\x80", 3},
+                                     {"a\n\xF4\x90\x80\x80", 2}}) {
+        try {
+            readCsvWorkbook(text, "data");
+            ADD_FAILURE() << text;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.what(), "line " + std::to_string(line) +
+                                    " is not UTF-8 text (save the file as CSV in UTF-8)");
+        }
+    }
 }
 
 } // namespace
