@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Writes the benchmark's input tables: two sheets of ROWS x 10 cells each, mixed texts,
-formatted numbers, currencies, percentages and dates, as flat XML, and lets the office turn
-them into .ods files (so the files are what users have). Usage: make_inputs.py FOLDER ROWS"""
+formatted numbers, currencies, percentages and dates, and the second again with its columns in
+reverse order, as flat XML, and lets the office turn them into .ods files (so the files are
+what users have). Usage: make_inputs.py FOLDER ROWS"""
 
 import random
 import subprocess
@@ -89,7 +90,8 @@ def row_cells(rng, row):
     ]
 
 
-def write_flat(path, rows, seed):
+def write_flat(path, rows, seed, order=range(COLUMNS)):
+    """Table `seed` of the benchmark, its columns in `order` (the same cells for any order)."""
     rng = random.Random(seed)
     with open(path, "w", encoding="utf-8") as out:
         out.write('<?xml version="1.0" encoding="UTF-8"?>\n<office:document '
@@ -105,9 +107,10 @@ def write_flat(path, rows, seed):
         header = ["Id", "Words", "Date", "Amount", "Share", "Tag", "US date", "Price",
                   "Measure", "Note"]
         out.write("<table:table-row>%s</table:table-row>\n"
-                  % "".join(text_cell(h) for h in header))
+                  % "".join(text_cell(header[c]) for c in order))
         for row in range(1, rows):
-            out.write("<table:table-row>%s</table:table-row>\n" % "".join(row_cells(rng, row)))
+            cells = row_cells(rng, row)
+            out.write("<table:table-row>%s</table:table-row>\n" % "".join(cells[c] for c in order))
         out.write("</table:table></office:spreadsheet></office:body></office:document>\n")
 
 
@@ -121,6 +124,10 @@ def main():
             source = Path(work) / ("table%d.fods" % number)
             write_flat(source, rows, seed=rows * 10 + number)
             sources.append(str(source))
+        # Table 2 again, its columns in reverse order, for the stack that matches them by name.
+        reordered = Path(work) / "table2-reordered.fods"
+        write_flat(reordered, rows, seed=rows * 10 + 2, order=range(COLUMNS - 1, -1, -1))
+        sources.append(str(reordered))
         subprocess.run(["soffice", "-env:UserInstallation=file://%s/profile" % work,
                         "--headless", "--norestore", "--convert-to", "ods", "--outdir",
                         str(folder)] + sources, check=True, stdout=subprocess.DEVNULL,
