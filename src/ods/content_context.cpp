@@ -296,6 +296,7 @@ void ContentContext::startTable(std::span<const XmlAttribute> attributes) {
     row_ = 0;
     columnStyles_.clear();
     nextColumnStyle_ = 0;
+    lastFormat_.reset(); // formats are the sheet's own
     output_.startSheet(name);
 }
 
@@ -375,6 +376,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     shown_.reset();
     renderedEarly_ = false;
     valueType_.reset();
+    value_.reset();
     std::string_view repeat;
     std::string_view number;
     std::string_view cellStyle;
@@ -435,6 +437,9 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     if (!valueType_) {
         return;
     }
+    if (options_.keepValues) {
+        keepValue(*valueType_, number, value);
+    }
     // A value is rendered now, while its attributes are at hand; when it renders, the cell's
     // paragraphs need not be collected. Only values are rendered; texts need no style. The
     // cell's own style wins over the row's default, which wins over the column's (as the office
@@ -453,6 +458,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
         style = columnStyle(first, runEnd);
     }
     if (runEnd >= first + count) {
+        valueStyle_.assign(style);
         shown_ = renderValue(style, value);
         renderedEarly_ = true;
         textDecided_ = shown_.has_value() && !maybeError_;
@@ -520,13 +526,51 @@ std::optional<std::string> ContentContext::renderValue(std::string_view styleNam
     return styles_.shownText(styleName, value);
 }
 
-void ContentContext::addText(std::int32_t first, std::int32_t count, std::string_view text) {
+void ContentContext::keepValue(ValueType type, std::string_view number, const CellValue& value) {
+    if (type == ValueType::String || type == ValueType::Void) {
+        return;
+    }
+    CellValueData kept;
+    kept.kind = static_cast<ValueKind>(type);
+    valueCurrency_.clear();
+    if (type == ValueType::Date) {
+        kept.value = value.dateValue;
+    } else if (type == ValueType::Time) {
+        kept.value = value.timeValue;
+    } else if (type == ValueType::Boolean) {
+        kept.value = value.boolean ? "true" : "false";
+    } else {
+        kept.value = number;
+        valueCurrency_ = value.currency;
+    }
+    value_ = std::move(kept);
+}
+
+std::uint32_t ContentContext::valueFormat(std::string_view style) {
+    if (!lastFormat_ || style != lastStyle_ || valueCurrency_ != lastCurrency_) {
+        lastStyle_.assign(style);
+        lastCurrency_ = valueCurrency_;
+        lastFormat_ =
+            output_.format(ValueFormat{styles_.dataStyleName(style).value_or(""), valueCurrency_});
+    }
+    return *lastFormat_;
+}
+
+void ContentContext::addText(std::int32_t first, std::int32_t count, std::string_view text,
+                             std::string_view style) {
     if (text.empty()) {
+        return;
+    }
+    if (value_) {
+        // A value keeps its own run: equal texts of other cells may hold other values.
+        CellValueData kept = *value_;
+        kept.format = valueFormat(style);
+        cells_.push_back(CellRun{first, count, std::string(text), output_.value(std::move(kept))});
         return;
     }
     if (!cells_.empty()) {
         CellRun& last = cells_.back();
-        if (last.column + last.repeat == first && last.text == text) {
+        if (last.column + last.repeat == first && last.value == 0 && last.text == text) {
             last.repeat += count;
             return;
         }
@@ -544,11 +588,13 @@ void ContentContext::endCell() {
     const auto first = static_cast<std::int32_t>(place);
     const std::int32_t count = std::min(cellRepeat_, kMaxColumns - first);
     if (maybeError_ && (text_.starts_with('#') || text_.starts_with("Err:"))) {
+        value_.reset(); // an error is kept as its text
         addText(first, count, std::string_view(text_).substr(0, text_.find('\n')));
         return;
     }
     if (!valueType_ || *valueType_ == ValueType::String || renderedEarly_) {
-        addText(first, count, shown_ ? std::string_view(*shown_) : std::string_view(text_));
+        addText(first, count, shown_ ? std::string_view(*shown_) : std::string_view(text_),
+                valueStyle_);
         return;
     }
     CellValue value;
@@ -566,7 +612,8 @@ void ContentContext::endCell() {
         if (shown) {
             spendExpansion(shown->size());
         }
-        addText(column, end - column, shown ? std::string_view(*shown) : std::string_view(text_));
+        addText(column, end - column, shown ? std::string_view(*shown) : std::string_view(text_),
+                style);
         column = end;
     }
 }

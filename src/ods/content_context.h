@@ -24,6 +24,8 @@ struct ContentOptions {
     std::int32_t lastRow = kMaxRows - 1;  ///< rows after it are not needed
     /// Text that text:s blanks and rendered values may add in all, beyond the file's own bytes.
     std::uint64_t maxExpandedText = 1ull << 30;
+    /// Value cells keep their values and data style names besides their texts.
+    bool keepValues = false;
 };
 
 class ContentContext : public XmlHandler {
@@ -56,7 +58,10 @@ private:
     void endCell();
     void startInCell(std::string_view ns, std::string_view local,
                      std::span<const XmlAttribute> attributes);
-    void addText(std::int32_t first, std::int32_t count, std::string_view text);
+    void keepValue(ValueType type, std::string_view number, const CellValue& value);
+    std::uint32_t valueFormat(std::string_view style);
+    void addText(std::int32_t first, std::int32_t count, std::string_view text,
+                 std::string_view style = {});
     std::string_view columnStyle(std::int32_t column, std::int32_t& runEnd) const;
     std::optional<std::string> renderValue(std::string_view styleName,
                                            const CellValue& value) const;
@@ -108,6 +113,14 @@ private:
     std::string currency_;
     std::string text_;
     std::uint64_t expanded_ = 0;
+    /// With keepValues: the open cell's value, its data style still to be found.
+    std::optional<CellValueData> value_;
+    std::string valueCurrency_;
+    std::string valueStyle_; ///< the cell style its value is shown with, when one for all
+    // The format of the last value kept, by its cell style and currency: most cells repeat it.
+    std::string lastStyle_;
+    std::string lastCurrency_;
+    std::optional<std::uint32_t> lastFormat_;
 };
 
 } // namespace ods

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <unordered_map>
 
 namespace ods {
@@ -19,6 +20,9 @@ constexpr std::string_view numberNs = "urn:oasis:names:tc:opendocument:xmlns:dat
 constexpr std::string_view styleNs = "urn:oasis:names:tc:opendocument:xmlns:style:1.0";
 constexpr std::string_view loextNs =
     "urn:org:documentfoundation:names:experimental:office:xmlns:loext:1.0";
+
+constexpr std::string_view textNs = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+constexpr std::string_view foNs = "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0";
 
 using format::DataStyle;
 using format::PartKind;
@@ -61,6 +65,103 @@ double doubleAttribute(std::span<const XmlAttribute> attributes, std::string_vie
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
     return error == std::errc() ? value : fallback;
 }
+
+/// The prefix a written document declares for a namespace of data styles; empty for others.
+std::string_view prefixOf(std::string_view ns) {
+    if (ns == numberNs)
+        return "number";
+    if (ns == styleNs)
+        return "style";
+    if (ns == foNs)
+        return "fo";
+    if (ns == loextNs)
+        return "loext";
+    if (ns == textNs)
+        return "text";
+    return {};
+}
+
+void appendEscaped(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '"')
+            out += "&quot;";
+        else
+            out += c;
+    }
+}
+
+/// Copies the XML of data style elements from their parse events.
+class DataStyleCopier {
+public:
+    void start(std::string_view ns, std::string_view local,
+               std::span<const XmlAttribute> attributes, bool isDataStyle) {
+        if (depth_ == 0) {
+            if (!isDataStyle)
+                return;
+            xml_.clear();
+            name_ = attribute(attributes, styleNs, "name").value_or("");
+        }
+        ++depth_;
+        const std::string_view prefix = prefixOf(ns);
+        if (skipFrom_ != 0 || prefix.empty()) {
+            // Elements of other vocabularies mean nothing to a data style's rendering.
+            if (skipFrom_ == 0)
+                skipFrom_ = depth_;
+            return;
+        }
+        xml_ += '<';
+        xml_ += prefix;
+        xml_ += ':';
+        xml_ += local;
+        for (const XmlAttribute& a : attributes) {
+            const std::string_view attributePrefix = prefixOf(a.ns);
+            if (attributePrefix.empty())
+                continue;
+            xml_ += ' ';
+            xml_ += attributePrefix;
+            xml_ += ':';
+            xml_ += a.local;
+            xml_ += "=\"";
+            appendEscaped(xml_, a.value);
+            xml_ += '"';
+        }
+        xml_ += '>';
+    }
+
+    void end(std::string_view ns, std::string_view local) {
+        if (depth_ == 0)
+            return;
+        if (skipFrom_ == 0) {
+            xml_ += "</";
+            xml_ += prefixOf(ns);
+            xml_ += ':';
+            xml_ += local;
+            xml_ += '>';
+        } else if (skipFrom_ == depth_) {
+            skipFrom_ = 0;
+        }
+        if (--depth_ == 0)
+            copies_[name_] = std::move(xml_);
+    }
+
+    void characters(std::string_view text) {
+        if (depth_ > 0 && skipFrom_ == 0)
+            appendEscaped(xml_, text);
+    }
+
+    std::map<std::string, std::string> take() { return std::move(copies_); }
+
+private:
+    int depth_ = 0;
+    int skipFrom_ = 0;
+    std::string name_;
+    std::string xml_;
+    std::map<std::string, std::string> copies_;
+};
 
 bool boolAttribute(std::span<const XmlAttribute> attributes, std::string_view local,
                    bool fallback) {
@@ -234,6 +335,8 @@ struct DataStyles::Impl {
     std::string officeLanguage = "en";
     std::string officeCountry = "US";
     bool inDefaultCellStyle = false;
+
+    std::optional<DataStyleCopier> copier;
 
     // The data style being read, and where its text goes.
     std::optional<DataStyle> current;
@@ -412,6 +515,8 @@ DataStyles& DataStyles::operator=(DataStyles&&) noexcept = default;
 void DataStyles::startElement(std::string_view ns, std::string_view local,
                               std::span<const XmlAttribute> attributes) {
     Impl& d = *impl_;
+    if (d.copier)
+        d.copier->start(ns, local, attributes, ns == numberNs && styleKind(local).has_value());
     if (d.current) {
         d.startInside(ns, local, attributes);
         return;
@@ -433,13 +538,17 @@ void DataStyles::startElement(std::string_view ns, std::string_view local,
     }
 }
 
-void DataStyles::endElement(std::string_view, std::string_view) {
+void DataStyles::endElement(std::string_view ns, std::string_view local) {
+    if (impl_->copier)
+        impl_->copier->end(ns, local);
     if (impl_->current)
         impl_->endInside();
 }
 
 void DataStyles::characters(std::string_view text) {
     Impl& d = *impl_;
+    if (d.copier)
+        d.copier->characters(text);
     if (!d.current || d.current->parts.empty())
         return;
     switch (d.textTarget) {
@@ -472,6 +581,29 @@ std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
         return format::generalText(*number, *rendering.locale, impl_->generalDecimals);
     return rendering.prepared->render(
         *number, value.type == ValueType::Currency ? value.currency : std::string_view());
+}
+
+void DataStyles::keepDataStyleXml() {
+    impl_->copier.emplace();
+}
+
+std::map<std::string, std::string> DataStyles::takeDataStyleXml() {
+    return impl_->copier ? impl_->copier->take() : std::map<std::string, std::string>();
+}
+
+std::optional<std::string> DataStyles::dataStyleName(std::string_view cellStyleName) const {
+    const Impl& d = *impl_;
+    std::string name(cellStyleName);
+    // As dataStyleOfCell: short chains, the bound only stops a cycle.
+    for (int step = 0; step < 64 && !name.empty(); ++step) {
+        const auto found = d.cellStyles.find(name);
+        if (found == d.cellStyles.end())
+            break;
+        if (found->second.dataStyle)
+            return found->second.dataStyle;
+        name = found->second.parent;
+    }
+    return d.defaultDataStyle;
 }
 
 void DataStyles::setOfficeLocale(std::string_view language, std::string_view country) {

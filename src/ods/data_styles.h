@@ -3,6 +3,7 @@
 // How the office shows a value: the document's data styles (number:number-style and its
 // siblings, with their conditional maps) and the cell styles that point at them.
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -52,6 +53,15 @@ public:
     /// one DataStyles must not show values on two threads at once.
     std::optional<std::string> shownText(std::string_view cellStyleName,
                                          const CellValue& value) const;
+
+    /// Keeps, from now on, the XML of every data style read (see dataStyleXml).
+    void keepDataStyleXml();
+    /// The data styles read since keepDataStyleXml, as XML elements by name: what a document
+    /// needs to show values as this one does.
+    std::map<std::string, std::string> takeDataStyleXml();
+    /// The name of the data style a cell of that cell style shows values with (through the
+    /// style's parents and the default cell style); nothing for the general format.
+    std::optional<std::string> dataStyleName(std::string_view cellStyleName) const;
 
     /// The locale the office shows documents in, as language and country ("de", "DE"): it
     /// applies to data styles that name no language and to cells without a data style. English

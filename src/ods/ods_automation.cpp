@@ -230,7 +230,7 @@ bool isFlatSpreadsheet(const std::string& path) {
 
 } // namespace
 
-ods::Workbook readSpreadsheet(const std::string& path) {
+ods::Workbook readSpreadsheet(const std::string& path, bool keepValues) {
     std::error_code ec;
     // The office opens an empty file as an empty spreadsheet.
     if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 &&
@@ -242,6 +242,7 @@ ods::Workbook readSpreadsheet(const std::string& path) {
         // Shown as the office started by this user would show it.
         ods::ReadOptions options;
         options.officeLocale = ods::environmentLocale();
+        options.keepValues = keepValues;
         workbook = isFlatSpreadsheet(path) ? ods::readFlatWorkbook(path, options)
                                            : ods::readWorkbook(path, options);
     } catch (const ods::Error& error) {

@@ -18,7 +18,7 @@ public:
 
 /// Reads the document at path as the office opens it: shown in the locale of the user's
 /// environment, an empty file or a package without tables as one empty sheet. Throws OfficeError
-/// ("cannot read PATH: ...").
-ods::Workbook readSpreadsheet(const std::string& path);
+/// ("cannot read PATH: ..."). With keepValues, value cells keep their values and data styles.
+ods::Workbook readSpreadsheet(const std::string& path, bool keepValues = false);
 
 } // namespace gridwork

@@ -125,6 +125,7 @@ ContentOptions contentOptionsOf(const ReadOptions& options) {
     contentOptions.onlySheet = options.onlySheet;
     contentOptions.lastRow = std::clamp(options.lastRow, -1, kMaxRows - 1);
     contentOptions.maxExpandedText = options.maxXmlBytes;
+    contentOptions.keepValues = options.keepValues;
     return contentOptions;
 }
 
@@ -134,6 +135,9 @@ void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptio
     checkPackage(package);
     DataStyles styles;
     styles.setOfficeLocale(options.officeLocale.language, options.officeLocale.country);
+    if (options.keepValues) {
+        styles.keepDataStyleXml();
+    }
     if (package.hasEntry("styles.xml")) {
         StylesContext context(styles);
         parsePart(package, "styles.xml", context, options);
@@ -143,6 +147,7 @@ void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptio
     if (!content.sawSpreadsheet()) {
         refuse(package, "it is no spreadsheet (content.xml holds no office:spreadsheet)");
     }
+    output.dataStyles(styles.takeDataStyleXml());
 }
 
 Workbook readWorkbook(const std::string& path, const ReadOptions& options) {
@@ -170,6 +175,9 @@ Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
         throw Error("cannot read " + path + ": " + std::strerror(errno));
     DataStyles styles;
     styles.setOfficeLocale(options.officeLocale.language, options.officeLocale.country);
+    if (options.keepValues) {
+        styles.keepDataStyleXml();
+    }
     WorkbookBuilder builder;
     ContentContext content(styles, builder, contentOptionsOf(options), path);
     try {
@@ -185,6 +193,7 @@ Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
     if (!content.sawSpreadsheet())
         throw Error("cannot read " + path + ": it is no flat OpenDocument spreadsheet (no " +
                     "office:spreadsheet in it)");
+    builder.dataStyles(styles.takeDataStyleXml());
     return builder.take();
 }
 

@@ -25,6 +25,8 @@ struct ReadOptions {
     std::uint64_t maxRatio = 1000;
     /// The office's own locale, for values whose styles name no language.
     OfficeLocale officeLocale;
+    /// Value cells keep their values, and the workbook the data styles they are shown with.
+    bool keepValues = false;
 };
 
 /// Reads the document at path; throws Error naming the file and the problem.

@@ -5,6 +5,7 @@
 
 #include "ods/workbook.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace ods {
@@ -16,6 +17,13 @@ public:
     virtual void startSheet(std::string_view name) = 0;
     virtual void row(RowRun&& row) = 0;
     virtual void endSheet() = 0;
+    /// A value of the current sheet that cells of later rows point at (asked for with values
+    /// kept); gives its CellRun::value. Outputs that need only texts keep nothing.
+    virtual std::uint32_t value(CellValueData&& /*value*/) { return 0; }
+    /// A format of the current sheet's values; gives its CellValueData::format.
+    virtual std::uint32_t format(ValueFormat&& /*format*/) { return 0; }
+    /// The data styles of the document's values, once read.
+    virtual void dataStyles(std::map<std::string, std::string>&& /*styles*/) {}
 };
 
 /// Collects everything into a Workbook.
@@ -26,6 +34,22 @@ public:
     }
     void row(RowRun&& row) override { workbook_.sheets().back().appendRow(std::move(row)); }
     void endSheet() override {}
+    std::uint32_t value(CellValueData&& value) override {
+        auto& values = workbook_.sheets().back().values();
+        values.push_back(std::move(value));
+        return static_cast<std::uint32_t>(values.size());
+    }
+    std::uint32_t format(ValueFormat&& format) override {
+        auto& formats = workbook_.sheets().back().formats();
+        const auto known = std::find(formats.begin(), formats.end(), format);
+        if (known != formats.end())
+            return static_cast<std::uint32_t>(known - formats.begin());
+        formats.push_back(std::move(format));
+        return static_cast<std::uint32_t>(formats.size() - 1);
+    }
+    void dataStyles(std::map<std::string, std::string>&& styles) override {
+        workbook_.dataStyles() = std::move(styles);
+    }
     Workbook take() { return std::move(workbook_); }
 
 private:

@@ -8,6 +8,7 @@
 #include "ods/limits.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,24 @@ struct CellRun {
     std::int32_t column = 0;
     std::int32_t repeat = 1;
     std::string text;
+    std::uint32_t value = 0; ///< 1-based index into its sheet's values(); 0: the cell is a text
+};
+
+/// office:value-type of a value cell.
+enum class ValueKind : std::uint8_t { Float, Percentage, Currency, Date, Time, Boolean };
+
+/// How a sheet's values are shown; many values share one.
+struct ValueFormat {
+    std::string dataStyle; ///< the data style; empty: the general format
+    std::string currency;  ///< office:currency of currency values
+    bool operator==(const ValueFormat&) const = default;
+};
+
+/// What a value cell holds beyond its shown text; kept only when the reader is asked to.
+struct CellValueData {
+    std::string value;        ///< as the file writes it (office:value, office:date-value, ...)
+    std::uint32_t format = 0; ///< index into its sheet's formats()
+    ValueKind kind = ValueKind::Float;
 };
 
 struct RowRun {
@@ -50,11 +69,20 @@ public:
     /// The row run holding `row`, or nullptr.
     const RowRun* findRow(std::int32_t row) const;
 
+    /// The values that cells point at with CellRun::value.
+    std::vector<CellValueData>& values() noexcept { return values_; }
+    const std::vector<CellValueData>& values() const noexcept { return values_; }
+    /// The formats values() point at.
+    std::vector<ValueFormat>& formats() noexcept { return formats_; }
+    const std::vector<ValueFormat>& formats() const noexcept { return formats_; }
+
 private:
     std::vector<RowRun>::iterator splitRowAt(std::int32_t row);
 
     std::string name_;
     std::vector<RowRun> rows_; ///< ascending, non-overlapping
+    std::vector<CellValueData> values_;
+    std::vector<ValueFormat> formats_;
 };
 
 class Workbook {
@@ -64,8 +92,14 @@ public:
     /// The sheet of that name, or nullptr.
     const Sheet* sheetByName(std::string_view name) const;
 
+    /// The data styles that values() name, as XML elements (number:number-style and its kin),
+    /// by name; kept with the values.
+    std::map<std::string, std::string>& dataStyles() noexcept { return dataStyles_; }
+    const std::map<std::string, std::string>& dataStyles() const noexcept { return dataStyles_; }
+
 private:
     std::vector<Sheet> sheets_;
+    std::map<std::string, std::string> dataStyles_;
 };
 
 } // namespace ods

@@ -4,11 +4,13 @@
 #include "ods/error.h"
 #include "ods/output_file.h"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -30,6 +32,7 @@ constexpr std::string_view kNamespaces =
     R"( xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0")"
     R"( xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0")"
     R"( xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0")"
+    R"( xmlns:loext="urn:org:documentfoundation:names:experimental:office:xmlns:loext:1.0")"
     R"( office:version="1.2")";
 
 void appendNumber(std::string& out, std::int64_t value) {
@@ -182,6 +185,13 @@ class ContentStream {
 public:
     explicit ContentStream(const Workbook& workbook) : workbook_(workbook) {
         buffer_.reserve(kChunkBytes * 2);
+        // A cell style for each data style that values are shown with.
+        for (const Sheet& sheet : workbook.sheets())
+            for (const ValueFormat& format : sheet.formats())
+                if (!format.dataStyle.empty() && workbook.dataStyles().contains(format.dataStyle) &&
+                    !cellStyleOf_.contains(format.dataStyle))
+                    cellStyleOf_.emplace(format.dataStyle,
+                                         "gw" + std::to_string(cellStyleOf_.size() + 1));
     }
 
     std::size_t read(char* out, std::size_t size) {
@@ -212,7 +222,9 @@ private:
                 buffer_ += R"(<?xml version="1.0" encoding="UTF-8"?>)"
                            "\n<office:document-content";
                 buffer_ += kNamespaces;
-                buffer_ += "><office:body><office:spreadsheet>";
+                buffer_ += '>';
+                appendAutomaticStyles();
+                buffer_ += "<office:body><office:spreadsheet>";
                 stage_ = Stage::SheetHead;
                 break;
             case Stage::SheetHead:
@@ -254,6 +266,46 @@ private:
         if (extent.rows == 0) {
             buffer_ += "<table:table-row><table:table-cell/></table:table-row>";
         }
+    }
+
+    void appendAutomaticStyles() {
+        if (cellStyleOf_.empty())
+            return;
+        buffer_ += "<office:automatic-styles>";
+        for (const auto& [name, xml] : workbook_.dataStyles())
+            buffer_ += xml;
+        for (const auto& [dataStyle, cellStyle] : cellStyleOf_) {
+            buffer_ += R"(<style:style style:family="table-cell" style:parent-style-name="Default")"
+                       R"( style:name=")";
+            buffer_ += cellStyle;
+            buffer_ += R"(" style:data-style-name=")";
+            appendAttributeText(buffer_, dataStyle);
+            buffer_ += "\"/>";
+        }
+        buffer_ += "</office:automatic-styles>";
+    }
+
+    void appendValue(const Sheet& sheet, const CellValueData& value) {
+        static constexpr std::array<std::string_view, 6> kinds{
+            R"(float" office:value=")",     R"(percentage" office:value=")",
+            R"(currency" office:value=")",  R"(date" office:date-value=")",
+            R"(time" office:time-value=")", R"(boolean" office:boolean-value=")"};
+        const ValueFormat& format = sheet.formats()[value.format];
+        if (const auto style = cellStyleOf_.find(format.dataStyle); style != cellStyleOf_.end()) {
+            buffer_ += " table:style-name=\"";
+            buffer_ += style->second;
+            buffer_ += '"';
+        }
+        buffer_ += " office:value-type=\"";
+        buffer_ += kinds[static_cast<std::size_t>(value.kind)];
+        appendAttributeText(buffer_, value.value);
+        buffer_ += '"';
+        if (value.kind == ValueKind::Currency && !format.currency.empty()) {
+            buffer_ += " office:currency=\"";
+            appendAttributeText(buffer_, format.currency);
+            buffer_ += '"';
+        }
+        buffer_ += '>';
     }
 
     void appendRepeat(std::string_view name, std::int64_t count) {
@@ -299,7 +351,10 @@ private:
             }
             buffer_ += "<table:table-cell";
             appendRepeat("table:number-columns-repeated", cell.repeat);
-            buffer_ += " office:value-type=\"string\">";
+            if (cell.value == 0)
+                buffer_ += " office:value-type=\"string\">";
+            else
+                appendValue(sheet, sheet.values()[cell.value - 1]);
             appendTextParagraphs(buffer_, cell.text);
             buffer_ += "</table:table-cell>";
             column = cell.column + cell.repeat;
@@ -310,6 +365,7 @@ private:
     }
 
     const Workbook& workbook_;
+    std::map<std::string, std::string> cellStyleOf_; ///< data style -> the cell style showing it
     std::string buffer_;
     std::size_t position_ = 0;
     Stage stage_ = Stage::Head;

@@ -9,7 +9,8 @@
 
 namespace ods {
 
-/// Writes the workbook as an .ods package; every cell becomes a text cell. content.xml is
+/// Writes the workbook as an .ods package; every cell becomes a text cell, or with a value of
+/// its sheet's values() a value cell shown with the workbook's data style. content.xml is
 /// produced row by row while the package is compressed, never held whole.
 void writeWorkbook(const Workbook& workbook, const std::string& path);
 
