@@ -169,6 +169,9 @@ Arguments parseArguments(std::span<const std::string_view> args) {
             if (parsed.source)
                 throw UsageError("--source is given twice");
             parsed.source = std::string(reader.optionalValue().value_or("source"));
+        } else if (arg == "--values") {
+            reader.refuseValue(arg);
+            setOnce(parsed.values, arg);
         } else if (arg == "--all-sheets") {
             reader.refuseValue(arg);
             TableSource& table = currentTable(parsed, arg);
@@ -211,12 +214,17 @@ Arguments parseArguments(std::span<const std::string_view> args) {
         if (table.allSheets && table.sheet)
             throw UsageError("--sheet and --all-sheets are both given for " + table.path);
     parsed.outputKind = outputKindOf(parsed.output);
+    if (parsed.values && parsed.outputKind != OutputKind::Ods)
+        throw UsageError("--values is for an .ods OUTPUT: CSV holds texts only");
+    if (parsed.values && parsed.office)
+        throw UsageError("--values takes the values from .ods and .fods files with the built-in "
+                         "engine, not with --office");
     return parsed;
 }
 
 std::string usageText() {
     return "usage: gridstack [--office] [--force] [--quiet] -o OUTPUT\n"
-           "                 [--header[=N]] [--match-columns] [--source[=NAME]]\n"
+           "                 [--header[=N]] [--match-columns] [--source[=NAME]] [--values]\n"
            "                 FILE [--sheet S | --all-sheets] [--rows A:B] [--columns C:D] "
            "[FILE ...]\n"
            "Try 'gridstack --help' for more information.\n";
@@ -224,7 +232,7 @@ std::string usageText() {
 
 std::string helpText() {
     return R"(usage: gridstack [--office] [--force] [--quiet] -o OUTPUT
-                 [--header[=N]] [--match-columns] [--source[=NAME]]
+                 [--header[=N]] [--match-columns] [--source[=NAME]] [--values]
                  FILE [--sheet S | --all-sheets] [--rows A:B] [--columns C:D] [FILE ...]
 
 Stacks spreadsheet tables block under block, exactly as Gridwork Stacker's "Start Joining"
@@ -260,6 +268,10 @@ Other options (anywhere on the line):
                    matched by its occurrence; a column with an empty header keeps its place.
                    Standard error tells, one line per table, the columns added or left
                    empty (unless --quiet)
+  --values         for an .ods OUTPUT: numbers, percentages, currencies, dates, times and
+                   booleans stay values with their number formats (the office shows the
+                   same texts and can compute with them); formulas give their results;
+                   texts stay texts. Without it every cell is the text it shows
   --source[=NAME]  a first column that says where each row came from: the FILE as given,
                    followed by ":" and the sheet's name where more than one sheet of the
                    file is stacked or the sheet is not the file's first; with --header

@@ -46,6 +46,8 @@ struct Arguments {
     bool matchColumns = false;
     /// --source[=NAME]: the header text of a first column naming each row's file (and sheet).
     std::optional<std::string> source;
+    /// --values: value cells stay values with their formats in an .ods OUTPUT.
+    bool values = false;
     std::string output;
     OutputKind outputKind = OutputKind::Ods;
     std::vector<TableSource> tables;

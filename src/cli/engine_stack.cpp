@@ -36,6 +36,7 @@ struct RangeCell {
     std::int32_t column;
     std::int32_t repeat;
     const std::string* text;
+    std::uint32_t value = 0; ///< CellRun::value of the source
 };
 
 /// Calls visit(row, repeat, cells) for every row run of the range that holds a cell in it: rows
@@ -62,7 +63,8 @@ void visitRange(const ods::Sheet& source, const CellRange& range, Visit&& visit)
         for (; cell != run->cells.end() && cell->column <= lastColumn; ++cell) {
             const std::int32_t left = std::max(cell->column, firstColumn);
             const std::int32_t right = std::min(cell->column + cell->repeat - 1, lastColumn);
-            cells.push_back(RangeCell{left - firstColumn, right - left + 1, &cell->text});
+            cells.push_back(
+                RangeCell{left - firstColumn, right - left + 1, &cell->text, cell->value});
         }
         if (!cells.empty())
             visit(from - firstRow, to - from + 1, std::span<const RangeCell>(cells));
@@ -82,29 +84,30 @@ template <typename Visit> void visitTable(const Stack::Table& table, Visit&& vis
         return;
     }
     std::vector<RangeCell> placed;
-    visitRange(
-        table.sheet(), *table.range,
-        [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
-            placed.clear();
-            if (!table.label.empty())
-                placed.push_back(RangeCell{0, 1, &table.label});
-            const auto own = placed.size();
-            for (const RangeCell& cell : cells) {
-                if (table.place.empty()) {
-                    placed.push_back(RangeCell{cell.column + table.shift, cell.repeat, cell.text});
-                    continue;
-                }
-                for (std::int32_t k = 0; k < cell.repeat; ++k)
-                    placed.push_back(RangeCell{
-                        table.place[static_cast<std::size_t>(cell.column + k)] + table.shift, 1,
-                        cell.text});
-            }
-            if (!table.place.empty())
-                std::sort(
-                    placed.begin() + static_cast<std::ptrdiff_t>(own), placed.end(),
-                    [](const RangeCell& a, const RangeCell& b) { return a.column < b.column; });
-            visit(table.top + row, repeat, std::span<const RangeCell>(placed));
-        });
+    visitRange(table.sheet(), *table.range,
+               [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
+                   placed.clear();
+                   if (!table.label.empty())
+                       placed.push_back(RangeCell{0, 1, &table.label});
+                   const auto own = placed.size();
+                   for (const RangeCell& cell : cells) {
+                       if (table.place.empty()) {
+                           placed.push_back(RangeCell{cell.column + table.shift, cell.repeat,
+                                                      cell.text, cell.value});
+                           continue;
+                       }
+                       for (std::int32_t k = 0; k < cell.repeat; ++k)
+                           placed.push_back(RangeCell{
+                               table.place[static_cast<std::size_t>(cell.column + k)] + table.shift,
+                               1, cell.text, cell.value});
+                   }
+                   if (!table.place.empty())
+                       std::sort(placed.begin() + static_cast<std::ptrdiff_t>(own), placed.end(),
+                                 [](const RangeCell& a, const RangeCell& b) {
+                                     return a.column < b.column;
+                                 });
+                   visit(table.top + row, repeat, std::span<const RangeCell>(placed));
+               });
 }
 
 ods::Workbook readCsvInput(const TableSource& table) {
@@ -283,16 +286,77 @@ Stack::Table headerTable(const HeaderTexts& texts, const std::optional<std::stri
     return table;
 }
 
+/// A data style's XML with its own name and the names its conditions apply given the prefix.
+std::string renamedStyles(const std::string& xml, const std::string& prefix) {
+    std::string renamed;
+    renamed.reserve(xml.size() + 4 * prefix.size());
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t next = std::string::npos;
+        std::size_t length = 0;
+        for (const std::string_view name : {" style:name=\"", " style:apply-style-name=\""})
+            if (const std::size_t at = xml.find(name, from); at < next) {
+                next = at;
+                length = name.size();
+            }
+        if (next == std::string::npos)
+            break;
+        renamed.append(xml, from, next + length - from);
+        renamed += prefix;
+        from = next + length;
+    }
+    renamed.append(xml, from);
+    return renamed;
+}
+
+/// Copies a table's values into the result sheet, their formats with the data styles renamed.
+class ValueCopier {
+public:
+    ValueCopier(const ods::Sheet& source, const std::string& prefix, ods::Sheet& result)
+        : source_(source), prefix_(prefix), result_(result),
+          formats_(source.formats().size(), unknown) {}
+
+    /// The CellRun::value in the result of a source cell's value, or 0 where it is better left a
+    /// text.
+    std::uint32_t copy(std::uint32_t sourceValue) {
+        const ods::CellValueData& value = source_.values()[sourceValue - 1];
+        const ods::ValueFormat& format = source_.formats()[value.format];
+        // Without a data style the office shows only numbers in the general format alike in any
+        // cell; a date, time, percentage or boolean would show in another format than its
+        // source's.
+        if (format.dataStyle.empty() && value.kind != ods::ValueKind::Float)
+            return 0;
+        std::uint32_t& placed = formats_[value.format];
+        if (placed == unknown) {
+            ods::ValueFormat renamed = format;
+            if (!renamed.dataStyle.empty())
+                renamed.dataStyle = prefix_ + renamed.dataStyle;
+            result_.formats().push_back(std::move(renamed));
+            placed = static_cast<std::uint32_t>(result_.formats().size() - 1);
+        }
+        result_.values().push_back(ods::CellValueData{value.value, placed, value.kind});
+        return static_cast<std::uint32_t>(result_.values().size());
+    }
+
+private:
+    static constexpr std::uint32_t unknown = ~std::uint32_t{0};
+    const ods::Sheet& source_;
+    const std::string& prefix_;
+    ods::Sheet& result_;
+    std::vector<std::uint32_t> formats_; ///< result format of each source format
+};
+
 } // namespace
 
-ReadSource readSourceFile(const TableSource& table) {
+ReadSource readSourceFile(const TableSource& table, bool keepValues) {
     ReadSource read;
     if (isCsvInput(table.path)) {
         read.workbook = std::make_shared<const ods::Workbook>(readCsvInput(table));
     } else {
         const std::string absolute = absolutePath(table.path);
         try {
-            read.workbook = std::make_shared<const ods::Workbook>(readSpreadsheet(absolute));
+            read.workbook =
+                std::make_shared<const ods::Workbook>(readSpreadsheet(absolute, keepValues));
         } catch (const OfficeError& e) {
             throw unreadableTable(table.path, absolute, e.what());
         }
@@ -307,7 +371,8 @@ ReadSource readSourceFile(const TableSource& table) {
 }
 
 Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, Progress& progress,
-             const Checkpoint& checkpoint, const SourceReader& reader) {
+             const Checkpoint& checkpoint, const SourceReader& reader)
+    : values_(layout.values) {
     SourceQueue queue(tables, reader);
     std::map<std::string, std::vector<std::size_t>> sheetsOfFile;
     for (std::size_t i = 0; i < tables.size(); ++i) {
@@ -431,15 +496,34 @@ Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, 
 ods::Workbook Stack::workbook() const {
     ods::Workbook stack;
     ods::Sheet& result = stack.sheets().emplace_back("Sheet1");
-    for (const Table& table : tables_)
-        visitTable(
-            table, [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
-                ods::RowRun copied{row, repeat, {}};
-                copied.cells.reserve(cells.size());
-                for (const RangeCell& cell : cells)
-                    copied.cells.push_back(ods::CellRun{cell.column, cell.repeat, *cell.text});
-                result.appendRow(std::move(copied));
-            });
+    // Each file's data styles come with a prefix of their own, so that two files' "N1" stay two.
+    std::map<const ods::Workbook*, std::string> prefixOf;
+    for (const Table& table : tables_) {
+        const std::string* prefix = nullptr;
+        if (values_ && !table.sheet().values().empty()) {
+            auto [known, added] = prefixOf.emplace(
+                table.source.get(), "gs" + std::to_string(prefixOf.size() + 1) + "-");
+            prefix = &known->second;
+            if (added)
+                for (const auto& [name, xml] : table.source->dataStyles())
+                    stack.dataStyles().emplace(*prefix + name, renamedStyles(xml, *prefix));
+        }
+        std::optional<ValueCopier> values;
+        if (prefix)
+            values.emplace(table.sheet(), *prefix, result);
+        visitTable(table, [&](std::int32_t row, std::int32_t repeat,
+                              std::span<const RangeCell> cells) {
+            ods::RowRun copied{row, repeat, {}};
+            copied.cells.reserve(cells.size());
+            for (const RangeCell& cell : cells) {
+                std::uint32_t value = 0;
+                if (values && cell.value != 0)
+                    value = values->copy(cell.value);
+                copied.cells.push_back(ods::CellRun{cell.column, cell.repeat, *cell.text, value});
+            }
+            result.appendRow(std::move(copied));
+        });
+    }
     return stack;
 }
 
@@ -485,7 +569,11 @@ void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Pr
     if (arguments.outputKind != OutputKind::StandardOutput)
         output.emplace(arguments.output, arguments.force);
     checkpoint();
-    const Stack stack(arguments.tables, StackLayout::of(arguments), progress, checkpoint, reader);
+    const SourceReader engineReader = [values = arguments.values](const TableSource& table) {
+        return readSourceFile(table, values);
+    };
+    const Stack stack(arguments.tables, StackLayout::of(arguments), progress, checkpoint,
+                      reader ? reader : engineReader);
 
     const StackOutput written{stack.usedArea().rows,
                               [&stack](const std::string& path) {

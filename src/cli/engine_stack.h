@@ -31,17 +31,19 @@ struct ReadSource {
 /// threads of their own, one per FILE.
 using SourceReader = std::function<ReadSource(const TableSource&)>;
 
-/// The built-in engine's SourceReader: .ods, .fods and CSV.
-ReadSource readSourceFile(const TableSource& table);
+/// The built-in engine's SourceReader: .ods, .fods and CSV; with keepValues, value cells keep
+/// their values and data styles.
+ReadSource readSourceFile(const TableSource& table, bool keepValues = false);
 
 /// How the tables are put together, beyond the plain stack.
 struct StackLayout {
     std::int32_t headerRows = 0;
     bool matchColumns = false;
     std::optional<std::string> sourceHeader; ///< --source: a first column naming each row's origin
+    bool values = false;                     ///< value cells stay values in workbook()
 
     static StackLayout of(const Arguments& arguments) {
-        return {arguments.headerRows, arguments.matchColumns, arguments.source};
+        return {arguments.headerRows, arguments.matchColumns, arguments.source, arguments.values};
     }
 };
 
@@ -53,11 +55,12 @@ public:
     /// ranges, places their columns and checks that the stack fits one sheet. Throws StackError
     /// naming the file; the first fault in table order is the one told.
     Stack(const std::vector<TableSource>& tables, const StackLayout& layout, Progress& progress,
-          const Checkpoint& checkpoint, const SourceReader& reader = readSourceFile);
+          const Checkpoint& checkpoint, const SourceReader& reader);
 
     /// Last used column and row of the stack, 1-based, counting non-empty cells only.
     UsedArea usedArea() const noexcept { return used_; }
-    /// The stack as a document of one sheet, "Sheet1", every cell a text.
+    /// The stack as a document of one sheet, "Sheet1", every cell a text; with values, value
+    /// cells keep their values and data styles (renamed, so that two files' cannot collide).
     ods::Workbook workbook() const;
     /// The stack's used area as CSV from A1. False when the stream failed.
     bool writeCsv(std::ostream& out, Progress& progress, const Checkpoint& checkpoint) const;
@@ -80,14 +83,15 @@ public:
 
 private:
     std::vector<Table> tables_;
+    bool values_ = false;
     UsedArea used_;
     std::vector<std::string> report_;
 };
 
 /// The whole run after the arguments with the engine: the checks, messages and OUTPUT of
-/// runStack, the same cell texts. `reader` gives the tables' cells (the engine's own by default).
+/// runStack, the same cell texts. `reader` gives the tables' cells (without one, the engine's).
 void runEngineStack(
     const Arguments& arguments, std::ostream& standardOutput, Progress& progress,
-    const Checkpoint& checkpoint = [] {}, const SourceReader& reader = readSourceFile);
+    const Checkpoint& checkpoint = [] {}, const SourceReader& reader = {});
 
 } // namespace gridwork::cli

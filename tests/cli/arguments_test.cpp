@@ -113,6 +113,10 @@ TEST(ParseArguments, StackOptions) {
     const Arguments b = parse({"--header=3", "--source=from", "-o", "o.csv", "a.ods"});
     EXPECT_EQ(b.headerRows, 3);
     EXPECT_EQ(b.source, "from");
+    EXPECT_TRUE(parse({"--values", "-o", "o.ods", "a.ods"}).values);
+    EXPECT_EQ(usageMessage({"--values", "--office", "-o", "o.ods", "a.ods"}),
+              "--values takes the values from .ods and .fods files with the built-in engine, not "
+              "with --office");
 }
 
 TEST(ParseArguments, RangeValuesAreLeftToTheFile) {
@@ -128,8 +132,8 @@ TEST(HelpText, DocumentsEveryOption) {
     const std::string help = helpText();
     for (const char* option :
          {"--office", "--force", "--quiet", "-o OUTPUT", "--sheet S", "--rows A:B", "--columns C:D",
-          "--header[=N]", "--match-columns", "--source[=NAME]", "--all-sheets", ".fods", ".csv",
-          "--help", "--version", "GRIDWORK_OFFICE_HEADLESS", "Exit status"})
+          "--header[=N]", "--match-columns", "--source[=NAME]", "--all-sheets", "--values", ".fods",
+          ".csv", "--help", "--version", "GRIDWORK_OFFICE_HEADLESS", "Exit status"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_EQ(usageText().rfind("usage: gridstack", 0), 0u);
 }

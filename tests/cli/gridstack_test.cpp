@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+#include <zip.h>
 
 namespace {
 
@@ -165,7 +166,7 @@ TEST_F(GridstackTest, WritesCsvAndSpreadsheetFiles) {
     EXPECT_EQ(entries(), (std::vector<std::string>{"both.csv", "both.ods"}));
 }
 
-// The README's examples, run as written in tests/data/cli, print what they say.
+// The README's examples, run as written on the files of tests/data/cli, print what they say.
 TEST_F(GridstackTest, ReadmeExamplesRunOnRealFiles) {
     const std::string readme = contents(data + "/../../../README.md");
     const std::string stacked =
@@ -195,14 +196,21 @@ TEST_F(GridstackTest, ReadmeExamplesRunOnRealFiles) {
          "people.ods:Staff,  padded  ,,7,last,,\r\npeople.ods:Totals,Team,Count,,,,\r\n"
          "people.ods:Totals,North,12,,,,\r\npeople.ods:Totals,South,30,,,,\r\n",
          ""},
+        {"gridstack --values -o kept.ods values.ods orders.ods && gridstack -o - kept.ods --rows "
+         "3:4",
+         "-1000.000,1.23E-04,2 1/2,-50.0%,$0.00,\"1.000.000,00 €\",30/12/1899,00:00:00,"
+         "1999-12-31 23:59,FALSE,#DIV/0!,text\r\nOrder,Item,Qty,,,,,,,,,\r\n",
+         ""},
         {"printf 'Order,Item,Qty\\n2001,Figs,4\\n' | gridstack --header=1 -o - orders.fods -",
          stacked + "2001,Figs,4\r\n", ""},
     };
+    for (const auto& file : fs::directory_iterator(data))
+        fs::copy_file(file.path(), folder_ / file.path().filename());
     program_ = "/bin/sh";
     const std::string path = "PATH=" + fs::path(GRIDSTACK_PATH).parent_path().string() + ":/bin";
     for (const auto& example : examples) {
         EXPECT_NE(readme.find("\n" + example.line + "\n"), std::string::npos) << example.line;
-        const Outcome outcome = run({"-c", "cd " + data + " && " + example.line}, {path});
+        const Outcome outcome = run({"-c", example.line}, {path});
         EXPECT_EQ(outcome.status, 0) << example.line;
         EXPECT_EQ(outcome.out, example.out) << example.line;
         EXPECT_EQ(outcome.err, example.err) << example.line;
@@ -251,6 +259,24 @@ TEST_F(GridstackTest, StackOptionsTogether) {
         EXPECT_EQ(outcome.out, stack.out) << stack.args[0];
         EXPECT_EQ(outcome.err, stack.err) << stack.args[0];
     }
+}
+
+// Values keep their formats: the texts read back are the plain stack's, also where two files
+// name different formats alike ("N1" in values.fods and people.fods).
+TEST_F(GridstackTest, ValuesShowAsThePlainStack) {
+    const std::vector<std::string> tables{data + "/values.ods", data + "/values.fods",
+                                          data + "/people.fods", "--all-sheets", orders};
+    std::vector<std::string> values{"--values", "-o", "values.ods"};
+    values.insert(values.end(), tables.begin(), tables.end());
+    const Outcome stored = run(values);
+    EXPECT_EQ(stored.status, 0) << stored.err;
+    std::vector<std::string> plain{"-o", "-"};
+    plain.insert(plain.end(), tables.begin(), tables.end());
+    EXPECT_EQ(run({"-o", "-", "values.ods"}).out, run(plain).out);
+    const Outcome csv = run({"--values", "-o", "-", orders});
+    EXPECT_EQ(csv.status, 2);
+    EXPECT_EQ(csv.err.substr(0, csv.err.find('\n')),
+              "gridstack: --values is for an .ods OUTPUT: CSV holds texts only");
 }
 
 TEST_F(GridstackTest, RefusesAnExistingOutputUnlessForced) {
@@ -377,6 +403,45 @@ TEST_F(GridstackTest, ListsSheetNamesForShellCompletion) {
 }
 
 #ifdef GRIDSTACK_WITH_OFFICE
+/// Adds a row of formulas to the first sheet of a stored stack, for the office to compute.
+void addFormulaRow(const fs::path& ods, const std::vector<std::string>& formulas) {
+    int error = 0;
+    zip_t* zip = zip_open(ods.c_str(), 0, &error);
+    ASSERT_NE(zip, nullptr);
+    zip_stat_t stat;
+    ASSERT_EQ(zip_stat(zip, "content.xml", 0, &stat), 0);
+    std::string content(stat.size, '\0');
+    zip_file_t* file = zip_fopen(zip, "content.xml", 0);
+    ASSERT_EQ(zip_fread(file, content.data(), stat.size), static_cast<zip_int64_t>(stat.size));
+    zip_fclose(file);
+    std::string row = "<table:table-row>";
+    for (const auto& formula : formulas)
+        row += "<table:table-cell table:formula=\"of:=" + formula + "\"/>";
+    content.replace(content.find("</table:table>"), 0, row + "</table:table-row>");
+    content.replace(content.find(" office:version"), 0,
+                    " xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\"");
+    zip_source_t* source = zip_source_buffer(zip, content.data(), content.size(), 0);
+    ASSERT_GE(zip_file_add(zip, "content.xml", source, ZIP_FL_OVERWRITE), 0);
+    ASSERT_EQ(zip_close(zip), 0);
+}
+
+/// A stack that keeps values shows in the office as the plain stack does, and its numbers add up.
+TEST_F(GridstackTest, OfficeComputesWithKeptValues) {
+    const std::vector<std::string> office{
+        "GRIDWORK_OFFICE_HEADLESS=1", "GRIDWORK_OFFICE_PROFILE=" + (folder_ / "profile").string()};
+    const Outcome stored =
+        run({"--values", "-o", "values.ods", data + "/values.ods", data + "/values.fods", people});
+    ASSERT_EQ(stored.status, 0) << stored.err;
+    const Outcome plain = run({"-o", "-", data + "/values.ods", data + "/values.fods", people});
+    EXPECT_EQ(run({"--office", "-o", "-", "values.ods"}, office).out, plain.out);
+    // Measure -1000.0004 shows as -1000.000; the sums see every digit.
+    addFormulaRow(folder_ / "values.ods",
+                  {"SUM([.A1:.A12])", "SUM([.C8:.C12])", "SUM([.E1:.E12])", "SUM([.F1:.F12])"});
+    const Outcome summed = run({"--office", "-o", "-", "values.ods", "--rows", "13:13"}, office);
+    EXPECT_EQ(summed.status, 0) << summed.err;
+    EXPECT_EQ(summed.out, "-1995.0008,100006.932,2469,1999985.5\r\n");
+}
+
 /// The office gives every cell the same text as the engine, for CSV and for a stored .ods.
 TEST_F(GridstackTest, OfficeAndEngineGiveTheSameCells) {
     const std::vector<std::string> office{
