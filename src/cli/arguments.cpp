@@ -284,7 +284,9 @@ Other options (anywhere on the line):
   --office         do the work through the installed LibreOffice or OpenOffice instead
                    of the built-in engine, by the same path as the window; headless when
                    GRIDWORK_OFFICE_HEADLESS=1 (runs gridstack-office, installed beside
-                   gridstack, which carries the office link)
+                   gridstack, which carries the office link). With --header, --source,
+                   --all-sheets or a CSV input the office reads the tables (CSV is read
+                   as without --office) and the built-in engine lays out and writes OUTPUT
   --quiet          no progress bar (shown on a terminal for work that takes over a second)
   -h, --help       this page
   --version        the version

@@ -562,8 +562,9 @@ void ContentContext::addText(std::int32_t first, std::int32_t count, std::string
         return;
     }
     if (value_) {
-        // A value keeps its own run: equal texts of other cells may hold other values.
-        CellValueData kept = *value_;
+        // A value keeps its own run: equal texts of other cells may hold other values. A cell
+        // over columns of several styles has its value once for each.
+        CellValueData kept = renderedEarly_ ? std::move(*value_) : *value_;
         kept.format = valueFormat(style);
         cells_.push_back(CellRun{first, count, std::string(text), output_.value(std::move(kept))});
         return;

@@ -254,6 +254,12 @@ private:
     }
 
     void startSheet(const Sheet& sheet) {
+        // Looked up once per format rather than once per value.
+        formatStyles_.clear();
+        for (const ValueFormat& format : sheet.formats()) {
+            const auto style = cellStyleOf_.find(format.dataStyle);
+            formatStyles_.push_back(style == cellStyleOf_.end() ? nullptr : &style->second);
+        }
         const Extent extent = sheet.extent();
         width_ = std::max(extent.columns, 1);
         row_ = 0;
@@ -291,9 +297,9 @@ private:
             R"(currency" office:value=")",  R"(date" office:date-value=")",
             R"(time" office:time-value=")", R"(boolean" office:boolean-value=")"};
         const ValueFormat& format = sheet.formats()[value.format];
-        if (const auto style = cellStyleOf_.find(format.dataStyle); style != cellStyleOf_.end()) {
+        if (const std::string* style = formatStyles_[value.format]) {
             buffer_ += " table:style-name=\"";
-            buffer_ += style->second;
+            buffer_ += *style;
             buffer_ += '"';
         }
         buffer_ += " office:value-type=\"";
@@ -366,6 +372,8 @@ private:
 
     const Workbook& workbook_;
     std::map<std::string, std::string> cellStyleOf_; ///< data style -> the cell style showing it
+    std::vector<const std::string*>
+        formatStyles_; ///< the cell style of each of the sheet's formats
     std::string buffer_;
     std::size_t position_ = 0;
     Stage stage_ = Stage::Head;
