@@ -470,6 +470,15 @@ TEST_F(GridstackTest, OfficeAndEngineGiveTheSameCells) {
     ASSERT_EQ(run(engineStores).status, 0);
     EXPECT_EQ(run({"--office", "-o", "-", "engine.ods"}, office).out, fromEngine.out);
 
+    // What only the office reads, it reads as the engine reads the same table in .ods.
+    const Outcome xlsx = run({"--office", "-o", "-", data + "/orders.xlsx"}, office);
+    EXPECT_EQ(xlsx.status, 0) << xlsx.err;
+    EXPECT_EQ(xlsx.out, run({"-o", "-", orders}).out);
+    EXPECT_EQ(run({"-o", "-", data + "/orders.xlsx"}).err,
+              "gridstack: " + data +
+                  "/orders.xlsx: the built-in engine reads .ods, .fods and .csv files; --office "
+                  "reads this one through the installed office\n");
+
     // The stack plan reads the tables through the office as through the engine.
     const std::vector<std::string> planned{
         "--header", "--match-columns",        "--source", "-o", "-", people, "--all-sheets",
