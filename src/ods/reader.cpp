@@ -191,8 +191,7 @@ Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
         reader.finish();
     }
     if (!content.sawSpreadsheet())
-        throw Error("cannot read " + path + ": it is no flat OpenDocument spreadsheet (no " +
-                    "office:spreadsheet in it)");
+        throw Error("cannot read " + path + ": it holds no office:spreadsheet element");
     builder.dataStyles(styles.takeDataStyleXml());
     return builder.take();
 }

@@ -1,6 +1,7 @@
 // The built gridstack, run as a user runs it, on spreadsheets the office made from the sources
 // in tests/data/cli (see make-inputs there; shown-*.csv are the office's own texts of them).
 
+#include "ods/reader.h"
 #include "test_folder.h"
 
 #include <fcntl.h>
@@ -273,6 +274,32 @@ TEST_F(GridstackTest, ValuesShowAsThePlainStack) {
     std::vector<std::string> plain{"-o", "-"};
     plain.insert(plain.end(), tables.begin(), tables.end());
     EXPECT_EQ(run({"-o", "-", "values.ods"}).out, run(plain).out);
+
+    // Read back with its values: each is what its source cell held, shown with its own format.
+    ods::ReadOptions keep;
+    keep.keepValues = true;
+    const ods::Workbook stack = ods::readWorkbook((folder_ / "values.ods").string(), keep);
+    const ods::Sheet& sheet = stack.sheets().at(0);
+    const auto valueAt = [&](std::int32_t column, std::int32_t row) {
+        const ods::RowRun* run = sheet.findRow(row);
+        for (const ods::CellRun& cell : run ? run->cells : std::vector<ods::CellRun>{})
+            if (cell.column <= column && column < cell.column + cell.repeat && cell.value != 0) {
+                const ods::CellValueData& value = sheet.values()[cell.value - 1];
+                return value.value + " " + sheet.formats()[value.format].dataStyle;
+            }
+        return std::string("text");
+    };
+    EXPECT_EQ(valueAt(0, 2), "-1000.0004 gs1-N10121"); // values.ods, made by the office
+    EXPECT_EQ(valueAt(0, 5), "-1000.0004 gs2-N1");     // values.fods
+    EXPECT_EQ(valueAt(2, 7), "1234.5 gs3-N1");         // people.fods names another format N1
+    EXPECT_EQ(valueAt(5, 4), "-7.25 gs2-C2");          // a format with a condition
+    EXPECT_EQ(valueAt(8, 5), "1999-12-31T23:59:00 gs2-D2");
+    EXPECT_EQ(valueAt(9, 5), "false gs2-B1");
+    EXPECT_EQ(valueAt(10, 4), "5 ");   // a formula's result, general format
+    EXPECT_EQ(valueAt(10, 5), "text"); // an error is its text
+    EXPECT_EQ(valueAt(11, 5), "text");
+    EXPECT_EQ(stack.dataStyles().count("gs2-C2P"), 1u); // what the condition applies
+
     const Outcome csv = run({"--values", "-o", "-", orders});
     EXPECT_EQ(csv.status, 2);
     EXPECT_EQ(csv.err.substr(0, csv.err.find('\n')),
@@ -309,6 +336,10 @@ TEST_F(GridstackTest, EachFaultOfAnInputHasItsLine) {
                 orders + ": rows 4:2: From is greater than To");
     expectError({"-o", "out.ods", orders, "--columns", "C:B"},
                 orders + ": columns C:B: From is greater than To");
+    std::ofstream(folder_ / "flat.fods")
+        << "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\"/>";
+    expectError({"-o", "out.ods", "flat.fods"},
+                "flat.fods: not a spreadsheet (it holds no office:spreadsheet element)");
     std::ofstream(folder_ / "latin1.csv") << "Name\r\nZo\xEB\r\n";
     expectError({"-o", "out.ods", orders, "latin1.csv"},
                 "latin1.csv: line 2 is not UTF-8 text (save the file as CSV in UTF-8)");
@@ -324,7 +355,8 @@ TEST_F(GridstackTest, EachFaultOfAnInputHasItsLine) {
     expectError({"-o", "out.ods", orders, "--rows", "1:1048576", orders, "--rows", "1:1"},
                 orders + ": the stack would reach row 1,048,577, beyond the last row of a sheet "
                          "(1,048,576)");
-    EXPECT_EQ(entries(), (std::vector<std::string>{"folder.ods", "latin1.csv", "notes.txt"}));
+    EXPECT_EQ(entries(),
+              (std::vector<std::string>{"flat.fods", "folder.ods", "latin1.csv", "notes.txt"}));
 }
 
 TEST_F(GridstackTest, EachFaultOfTheOutputHasItsLine) {
