@@ -259,6 +259,41 @@ std::string quotedList(const std::vector<std::string>& names) {
     return list;
 }
 
+/// One line per matched table: the columns it added to the stack or left empty.
+std::vector<std::string> matchReport(const std::vector<Stack::Table>& tables,
+                                     const std::vector<int>& placeCall,
+                                     const ColumnMatcher& matcher) {
+    std::vector<std::string> report;
+    const auto& names = matcher.names();
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        if (placeCall[i] == 0)
+            continue;
+        std::vector<bool> filled(names.size());
+        for (const std::int32_t column : tables[i].place)
+            filled[static_cast<std::size_t>(column)] = true;
+        std::vector<std::string> added;
+        std::vector<std::string> empty;
+        for (std::size_t column = 0; column < names.size(); ++column) {
+            if (names[column].empty())
+                continue;
+            // The first table gives the columns; only later ones add to them.
+            if (!filled[column])
+                empty.push_back(names[column]);
+            else if (placeCall[i] > 1 && matcher.addedBy(column) == placeCall[i])
+                added.push_back(names[column]);
+        }
+        std::string line = tables[i].name + ": ";
+        if (!added.empty())
+            line += "added " + quotedList(added) + (empty.empty() ? "" : "; ");
+        if (!empty.empty())
+            line += "left empty " + quotedList(empty);
+        if (added.empty() && empty.empty())
+            line += "every column matched";
+        report.push_back(std::move(line));
+    }
+    return report;
+}
+
 /// The header rows of the stack as a table of their own: the texts from A1, NAME of --source in
 /// the first column of the last row.
 Stack::Table headerTable(const HeaderTexts& texts, const std::optional<std::string>& sourceHeader) {
@@ -405,7 +440,6 @@ Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, 
 
     const std::int32_t shift = layout.sourceHeader ? 1 : 0;
     std::optional<ColumnMatcher> matcher;
-    std::vector<std::vector<std::int32_t>> placedOf(tables_.size());
     std::vector<int> placeCall(tables_.size()); // which call of the matcher placed the table
     std::optional<HeaderTexts> header;
     int calls = 0;
@@ -420,7 +454,6 @@ Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, 
             if (!matcher)
                 matcher.emplace(layout.headerRows);
             table.place = matcher->place(headerTexts(table, layout.headerRows));
-            placedOf[i] = table.place;
             placeCall[i] = ++calls;
         } else if (!header) {
             header = headerTexts(table, layout.headerRows);
@@ -432,34 +465,8 @@ Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, 
     }
     if (matcher) {
         header = matcher->header();
-        const auto& names = matcher->names();
-        for (std::size_t i = 0; i < tables_.size(); ++i) {
-            if (placeCall[i] == 0)
-                continue;
-            std::vector<bool> filled(names.size());
-            std::vector<std::string> added;
-            std::vector<std::string> empty;
-            for (const std::int32_t column : placedOf[i])
-                filled[static_cast<std::size_t>(column)] = true;
-            for (std::size_t column = 0; column < names.size(); ++column) {
-                if (names[column].empty())
-                    continue;
-                // The first table gives the columns; only later ones add to them.
-                if (!filled[column])
-                    empty.push_back(names[column]);
-                else if (placeCall[i] > 1 && matcher->addedBy(column) == placeCall[i])
-                    added.push_back(names[column]);
-            }
-            std::string line = tables_[i].name + ": ";
-            if (!added.empty())
-                line += "added " + quotedList(added) + (empty.empty() ? "" : "; ");
-            if (!empty.empty())
-                line += "left empty " + quotedList(empty);
-            if (added.empty() && empty.empty())
-                line += "every column matched";
-            report_.push_back(std::move(line));
-        }
-        const auto width = static_cast<std::int64_t>(names.size()) + shift;
+        report_ = matchReport(tables_, placeCall, *matcher);
+        const auto width = static_cast<std::int64_t>(matcher->names().size()) + shift;
         if (width > maxSheetColumns)
             throw StackError("the matched columns would be " + withThousands(width) +
                              ", more than a sheet has (" + withThousands(maxSheetColumns) + ")");
