@@ -271,7 +271,8 @@ Other options (anywhere on the line):
   --values         for an .ods OUTPUT: numbers, percentages, currencies, dates, times and
                    booleans stay values with their number formats (the office shows the
                    same texts and can compute with them); formulas give their results;
-                   texts stay texts. Without it every cell is the text it shows
+                   texts stay texts (so does a date, time, percentage or boolean shown
+                   without a number format). Without it every cell is the text it shows
   --source[=NAME]  a first column that says where each row came from: the FILE as given,
                    followed by ":" and the sheet's name where more than one sheet of the
                    file is stacked or the sheet is not the file's first; with --header
@@ -298,8 +299,8 @@ so an interrupted or failed run leaves no partial OUTPUT.
 Exit status: 0 done; 1 an error (one line on standard error names the file and what is
 wrong: no such file, not a spreadsheet, no such sheet, range outside the sheet or From
 greater than To, OUTPUT exists, cannot write, a CSV line that is not UTF-8, --sheet for
-a CSV input, - given twice, --match-columns without --header); 2 a usage error; 128 + the signal's
-number when Ctrl-C or a signal stopped the run.
+a CSV input, - given twice, --match-columns without --header); 2 a usage error;
+128 + the signal's number when Ctrl-C or a signal stopped the run.
 
 Examples:
   gridstack -o all.ods january.ods february.ods
