@@ -353,13 +353,15 @@ public:
 
     /// The CellRun::value in the result of a source cell's value, or 0 where it is better left a
     /// text.
-    std::uint32_t copy(std::uint32_t sourceValue) {
+    std::uint32_t copy(std::uint32_t sourceValue, const std::string& text) {
         const ods::CellValueData& value = source_.values()[sourceValue - 1];
         const ods::ValueFormat& format = source_.formats()[value.format];
-        // Without a data style the office shows only numbers in the general format alike in any
-        // cell; a date, time, percentage or boolean would show in another format than its
-        // source's.
-        if (format.dataStyle.empty() && value.kind != ods::ValueKind::Float)
+        // Without a data style a value shows as its document's settings and its cell's look
+        // say: a date, time, percentage or boolean in a standard format, a number in the
+        // general format within the document's limit of decimals. Only a number shown as the
+        // file writes it is sure to show alike in the stack.
+        if (format.dataStyle.empty() &&
+            (value.kind != ods::ValueKind::Float || text != value.value))
             return 0;
         std::uint32_t& placed = formats_[value.format];
         if (placed == unknown) {
@@ -525,7 +527,7 @@ ods::Workbook Stack::workbook() const {
             for (const RangeCell& cell : cells) {
                 std::uint32_t value = 0;
                 if (values && cell.value != 0)
-                    value = values->copy(cell.value);
+                    value = values->copy(cell.value, *cell.text);
                 copied.cells.push_back(ods::CellRun{cell.column, cell.repeat, *cell.text, value});
             }
             result.appendRow(std::move(copied));
