@@ -282,12 +282,11 @@ Other options (anywhere on the line):
                    quoted, lines end with CR LF, shorter rows end in empty fields);
                    - writes the CSV to standard output
   --force          replace OUTPUT if it exists (unless it is one of the input FILEs)
-  --office         do the work through the installed LibreOffice or OpenOffice instead
-                   of the built-in engine, by the same path as the window; headless when
+  --office         read the tables through the installed LibreOffice or OpenOffice
+                   instead of the built-in engine (CSV is read as without --office);
+                   the built-in engine lays them out and writes OUTPUT. Headless when
                    GRIDWORK_OFFICE_HEADLESS=1 (runs gridstack-office, installed beside
-                   gridstack, which carries the office link). With --header, --source,
-                   --all-sheets or a CSV input the office reads the tables (CSV is read
-                   as without --office) and the built-in engine lays out and writes OUTPUT
+                   gridstack, which carries the office link)
   --quiet          no progress bar (shown on a terminal for work that takes over a second)
   -h, --help       this page
   --version        the version

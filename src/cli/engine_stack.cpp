@@ -407,6 +407,10 @@ ReadSource readSourceFile(const TableSource& table, bool keepValues) {
     return read;
 }
 
+SourceReader engineSourceReader(bool keepValues) {
+    return [keepValues](const TableSource& table) { return readSourceFile(table, keepValues); };
+}
+
 Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, Progress& progress,
              const Checkpoint& checkpoint, const SourceReader& reader)
     : values_(layout.values) {
@@ -571,18 +575,14 @@ bool Stack::writeCsv(std::ostream& out, Progress& progress, const Checkpoint& ch
     return static_cast<bool>(out);
 }
 
-void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Progress& progress,
-                    const Checkpoint& checkpoint, const SourceReader& reader) {
+void runStack(const Arguments& arguments, const SourceReader& reader, std::ostream& standardOutput,
+              Progress& progress, const Checkpoint& checkpoint) {
     checkInputs(arguments);
     std::optional<OutputFile> output;
     if (arguments.outputKind != OutputKind::StandardOutput)
         output.emplace(arguments.output, arguments.force);
     checkpoint();
-    const SourceReader engineReader = [values = arguments.values](const TableSource& table) {
-        return readSourceFile(table, values);
-    };
-    const Stack stack(arguments.tables, StackLayout::of(arguments), progress, checkpoint,
-                      reader ? reader : engineReader);
+    const Stack stack(arguments.tables, StackLayout::of(arguments), progress, checkpoint, reader);
 
     const StackOutput written{stack.usedArea().rows,
                               [&stack](const std::string& path) {

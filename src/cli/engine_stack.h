@@ -1,11 +1,12 @@
 #pragma once
 
-// The stack plan and its layout by the embedded engine. Inputs are resolved into tables (a sheet
-// of a file read whole, the range taken from it, the column of the stack each of its columns
-// goes to); the layout is the window's join (each range from column A, every table right below
-// the one before, every cell as text), but the rows go straight from the sources into the
-// result: no intermediate file, no result document filled cell by cell. Files are read side by
-// side on the machine's cores.
+// The stack plan and the run built around it. The inputs are resolved into tables (a sheet of a
+// file read whole, the range taken from it, the column of the stack each of its columns goes
+// to) by a SourceReader, the embedded engine's (here) or the office's (office_source.h); the
+// layout is the window's join (each range from column A, every table right below the one before,
+// every cell as text), but the rows go straight from the sources into the result: no
+// intermediate file, no result document filled cell by cell. Files are read side by side on the
+// machine's cores.
 
 #include "cli/arguments.h"
 #include "cli/progress.h"
@@ -31,9 +32,12 @@ struct ReadSource {
 /// threads of their own, one per FILE.
 using SourceReader = std::function<ReadSource(const TableSource&)>;
 
-/// The built-in engine's SourceReader: .ods, .fods and CSV; with keepValues, value cells keep
-/// their values and data styles.
+/// Reads one FILE with the built-in engine: .ods, .fods and CSV; with keepValues, value cells
+/// keep their values and data styles.
 ReadSource readSourceFile(const TableSource& table, bool keepValues = false);
+
+/// The built-in engine as the SourceReader of a run.
+SourceReader engineSourceReader(bool keepValues);
 
 /// How the tables are put together, beyond the plain stack.
 struct StackLayout {
@@ -88,10 +92,11 @@ private:
     std::vector<std::string> report_;
 };
 
-/// The whole run after the arguments with the engine: the checks, messages and OUTPUT of
-/// runStack, the same cell texts. `reader` gives the tables' cells (without one, the engine's).
-void runEngineStack(
-    const Arguments& arguments, std::ostream& standardOutput, Progress& progress,
-    const Checkpoint& checkpoint = [] {}, const SourceReader& reader = {});
+/// The whole run after the arguments: the checks, the tables read by `reader` into the plan,
+/// OUTPUT written whole (a temporary file renamed into place) or the CSV on standardOutput, and
+/// with --match-columns the column report.
+void runStack(
+    const Arguments& arguments, const SourceReader& reader, std::ostream& standardOutput,
+    Progress& progress, const Checkpoint& checkpoint = [] {});
 
 } // namespace gridwork::cli

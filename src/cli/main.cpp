@@ -7,7 +7,6 @@
 #include "cli/office_source.h"
 #include "cli/progress.h"
 #include "cli/sheet_list.h"
-#include "cli/stacking.h"
 
 #include <iostream>
 #include <new>
@@ -22,14 +21,12 @@ int run(const gridwork::cli::Arguments& arguments) {
     Progress progress(std::cerr, !arguments.quiet && ::isatty(STDERR_FILENO) == 1);
     try {
         const Checkpoint checkpoint = [&] { interruption.check(); };
-        if (arguments.office && needsStackPlan(arguments)) {
-            const std::unique_ptr<gridwork::CalcAutomation> office = makeInstalledOffice();
-            runEngineStack(arguments, std::cout, progress, checkpoint, officeSourceReader(*office));
-        } else if (arguments.office) {
-            runStack(arguments, *makeInstalledOffice(), std::cout, progress, checkpoint);
-        } else {
-            runEngineStack(arguments, std::cout, progress, checkpoint);
-        }
+        std::unique_ptr<gridwork::CalcAutomation> office;
+        if (arguments.office)
+            office = makeInstalledOffice();
+        runStack(arguments,
+                 office ? officeSourceReader(*office) : engineSourceReader(arguments.values),
+                 std::cout, progress, checkpoint);
         return 0;
     } catch (const std::bad_alloc&) {
         progress.finish();

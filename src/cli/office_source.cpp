@@ -10,6 +10,34 @@ namespace gridwork::cli {
 
 namespace {
 
+/// An office document that is closed, unsaved, when this object goes, however the read ends.
+class ClosingDocument {
+public:
+    explicit ClosingDocument(std::unique_ptr<Document> document) : document_(std::move(document)) {}
+    ~ClosingDocument() {
+        if (!document_)
+            return;
+        try {
+            document_->close();
+        } catch (...) {
+            // Already failing or already gone; the run's own error is the one worth reading.
+        }
+    }
+    ClosingDocument(const ClosingDocument&) = delete;
+    ClosingDocument& operator=(const ClosingDocument&) = delete;
+
+    Document* operator->() const { return document_.get(); }
+    /// Closes it now; throws what the office throws.
+    void close() {
+        const std::unique_ptr<Document> document = std::move(document_);
+        if (document)
+            document->close();
+    }
+
+private:
+    std::unique_ptr<Document> document_;
+};
+
 /// The office's texts of a sheet's range, as an engine sheet holding them at their own places.
 ods::Sheet copiedSheet(Sheet& sheet, const TableSource& table) {
     ods::Sheet copy(sheet.name());
@@ -17,6 +45,9 @@ ods::Sheet copiedSheet(Sheet& sheet, const TableSource& table) {
     if (!range)
         return copy;
     const std::int32_t width = range->lastColumn - range->firstColumn + 1;
+    // The office hands over every cell of the range, empty or not: a range that alone passes
+    // the limit of a stack is refused before the first of them is asked for.
+    checkStackCells(table.path, (std::int64_t{range->lastRow} - range->firstRow + 1) * width);
     const auto rowsPerBlock =
         static_cast<std::int32_t>(std::max<std::int64_t>(1, CellsPerBlock / width));
     for (std::int32_t first = range->firstRow - 1; first < range->lastRow;) {
@@ -39,17 +70,17 @@ ods::Sheet copiedSheet(Sheet& sheet, const TableSource& table) {
 
 ReadSource readThroughOffice(Desktop& desktop, const TableSource& table) {
     const std::string absolute = std::filesystem::absolute(table.path).lexically_normal().string();
-    std::optional<ClosingDocument> document;
+    std::unique_ptr<Document> opened;
     try {
-        document.emplace(desktop.openDocument(fileUrl(absolute)));
+        opened = desktop.openDocument(fileUrl(absolute));
     } catch (const OfficeError& e) {
         throw unreadableTable(table.path, absolute, e.what());
     }
+    ClosingDocument document(std::move(opened));
     try {
-        Document& opened = **document;
-        const std::int32_t count = opened.sheetCount();
+        const std::int32_t count = document->sheetCount();
         const auto sheetAt = [&](std::int32_t i) {
-            return opened.sheetByIndex(static_cast<std::int16_t>(i));
+            return document->sheetByIndex(static_cast<std::int16_t>(i));
         };
         ReadSource read;
         if (table.allSheets) {
@@ -67,7 +98,7 @@ ReadSource readThroughOffice(Desktop& desktop, const TableSource& table) {
             workbook->sheets().push_back(wanted ? copiedSheet(*sheet, table)
                                                 : ods::Sheet(sheet->name()));
         }
-        document->close();
+        document.close();
         read.workbook = std::move(workbook);
         return read;
     } catch (const OfficeError& e) {
@@ -76,12 +107,6 @@ ReadSource readThroughOffice(Desktop& desktop, const TableSource& table) {
 }
 
 } // namespace
-
-bool needsStackPlan(const Arguments& arguments) {
-    return arguments.headerRows > 0 || arguments.source ||
-           std::any_of(arguments.tables.begin(), arguments.tables.end(),
-                       [](const TableSource& t) { return t.allSheets || isCsvInput(t.path); });
-}
 
 SourceReader officeSourceReader(CalcAutomation& office) {
     // One connection for the run, used by one reader at a time.

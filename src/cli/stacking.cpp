@@ -1,13 +1,9 @@
 #include "cli/stacking.h"
 
 #include "cli/output_file.h"
-#include "join/intermediate_file.h"
-#include "ods/csv.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -18,90 +14,12 @@ namespace gridwork::cli {
 
 namespace {
 
-/// Passes every call to the sheet and tells the progress how far the join has come. The join
-/// stays exactly the window's; it only sees a sheet that counts.
-class CountingSheet final : public Sheet {
-public:
-    enum class Count { CellsRead, RowsWritten };
-
-    CountingSheet(Sheet& sheet, Progress& progress, const Checkpoint& checkpoint, Count count)
-        : sheet_(sheet), progress_(progress), checkpoint_(checkpoint), count_(count) {}
-
-    std::string name() override { return sheet_.name(); }
-    UsedArea usedArea() override { return sheet_.usedArea(); }
-
-    std::string cellText(std::int32_t column, std::int32_t row) override {
-        std::string text = sheet_.cellText(column, row);
-        if (count_ == Count::CellsRead && ++done_ % 4096 == 0)
-            reached(done_);
-        return text;
-    }
-    void setCellText(std::int32_t column, std::int32_t row, const std::string& text) override {
-        if (column >= maxSheetColumns && text.empty())
-            return;
-        sheet_.setCellText(column, row, text);
-        if (count_ == Count::RowsWritten && row + 1 > done_)
-            reached(done_ = row + 1);
-    }
-    CellRows rangeTexts(std::int32_t firstColumn, std::int32_t firstRow, std::int32_t lastColumn,
-                        std::int32_t lastRow) override {
-        CellRows rows = sheet_.rangeTexts(firstColumn, firstRow, lastColumn, lastRow);
-        if (count_ == Count::CellsRead) {
-            done_ += (std::int64_t{lastColumn} - firstColumn + 1) *
-                     (std::int64_t{lastRow} - firstRow + 1);
-            reached(done_);
-        }
-        return rows;
-    }
-    void setRangeTexts(std::int32_t column, std::int32_t row, const CellRows& rows) override {
-        // The join writes an empty text right of every row's last cell. For a range that ends in
-        // the sheet's last column that cell does not exist, and emptying it would change nothing.
-        const auto pastLastColumn = [&](const std::vector<std::string>& texts) {
-            return column + static_cast<std::int64_t>(texts.size()) > maxSheetColumns;
-        };
-        if (std::any_of(rows.begin(), rows.end(), pastLastColumn)) {
-            CellRows inSheet = rows;
-            for (auto& texts : inSheet)
-                while (pastLastColumn(texts) && texts.back().empty())
-                    texts.pop_back();
-            sheet_.setRangeTexts(column, row, inSheet);
-        } else {
-            sheet_.setRangeTexts(column, row, rows);
-        }
-        if (count_ == Count::RowsWritten) {
-            done_ = std::max<std::int64_t>(done_, row + static_cast<std::int64_t>(rows.size()));
-            reached(done_);
-        }
-    }
-
-private:
-    Sheet& sheet_;
-    Progress& progress_;
-    const Checkpoint& checkpoint_;
-    Count count_;
-    std::int64_t done_ = 0;
-
-    void reached(std::int64_t done) {
-        progress_.advance(done);
-        checkpoint_();
-    }
-};
-
 std::string reason(int error) {
     return std::strerror(error);
 }
 
 std::string sheetNumberText(std::int64_t count) {
     return std::to_string(count) + (count == 1 ? " sheet" : " sheets");
-}
-
-ClosingDocument openTable(Desktop& desktop, const std::string& path) {
-    const std::string absolute = std::filesystem::absolute(path).lexically_normal().string();
-    try {
-        return ClosingDocument(desktop.openDocument(fileUrl(absolute)));
-    } catch (const OfficeError& e) {
-        throw unreadableTable(path, absolute, e.what());
-    }
 }
 
 void checkReadable(const std::string& path) {
@@ -123,22 +41,6 @@ std::int32_t toPosition(std::int64_t checked) {
 
 } // namespace
 
-ClosingDocument::~ClosingDocument() {
-    if (!document_)
-        return;
-    try {
-        document_->close();
-    } catch (...) {
-        // Already failing or already gone; the run's own error is the one worth reading.
-    }
-}
-
-void ClosingDocument::close() {
-    const std::unique_ptr<Document> document = std::move(document_);
-    if (document)
-        document->close();
-}
-
 StackError unreadableTable(const std::string& path, const std::string& absolute,
                            std::string_view detail) {
     // The reader's message names the file again; once, as the user typed it, is enough.
@@ -154,10 +56,9 @@ void checkStackHeight(const std::string& path, std::int64_t rows) {
                          ", beyond the last row of a sheet (" + withThousands(maxSheetRows) + ")");
 }
 
-// Every cell of a stack is written out one by one (through the office, also into the intermediate
-// file and the result sheet). A small file can claim a used area of billions of repeated cells;
-// such a stack would fill the disk or the memory long before it ended, so it is refused before
-// the first cell is copied.
+// Every cell of a stack is held in memory and written out. A small file can claim a used area of
+// billions of repeated cells; such a stack would fill the disk or the memory long before it ended,
+// so it is refused before the first cell is copied.
 void checkStackCells(const std::string& path, std::int64_t cells) {
     if (cells > maxStackCells)
         throw StackError(path + ": the stack would hold " + withThousands(cells) +
@@ -236,81 +137,6 @@ std::int32_t chosenSheetIndex(const TableSource& table, std::int32_t count,
     throw StackError(table.path + ": no such sheet \"" + name + "\" (its sheets: " + names + ")");
 }
 
-std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table) {
-    const std::int32_t index =
-        chosenSheetIndex(table, document.sheetCount(), [&document](std::int32_t i) {
-            return document.sheetByIndex(static_cast<std::int16_t>(i))->name();
-        });
-    return document.sheetByIndex(static_cast<std::int16_t>(index));
-}
-
-ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
-                            Progress& progress, const Checkpoint& checkpoint) {
-    IntermediateFile lines;
-    std::int64_t totalRows = 0;
-    std::int64_t totalCells = 0;
-    for (std::size_t i = 0; i < tables.size(); ++i) {
-        const TableSource& table = tables[i];
-        const std::string label =
-            "reading table " + std::to_string(i + 1) + " of " + std::to_string(tables.size());
-        progress.begin(label, 0);
-        checkpoint();
-        ClosingDocument source = openTable(desktop, table.path);
-        try {
-            const std::unique_ptr<Sheet> sheet = chooseSheet(*source, table);
-            const bool needsUsedArea = !table.rows || !table.columns;
-            const std::optional<CellRange> range =
-                tableRange(table, needsUsedArea ? sheet->usedArea() : UsedArea{});
-            if (range) {
-                const std::int64_t rows = std::int64_t{range->lastRow} - range->firstRow + 1;
-                checkStackHeight(table.path, totalRows + rows);
-                const std::int64_t columns =
-                    std::int64_t{range->lastColumn} - range->firstColumn + 1;
-                checkStackCells(table.path, totalCells + rows * columns);
-                totalCells += rows * columns;
-                progress.begin(label, rows * columns, "cells");
-                CountingSheet counted(*sheet, progress, checkpoint,
-                                      CountingSheet::Count::CellsRead);
-                AppendRangeLines(counted, *range, lines);
-                totalRows += rows;
-            }
-            source.close();
-        } catch (const OfficeError& e) {
-            throw StackError(table.path + ": " + e.what());
-        }
-    }
-
-    ClosingDocument result(desktop.newDocument());
-    const std::unique_ptr<Sheet> sheet = result->sheetByIndex(0);
-    progress.begin("writing rows", totalRows, "rows");
-    checkpoint();
-    CountingSheet counted(*sheet, progress, checkpoint, CountingSheet::Count::RowsWritten);
-    WriteResultRows(counted, lines);
-    return result;
-}
-
-bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpoint& checkpoint) {
-    const UsedArea used = sheet.usedArea();
-    if (used.rows <= 0 || used.columns <= 0)
-        return true;
-    ods::CsvWriter csv(out, static_cast<std::size_t>(used.columns));
-    const std::int32_t rowsPerBlock =
-        static_cast<std::int32_t>(std::max<std::int64_t>(1, CellsPerBlock / used.columns));
-    for (std::int32_t first = 0; first < used.rows;) {
-        const std::int32_t last = std::min(used.rows, first + rowsPerBlock) - 1;
-        CellRows block = sheet.rangeTexts(0, first, used.columns - 1, last);
-        block.resize(static_cast<std::size_t>(last - first + 1));
-        for (const auto& row : block)
-            csv.writeRow(row);
-        if (!out)
-            return false;
-        first = last + 1;
-        progress.advance(first);
-        checkpoint();
-    }
-    return true;
-}
-
 void writeStack(const Arguments& arguments, const OutputFile* output, const StackOutput& stack,
                 std::ostream& standardOutput, Progress& progress, const Checkpoint& checkpoint) {
     if (arguments.outputKind == OutputKind::Ods) {
@@ -334,35 +160,6 @@ void writeStack(const Arguments& arguments, const OutputFile* output, const Stac
         if (!stack.writeCsv(standardOutput, none, checkpoint) || !standardOutput.flush())
             throw StackError(std::string("standard output: cannot write: ") + reason(errno));
     }
-}
-
-void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
-              Progress& progress, const Checkpoint& checkpoint) {
-    checkInputs(arguments);
-    std::optional<OutputFile> output;
-    if (arguments.outputKind != OutputKind::StandardOutput)
-        output.emplace(arguments.output, arguments.force);
-
-    std::unique_ptr<Desktop> desktop;
-    try {
-        desktop = office.connect();
-    } catch (const OfficeError& e) {
-        throw StackError(std::string("cannot reach the office: ") + e.what());
-    }
-    checkpoint();
-    ClosingDocument result = stackTables(*desktop, arguments.tables, progress, checkpoint);
-    const std::unique_ptr<Sheet> sheet = result->sheetByIndex(0);
-    const UsedArea used = sheet->usedArea();
-
-    const StackOutput stack{used.rows, [&](const std::string& path) { result->storeToFile(path); },
-                            [&](std::ostream& out, Progress& bar, const Checkpoint& check) {
-                                return writeCsv(*sheet, out, bar, check);
-                            }};
-    writeStack(arguments, output ? &*output : nullptr, stack, standardOutput, progress, checkpoint);
-    checkpoint();
-    result.close();
-    if (output)
-        output->commit();
 }
 
 } // namespace gridwork::cli

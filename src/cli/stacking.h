@@ -1,7 +1,7 @@
 #pragma once
 
-// A gridstack run: the tables are checked, opened one after the other through the office, laid
-// out by the window's own join (AppendRangeLines, WriteResultRows) and the result stored.
+// What every gridstack run shares, whoever reads its tables: the checks of the inputs before any
+// is read, the limits of one stack, and the stack written where the arguments say.
 
 #include "cli/arguments.h"
 #include "cli/output_file.h"
@@ -10,7 +10,6 @@
 #include "join/range_copy.h"
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -34,25 +33,6 @@ public:
 /// stops the run by throwing.
 using Checkpoint = std::function<void()>;
 
-/// An office document that is closed, unsaved, when this object goes, however the run ends.
-class ClosingDocument {
-public:
-    explicit ClosingDocument(std::unique_ptr<Document> document) : document_(std::move(document)) {}
-    ~ClosingDocument();
-    ClosingDocument(ClosingDocument&&) noexcept = default;
-    ClosingDocument& operator=(ClosingDocument&&) = delete;
-    ClosingDocument(const ClosingDocument&) = delete;
-    ClosingDocument& operator=(const ClosingDocument&) = delete;
-
-    Document& operator*() const { return *document_; }
-    Document* operator->() const { return document_.get(); }
-    /// Closes it now; throws what the office throws.
-    void close();
-
-private:
-    std::unique_ptr<Document> document_;
-};
-
 /// What can be known of the inputs without an office: range values, that every FILE is a
 /// readable file, a sheet number of 0, and that OUTPUT is none of the inputs.
 /// Throws StackError.
@@ -67,9 +47,6 @@ std::optional<CellRange> tableRange(const TableSource& table, const UsedArea& us
 std::int32_t chosenSheetIndex(const TableSource& table, std::int32_t count,
                               const std::function<std::string(std::int32_t)>& nameAt);
 
-/// The sheet a table names: by number (1-based) or by name. Throws StackError naming the file.
-std::unique_ptr<Sheet> chooseSheet(Document& document, const TableSource& table);
-
 /// The fault of a file that cannot be read as a spreadsheet, from the reader's own message about
 /// it (which names the file again, as `absolute`; the user's spelling is kept instead).
 StackError unreadableTable(const std::string& path, const std::string& absolute,
@@ -79,15 +56,6 @@ StackError unreadableTable(const std::string& path, const std::string& absolute,
 void checkStackHeight(const std::string& path, std::int64_t rows);
 /// Refuses a stack of more than maxStackCells cells (`cells` in all, so far).
 void checkStackCells(const std::string& path, std::int64_t cells);
-
-/// Stacks the tables into the first sheet of a new document of the office and gives that
-/// document, still open. Source documents are closed however this ends. Throws StackError
-/// (naming the file) for faults of an input and lets failures of the office through.
-ClosingDocument stackTables(Desktop& desktop, const std::vector<TableSource>& tables,
-                            Progress& progress, const Checkpoint& checkpoint);
-
-/// The used area of the sheet as CSV, from A1, read in blocks. False when the stream failed.
-bool writeCsv(Sheet& sheet, std::ostream& out, Progress& progress, const Checkpoint& checkpoint);
 
 /// How a finished stack leaves the program, whoever put it together.
 struct StackOutput {
@@ -103,11 +71,5 @@ struct StackOutput {
 /// caller) or onto standardOutput. Throws StackError naming what could not be written.
 void writeStack(const Arguments& arguments, const OutputFile* output, const StackOutput& stack,
                 std::ostream& standardOutput, Progress& progress, const Checkpoint& checkpoint);
-
-/// The whole run after the arguments: checks, the stack through the office, OUTPUT written
-/// whole (a temporary file renamed into place) or the CSV on standardOutput.
-void runStack(
-    const Arguments& arguments, CalcAutomation& office, std::ostream& standardOutput,
-    Progress& progress, const Checkpoint& checkpoint = [] {});
 
 } // namespace gridwork::cli

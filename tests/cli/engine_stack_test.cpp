@@ -1,8 +1,9 @@
-// The engine's own stack against the window's join run through the same engine: whatever the
+// The engine's own reading against the office's run through the same engine: whatever the
 // layout, the files and the output kind, both give the same cells.
 
 #include "cli/engine_stack.h"
 #include "cli/interruption.h"
+#include "cli/office_source.h"
 #include "ods/ods_automation.h"
 #include "ods/writer.h"
 #include "test_folder.h"
@@ -34,15 +35,15 @@ protected:
     static std::string direct(const std::vector<std::string>& args) {
         std::ostringstream out;
         Progress none(out, false);
-        runEngineStack(parsed(args), out, none);
+        runStack(parsed(args), engineSourceReader(false), out, none);
         return out.str();
     }
-    /// What the window's join, run through the engine, writes to standard output.
-    static std::string joined(const std::vector<std::string>& args) {
+    /// What the office's reading, run through the engine, writes to standard output.
+    static std::string readByOffice(const std::vector<std::string>& args) {
         std::ostringstream out;
         Progress none(out, false);
         OdsAutomation engine;
-        runStack(parsed(args), engine, out, none);
+        runStack(parsed(args), officeSourceReader(engine), out, none);
         return out.str();
     }
     static std::string errorOf(const std::vector<std::string>& args) {
@@ -55,42 +56,43 @@ protected:
     }
 
     /// Both ways give the same CSV, and the same cells when stored as a spreadsheet.
-    void expectSameAsTheJoin(std::vector<std::string> tables) const {
+    void expectSameAsTheOffice(std::vector<std::string> tables) const {
         std::vector<std::string> args{"-o", "-"};
         args.insert(args.end(), tables.begin(), tables.end());
         const std::string csv = direct(args);
-        EXPECT_EQ(csv, joined(args)) << tables.front();
+        EXPECT_EQ(csv, readByOffice(args)) << tables.front();
 
         args[1] = path("direct.ods");
         direct(args);
-        args[1] = path("joined.ods");
-        joined(args);
+        args[1] = path("office.ods");
+        readByOffice(args);
         const ods::Workbook stored = readSpreadsheet(path("direct.ods"));
         ASSERT_EQ(stored.sheets().size(), 1u);
         EXPECT_EQ(stored.sheets()[0].name(), "Sheet1");
         EXPECT_EQ(direct({"-o", "-", path("direct.ods")}), csv) << tables.front();
-        EXPECT_EQ(direct({"-o", "-", path("joined.ods")}), csv);
+        EXPECT_EQ(direct({"-o", "-", path("office.ods")}), csv);
         fs::remove(path("direct.ods"));
-        fs::remove(path("joined.ods"));
+        fs::remove(path("office.ods"));
     }
 
     const gridwork::cli::testing::TestFolder scratch_{"gridstack-engine"};
     const fs::path folder_ = scratch_.path();
 };
 
-TEST_F(EngineStackTest, GivesTheJoinsCellsForEveryLayout) {
-    expectSameAsTheJoin({people, orders});
-    expectSameAsTheJoin({people, "--sheet", "Totals", "--rows", "2:3", orders, "--sheet", "1",
-                         "--rows", "3:4", "--columns", "B:C", people, "--columns", "3:4", "--rows",
-                         "1:2"});
-    expectSameAsTheJoin({orders, "--rows", "3:6", "--columns", "A:B", orders, "--sheet", "Empty",
-                         orders, "--rows", "1:1", "--columns", "C:C"});
-    expectSameAsTheJoin({orders, "--rows", "1:1", "--columns", "A:XFD", people, "--rows", "4:40"});
-    expectSameAsTheJoin({orders, "--sheet", "Empty", orders, "--sheet", "Empty"});
+TEST_F(EngineStackTest, GivesTheOfficesCellsForEveryLayout) {
+    expectSameAsTheOffice({people, orders});
+    expectSameAsTheOffice({people, "--sheet", "Totals", "--rows", "2:3", orders, "--sheet", "1",
+                           "--rows", "3:4", "--columns", "B:C", people, "--columns", "3:4",
+                           "--rows", "1:2"});
+    expectSameAsTheOffice({orders, "--rows", "3:6", "--columns", "A:B", orders, "--sheet", "Empty",
+                           orders, "--rows", "1:1", "--columns", "C:C"});
+    expectSameAsTheOffice(
+        {orders, "--rows", "1:1", "--columns", "A:XFD", people, "--rows", "4:40"});
+    expectSameAsTheOffice({orders, "--sheet", "Empty", orders, "--sheet", "Empty"});
     EXPECT_EQ(direct({"-o", "-", orders, "--sheet", "Empty"}), "");
 }
 
-TEST_F(EngineStackTest, GivesTheJoinsCellsOnRealDocuments) {
+TEST_F(EngineStackTest, GivesTheOfficesCellsOnRealDocuments) {
     const fs::path corpus = fs::path(GRIDWORK_CORPUS_DIR) / "files";
     if (!fs::is_directory(corpus))
         GTEST_SKIP() << "no corpus at " << corpus;
@@ -99,11 +101,11 @@ TEST_F(EngineStackTest, GivesTheJoinsCellsOnRealDocuments) {
         const std::string file = entry.path().string();
         try {
             // The used area, and a window into it that cuts through repeated rows and cells.
-            expectSameAsTheJoin({file, file, "--rows", "2:30", "--columns", "B:F"});
+            expectSameAsTheOffice({file, file, "--rows", "2:30", "--columns", "B:F"});
             ++stacked;
         } catch (const StackError& e) {
             // A file the engine refuses is refused alike by both ways.
-            EXPECT_THROW(joined({"-o", "-", file}), StackError) << e.what();
+            EXPECT_THROW(readByOffice({"-o", "-", file}), StackError) << e.what();
         }
     }
     EXPECT_GT(stacked, 40);
@@ -121,8 +123,8 @@ TEST_F(EngineStackTest, CutsRepeatedRowsAndCellsAtTheRangesEdges) {
                                         "A:A", file, "--rows", "3:10",   "--columns", "B:E"};
     EXPECT_EQ(direct(args), ",,,\r\n,r,r,r\r\n,r,r,r\r\n,r,r,r\r\n,,,\r\n,,,\r\n,,,\r\n"
                             ",,,\r\n,,far,\r\n");
-    EXPECT_EQ(direct(args), joined(args));
-    expectSameAsTheJoin({file, file, "--rows", "5:1000", "--columns", "B:C", file});
+    EXPECT_EQ(direct(args), readByOffice(args));
+    expectSameAsTheOffice({file, file, "--rows", "5:1000", "--columns", "B:C", file});
 }
 
 TEST_F(EngineStackTest, ReportsTheFirstFaultInTableOrder) {
@@ -154,11 +156,11 @@ TEST_F(EngineStackTest, AStoppedRunLeavesNothingBehind) {
             std::ostringstream out;
             Progress none(out, false);
             const Arguments arguments = parsed({"-o", path(output), people, orders});
-            EXPECT_THROW(runEngineStack(arguments, out, none,
-                                        [&] {
-                                            if (++calls == stopAt)
-                                                throw Interrupted(SIGINT);
-                                        }),
+            EXPECT_THROW(runStack(arguments, engineSourceReader(false), out, none,
+                                  [&] {
+                                      if (++calls == stopAt)
+                                          throw Interrupted(SIGINT);
+                                  }),
                          Interrupted)
                 << output << " " << stopAt;
             EXPECT_TRUE(fs::is_empty(folder_)) << output << " " << stopAt;
