@@ -509,6 +509,13 @@ Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, 
 ods::Workbook Stack::workbook() const {
     ods::Workbook stack;
     ods::Sheet& result = stack.sheets().emplace_back("Sheet1");
+    if (values_) {
+        // Room for every value at once rather than moved over and over as it grows.
+        std::size_t values = 0;
+        for (const Table& table : tables_)
+            values += table.sheet().values().size();
+        result.values().reserve(values);
+    }
     // Each file's data styles come with a prefix of their own, so that two files' "N1" stay two.
     std::map<const ods::Workbook*, std::string> prefixOf;
     for (const Table& table : tables_) {

@@ -296,7 +296,7 @@ void ContentContext::startTable(std::span<const XmlAttribute> attributes) {
     row_ = 0;
     columnStyles_.clear();
     nextColumnStyle_ = 0;
-    lastFormat_.reset(); // formats are the sheet's own
+    formatsSeen_.clear(); // formats are the sheet's own
     output_.startSheet(name);
 }
 
@@ -547,13 +547,16 @@ void ContentContext::keepValue(ValueType type, std::string_view number, const Ce
 }
 
 std::uint32_t ContentContext::valueFormat(std::string_view style) {
-    if (!lastFormat_ || style != lastStyle_ || valueCurrency_ != lastCurrency_) {
-        lastStyle_.assign(style);
-        lastCurrency_ = valueCurrency_;
-        lastFormat_ =
-            output_.format(ValueFormat{styles_.dataStyleName(style).value_or(""), valueCurrency_});
-    }
-    return *lastFormat_;
+    static constexpr std::size_t kFormatsKept = 16;
+    for (const FormatSeen& seen : formatsSeen_)
+        if (seen.style == style && seen.currency == valueCurrency_)
+            return seen.format;
+    if (formatsSeen_.size() == kFormatsKept)
+        formatsSeen_.erase(formatsSeen_.begin());
+    const std::uint32_t format =
+        output_.format(ValueFormat{styles_.dataStyleName(style).value_or(""), valueCurrency_});
+    formatsSeen_.push_back(FormatSeen{std::string(style), valueCurrency_, format});
+    return format;
 }
 
 void ContentContext::addText(std::int32_t first, std::int32_t count, std::string_view text,

@@ -117,10 +117,13 @@ private:
     std::optional<CellValueData> value_;
     std::string valueCurrency_;
     std::string valueStyle_; ///< the cell style its value is shown with, when one for all
-    // The format of the last value kept, by its cell style and currency: most cells repeat it.
-    std::string lastStyle_;
-    std::string lastCurrency_;
-    std::optional<std::uint32_t> lastFormat_;
+    /// The formats of the cell styles met lately: a row of values usually cycles through a few.
+    struct FormatSeen {
+        std::string style;
+        std::string currency;
+        std::uint32_t format = 0;
+    };
+    std::vector<FormatSeen> formatsSeen_;
 };
 
 } // namespace ods
