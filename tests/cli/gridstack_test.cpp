@@ -298,6 +298,45 @@ TEST_F(GridstackTest, ValuesShowAsThePlainStack) {
     EXPECT_EQ(valueAt(10, 4), "5 ");   // a formula's result, general format
     EXPECT_EQ(valueAt(10, 5), "text"); // an error is its text
     EXPECT_EQ(valueAt(11, 5), "text");
+
+    // More cell styles in a row than the reader remembers at once, there and back again.
+    std::string styles;
+    std::string row;
+    std::string reversed;
+    for (int k = 1; k <= 20; ++k) {
+        const std::string n = std::to_string(k);
+        styles += R"(<number:number-style style:name="N)" + n +
+                  R"("><number:number number:decimal-places=")" + n +
+                  R"("/></number:number-style><style:style style:name="c)" + n +
+                  R"(" style:family="table-cell" style:data-style-name="N)" + n + R"("/>)";
+        const std::string cell = R"(<table:table-cell table:style-name="c)" + n +
+                                 R"(" office:value-type="float" office:value=")" + n +
+                                 R"("><text:p>)" + n + "</text:p></table:table-cell>";
+        row += cell;
+        reversed.insert(0, cell);
+    }
+    std::ofstream(folder_ / "styles.fods")
+        << R"(<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+           R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
+           R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")"
+           R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
+           R"( xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0")"
+           R"( office:mimetype="application/vnd.oasis.opendocument.spreadsheet">)"
+        << "<office:automatic-styles>" << styles
+        << "</office:automatic-styles><office:body><office:spreadsheet><table:table "
+           "table:name=\"S\"><table:table-row>"
+        << row << "</table:table-row><table:table-row>" << reversed
+        << "</table:table-row></table:table></office:spreadsheet></office:body></office:document>";
+    ASSERT_EQ(run({"--values", "-o", "styles.ods", "styles.fods"}).status, 0);
+    const ods::Workbook restyled = ods::readWorkbook((folder_ / "styles.ods").string(), keep);
+    const ods::Sheet& back = restyled.sheets().at(0);
+    for (std::int32_t line = 0; line < 2; ++line) {
+        ASSERT_EQ(back.findRow(line)->cells.size(), 20u);
+        for (const ods::CellRun& cell : back.findRow(line)->cells) {
+            const ods::CellValueData& value = back.values().at(cell.value - 1);
+            EXPECT_EQ("gs1-N" + value.value, back.formats()[value.format].dataStyle) << line;
+        }
+    }
     EXPECT_EQ(stack.dataStyles().count("gs2-C2P"), 1u); // what the condition applies
 
     const Outcome csv = run({"--values", "-o", "-", orders});
