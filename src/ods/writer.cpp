@@ -396,7 +396,7 @@ struct DeflatedContent {
     std::size_t position = 0;
     zip_error_t error{};
 
-    explicit DeflatedContent(const Workbook& workbook) {
+    DeflatedContent(const Workbook& workbook, const std::string& target) {
         ContentStream stream(workbook);
         std::vector<std::uint8_t> levelBuffer(ISAL_DEF_LVL1_DEFAULT);
         isal_zstream deflater{};
@@ -419,7 +419,7 @@ struct DeflatedContent {
                     deflater.avail_out = static_cast<std::uint32_t>(kBlockBytes);
                 }
                 if (isal_deflate(&deflater) != COMP_OK)
-                    throw Error("the content cannot be compressed");
+                    throw Error("cannot write " + target + ": its content cannot be compressed");
             } while (deflater.avail_in > 0 || deflater.avail_out == 0 ||
                      (deflater.end_of_stream != 0 && deflater.internal_state.state != ZSTATE_END));
         } while (deflater.end_of_stream == 0);
@@ -606,7 +606,7 @@ void writeWorkbook(const Workbook& workbook, const std::string& path) {
         throw Error("cannot write " + path + ": a document needs at least one sheet");
     }
     OutputFile output(path);
-    DeflatedContent content(workbook);
+    DeflatedContent content(workbook, path);
     zip_error_init(&content.error);
     {
         PackageWriter package(output.path(), path);
