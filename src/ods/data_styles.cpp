@@ -4,9 +4,11 @@
 #include "ods/format/data_style.h"
 #include "ods/format/locale_data.h"
 #include "ods/format/render.h"
+#include "ods/limits.h"
 
 #include <array>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
@@ -43,13 +45,30 @@ std::optional<std::string_view> attribute(std::span<const XmlAttribute> attribut
     return std::nullopt;
 }
 
-int intAttribute(std::span<const XmlAttribute> attributes, std::string_view local, int fallback) {
-    const auto text = numberAttribute(attributes, local);
+// A count of a style (digits, places, a denominator) as the office imports it: missing,
+// malformed or below `least` leaves the fallback, anything above `most` is cut to it. Every
+// count that a format turns into digits or loops comes through here, so none can overflow or
+// run away.
+int countValue(std::optional<std::string_view> text, int fallback, int least, int most) {
     if (!text)
         return fallback;
-    int value = 0;
+    long long value = 0;
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    return error == std::errc() ? value : fallback;
+    if (error == std::errc::result_out_of_range && !text->starts_with('-'))
+        return most;
+    if (error != std::errc() || value < least)
+        return fallback;
+    return static_cast<int>(std::min<long long>(value, most));
+}
+
+int countAttribute(std::span<const XmlAttribute> attributes, std::string_view local, int fallback,
+                   int least, int most) {
+    return countValue(numberAttribute(attributes, local), fallback, least, most);
+}
+
+int digitsAttribute(std::span<const XmlAttribute> attributes, std::string_view local,
+                    int fallback) {
+    return countAttribute(attributes, local, fallback, 0, kMaxFormatDigits);
 }
 
 double doubleAttribute(std::span<const XmlAttribute> attributes, std::string_view local,
@@ -118,28 +137,26 @@ StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
     part.kind = kind;
     part.longForm = numberAttribute(attributes, "style") == "long";
     part.textual = boolAttribute(attributes, "textual", false);
-    part.decimals = intAttribute(attributes, "decimal-places", kind == PartKind::Number ? -1 : 0);
+    part.decimals =
+        digitsAttribute(attributes, "decimal-places", kind == PartKind::Number ? -1 : 0);
     // The office of our reference reads the minimum of decimals only from its own extension
     // namespace and shows all decimals when the attribute is in the number namespace.
-    if (const auto minDecimals = attribute(attributes, loextNs, "min-decimal-places")) {
-        int value = -1;
-        std::from_chars(minDecimals->data(), minDecimals->data() + minDecimals->size(), value);
-        part.minDecimals = value;
-    }
-    part.minIntegerDigits = intAttribute(attributes, "min-integer-digits", 0);
+    part.minDecimals =
+        countValue(attribute(attributes, loextNs, "min-decimal-places"), -1, 0, kMaxFormatDigits);
+    part.minIntegerDigits = digitsAttribute(attributes, "min-integer-digits", 0);
     part.grouping = boolAttribute(attributes, "grouping", false);
     if (const auto replacement = numberAttribute(attributes, "decimal-replacement")) {
         part.hasDecimalReplacement = true;
         part.decimalReplacement = *replacement;
     }
     part.displayFactor = doubleAttribute(attributes, "display-factor", 1);
-    part.minExponentDigits = intAttribute(attributes, "min-exponent-digits", 2);
-    part.exponentInterval = intAttribute(attributes, "exponent-interval", 1);
+    part.minExponentDigits = digitsAttribute(attributes, "min-exponent-digits", 2);
+    part.exponentInterval = digitsAttribute(attributes, "exponent-interval", 1);
     part.forcedExponentSign = boolAttribute(attributes, "forced-exponent-sign", true);
-    part.minNumeratorDigits = intAttribute(attributes, "min-numerator-digits", 0);
-    part.minDenominatorDigits = intAttribute(attributes, "min-denominator-digits", 0);
-    part.denominatorValue = intAttribute(attributes, "denominator-value", 0);
-    part.maxDenominatorValue = intAttribute(attributes, "max-denominator-value", 0);
+    part.minNumeratorDigits = digitsAttribute(attributes, "min-numerator-digits", 0);
+    part.minDenominatorDigits = digitsAttribute(attributes, "min-denominator-digits", 0);
+    part.denominatorValue = countAttribute(attributes, "denominator-value", 0, 1, INT_MAX);
+    part.maxDenominatorValue = countAttribute(attributes, "max-denominator-value", 0, 1, INT_MAX);
     part.language = numberAttribute(attributes, "language").value_or("");
     part.country = numberAttribute(attributes, "country").value_or("");
     return part;
@@ -335,7 +352,7 @@ struct DataStyles::Impl {
             return;
         if (local == "embedded-text" && depth == 3 && !current->parts.empty()) {
             current->parts.back().embedded.push_back(
-                {intAttribute(attributes, "position", 0), std::string()});
+                {countAttribute(attributes, "position", 0, 0, INT_MAX), std::string()});
             textTarget = TextTarget::Embedded;
             return;
         }
@@ -425,9 +442,7 @@ void DataStyles::startElement(std::string_view ns, std::string_view local,
         d.startCellStyle(local, attributes);
     if (ns == styleNs && local == "table-cell-properties" && d.inDefaultCellStyle) {
         if (const auto decimals = attribute(attributes, styleNs, "decimal-places")) {
-            int value = -1;
-            std::from_chars(decimals->data(), decimals->data() + decimals->size(), value);
-            d.generalDecimals = value;
+            d.generalDecimals = countValue(decimals, -1, 0, kMaxFormatDigits);
             d.forgetRenderings();
         }
     }
