@@ -54,6 +54,7 @@ private:
     void endRow();
     void startCell(std::span<const XmlAttribute> attributes);
     void endCell();
+    void storeCell();
     void startInCell(std::string_view ns, std::string_view local,
                      std::span<const XmlAttribute> attributes);
     void addText(std::int32_t first, std::int32_t count, std::string_view text);
@@ -61,6 +62,9 @@ private:
     std::optional<std::string> renderValue(std::string_view styleName,
                                            const CellValue& value) const;
     void spendExpansion(std::uint64_t bytes);
+    /// Counts text about to join the open cell (`blanks` more blanks); throws past kMaxCellText.
+    void growCellText(std::string_view added, std::uint64_t blanks = 0);
+    [[noreturn]] void refuseLongCell() const;
     bool wantRows() const;
 
     DataStyles& styles_;
@@ -78,6 +82,7 @@ private:
     bool inTable_ = false;
     bool inRow_ = false;
     std::size_t sheetIndex_ = 0;
+    std::string sheetName_;
     std::vector<ColumnStyle> columnStyles_;
     std::int32_t nextColumnStyle_ = 0;
     std::int64_t row_ = 0;
@@ -105,6 +110,8 @@ private:
     std::string timeValue_;
     std::string currency_;
     std::string text_;
+    std::uint64_t cellUnits_ = 0; ///< UTF-16 units of text_, once its bytes passed the limit
+    bool cellUnitsCounted_ = false;
     std::uint64_t expanded_ = 0;
 };
 

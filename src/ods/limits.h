@@ -16,4 +16,9 @@ inline constexpr std::size_t kMaxSheets = 10000;
 /// NF_MAX_FORMAT_SYMBOLS, 100.
 inline constexpr int kMaxFormatDigits = 100;
 
+/// The most text a cell may show, in the office's UTF-16 units: what its text import takes into
+/// one cell (SAL_MAX_UINT16, its nArbitraryCellLengthLimit). Blanks (text:s) and formats could
+/// otherwise grow a cell of a few bytes into gigabytes.
+inline constexpr std::uint64_t kMaxCellText = 65535;
+
 } // namespace ods

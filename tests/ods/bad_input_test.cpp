@@ -135,6 +135,36 @@ TEST(BadInput, ZipBombsAndExpandingBlanksHitTheLimits) {
               "<file>: its cells expand to more text than a document can hold");
 }
 
+TEST(BadInput, CellsLongerThanTheOfficeTakesAreRefusedWithTheirPlace) {
+    const auto repeated = [](std::string_view piece, int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += piece;
+        return text;
+    };
+    const std::string tooLong = "holds more than 65535 characters, more than the office takes "
+                                "into a cell";
+    // The limit counts the office's UTF-16 units, not bytes: a euro sign is one, an emoji two.
+    const std::vector<std::pair<std::string, std::string>> cells = {
+        {"<text:p><text:s text:c=\"1000000000\"/></text:p>", tooLong},
+        {"<text:p>" + repeated("x", 65535) + "</text:p>", "no error"},
+        {"<text:p>" + repeated("x", 65535) + "<text:s/></text:p>", tooLong},
+        {"<text:p>" + repeated("\u20ac", 65535) + "</text:p>", "no error"},
+        {"<text:p>" + repeated("\U0001F600", 32768) + "</text:p>", tooLong},
+        {repeated("<text:p>" + repeated("y", 1000) + "</text:p>", 66), tooLong},
+    };
+    for (const auto& [cell, expected] : cells) {
+        const std::string error = contentError(
+            test::contentXml("<table:table table:name=\"Data\"><table:table-row/><table:table-row>"
+                             "<table:table-cell/><table:table-cell office:value-type=\"string\">" +
+                             cell + "</table:table-cell></table:table-row></table:table>"));
+        EXPECT_TRUE(error.ends_with(expected)) << error.substr(0, 300);
+        if (expected != "no error") {
+            EXPECT_EQ(error, "<file>: cell B2 of sheet \"Data\" " + tooLong);
+        }
+    }
+}
+
 TEST(BadInput, FormatsAskingForMillionsOfDigitsHitTheTextLimit) {
     const std::string styles =
         "<office:automatic-styles><number:number-style style:name=\"N1\"><number:number "
