@@ -80,6 +80,9 @@ void parsePart(const ZipPackage& package, std::string_view part, XmlHandler& han
         return;
     } catch (const FastXmlReader::FallBack& fallBack) {
         resumeAt = fallBack.resumeAt();
+    } catch (const FastXmlReader::TokenTooLong&) {
+        throw Error("cannot read " + label + ": it holds a tag or comment longer than " +
+                    std::to_string(kMaxXmlTokenBytes >> 20) + " MB");
     }
     XmlReader reader(handler, label);
     reader.deliverFrom(resumeAt);

@@ -39,6 +39,7 @@ struct XmlReader::Impl {
     XmlReader* owner = nullptr;
     std::uint64_t events = 0;
     std::uint64_t deliverFrom = 0;
+    std::size_t depth = 0;
 
     bool delivers() const {
         if (deliverFrom == 0) {
@@ -70,6 +71,12 @@ struct XmlReader::Impl {
     static void onStart(void* data, const XML_Char* name, const XML_Char** atts) {
         auto& self = *static_cast<Impl*>(data);
         ++self.events;
+        if (++self.depth > kMaxXmlDepth) {
+            self.refusal =
+                "its elements nest more than " + std::to_string(kMaxXmlDepth) + " levels deep";
+            XML_StopParser(self.parser.get(), XML_FALSE);
+            return;
+        }
         if (self.pending || !self.delivers()) {
             return;
         }
@@ -89,6 +96,7 @@ struct XmlReader::Impl {
     static void onEnd(void* data, const XML_Char* name) {
         auto& self = *static_cast<Impl*>(data);
         ++self.events;
+        --self.depth;
         if (self.pending || !self.delivers()) {
             return;
         }
