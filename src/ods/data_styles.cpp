@@ -132,6 +132,39 @@ std::optional<PartKind> partKind(std::string_view local) {
     return found->second;
 }
 
+int digitCount(int value) {
+    int digits = 1;
+    for (; value >= 10; value /= 10)
+        ++digits;
+    return digits;
+}
+
+// The office turns a part into a format code of at most kMaxFormatDigits symbols (each digit,
+// the decimal separator and the exponent's "E+" count one) and cuts what lies beyond, from the
+// end; a fraction whose denominator has more than 8 digits is no format to it at all, and the
+// number shows as General.
+void fitToOfficeFormatCode(StylePart& part) {
+    if (part.kind == PartKind::Fraction) {
+        constexpr int mostDenominatorDigits = 8;
+        if (part.minDenominatorDigits > mostDenominatorDigits ||
+            (part.maxDenominatorValue > 0 &&
+             digitCount(part.maxDenominatorValue) > mostDenominatorDigits)) {
+            part.kind = PartKind::Number;
+            part.decimals = -1;
+        }
+        return;
+    }
+    if (part.kind != PartKind::Number && part.kind != PartKind::Scientific)
+        return;
+    int room = kMaxFormatDigits - std::max(part.minIntegerDigits, 1);
+    if (part.decimals > 0) {
+        part.decimals = std::min(part.decimals, std::max(room - 1, 0));
+        room -= part.decimals > 0 ? part.decimals + 1 : 0;
+    }
+    if (part.kind == PartKind::Scientific)
+        part.minExponentDigits = std::clamp(room - 1, 0, part.minExponentDigits);
+}
+
 StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
     StylePart part;
     part.kind = kind;
@@ -159,6 +192,7 @@ StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
     part.maxDenominatorValue = countAttribute(attributes, "max-denominator-value", 0, 1, INT_MAX);
     part.language = numberAttribute(attributes, "language").value_or("");
     part.country = numberAttribute(attributes, "country").value_or("");
+    fitToOfficeFormatCode(part);
     return part;
 }
 
