@@ -9,6 +9,7 @@
 #include <array>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
@@ -183,6 +184,8 @@ StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
         part.decimalReplacement = *replacement;
     }
     part.displayFactor = doubleAttribute(attributes, "display-factor", 1);
+    if (!std::isfinite(part.displayFactor) || part.displayFactor <= 0)
+        part.displayFactor = 1;
     part.minExponentDigits = digitsAttribute(attributes, "min-exponent-digits", 2);
     part.exponentInterval = digitsAttribute(attributes, "exponent-interval", 1);
     part.forcedExponentSign = boolAttribute(attributes, "forced-exponent-sign", true);

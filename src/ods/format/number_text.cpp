@@ -119,7 +119,7 @@ std::string groupDigits(std::string_view digits, std::string_view separator, boo
 
 bool appendNumberText(std::string& out, const StylePart& part, double magnitude,
                       const LocaleData& locale, int generalDecimals, bool composed) {
-    const double value = magnitude / (part.displayFactor > 0 ? part.displayFactor : 1);
+    const double value = magnitude / part.displayFactor;
     // The office of our reference turns a decimal replacement ("--") that comes with a minimum
     // of decimals into a format without decimals, and ignores it otherwise.
     const bool wholeOnly = part.hasDecimalReplacement && part.minDecimals >= 0 && part.decimals > 0;
