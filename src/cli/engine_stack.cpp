@@ -85,6 +85,11 @@ Stack::Table prepareTable(const TableSource& table) {
                        part.used.rows = std::max(part.used.rows, row + repeat);
                        part.used.columns =
                            std::max(part.used.columns, cells.back().column + cells.back().repeat);
+                       std::uint64_t rowBytes = 0;
+                       for (const RangeCell& cell : cells)
+                           rowBytes += static_cast<std::uint64_t>(cell.repeat) * cell.text->size();
+                       // At most 2^20 rows of 2^14 cells of 2^18 bytes: no overflow.
+                       part.textBytes += rowBytes * static_cast<std::uint64_t>(repeat);
                    });
     }
     return part;
@@ -121,6 +126,7 @@ Stack::Stack(const std::vector<TableSource>& tables, Progress& progress,
              const Checkpoint& checkpoint) {
     TableReader reader(tables);
     std::int64_t totalCells = 0;
+    std::uint64_t textBytes = 0;
     for (std::size_t i = 0; i < tables.size(); ++i) {
         const TableSource& table = tables[i];
         progress.begin(
@@ -135,6 +141,11 @@ Stack::Stack(const std::vector<TableSource>& tables, Progress& progress,
         const std::int64_t columns = std::int64_t{range.lastColumn} - range.firstColumn + 1;
         checkStackCells(table.path, totalCells + rows * columns);
         totalCells += rows * columns;
+        textBytes += part.textBytes;
+        if (textBytes > maxStackTextBytes)
+            throw StackError(table.path + ": the stack's cells would show more than " +
+                             std::to_string(maxStackTextBytes >> 30) +
+                             " GB of text, more than gridstack writes");
         part.top = rows_;
         rows_ += static_cast<std::int32_t>(rows);
         if (part.used.rows > 0) {

@@ -10,11 +10,17 @@
 #include "cli/stacking.h"
 #include "ods/workbook.h"
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <vector>
 
 namespace gridwork::cli {
+
+/// The most text a stack may show, all its cells together, repeats counted: a few hundred bytes
+/// of XML can repeat a long cell into terabytes of output, which are refused before anything is
+/// written. Named in --help.
+inline constexpr std::uint64_t maxStackTextBytes = 4ull << 30;
 
 /// The tables of a run, read and checked, each with its place in the stack. The sources stay as
 /// they were read; the stack is only put together when it is written.
@@ -39,6 +45,7 @@ public:
         std::optional<CellRange> range; ///< none: the table adds nothing
         UsedArea used;                  ///< within the range, counted from its first cell
         std::int32_t top = 0;           ///< 0-based row of the stack where the range begins
+        std::uint64_t textBytes = 0;    ///< of all the cell texts in the range, repeats counted
         const ods::Sheet& sheet() const { return source.sheets()[sheetIndex]; }
     };
 

@@ -145,6 +145,16 @@ TEST_F(EngineStackTest, ReportsTheFirstFaultInTableOrder) {
                        "1:16384"}),
               orders + ": the stack would hold 50,003,974 cells, more than gridstack takes "
                        "(50,000,000); give --rows and --columns");
+    // A few kilobytes that show 4.8 GB of text: 80,000 cells of 60,000 blanks.
+    ods::Workbook wide;
+    wide.sheets().emplace_back("S").appendRow(
+        ods::RowRun{0, 2000, {ods::CellRun{0, 40, std::string(60000, ' ')}}});
+    const std::string bomb = path("bomb.ods");
+    ods::writeWorkbook(wide, bomb);
+    EXPECT_EQ(errorOf({"-o", path("bomb.csv"), orders, bomb}),
+              bomb + ": the stack's cells would show more than 4 GB of text, more than "
+                     "gridstack writes");
+    EXPECT_FALSE(fs::exists(path("bomb.csv")));
 }
 
 TEST_F(EngineStackTest, AStoppedRunLeavesNothingBehind) {
