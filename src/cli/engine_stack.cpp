@@ -6,6 +6,9 @@
 #include "ods/writer.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <future>
@@ -63,6 +66,22 @@ void visitRange(const ods::Sheet& source, const CellRange& range, Visit&& visit)
         if (!cells.empty())
             visit(from - firstRow, to - from + 1, std::span<const RangeCell>(cells));
     }
+}
+
+/// Writes the stack into the temporary file at `path`, which OutputFile keeps whole.
+void storeWorkbook(const ods::Workbook& workbook, const std::string& path,
+                   const std::string& output) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
+                                                               &std::fclose);
+    if (!file)
+        throw OfficeError(std::strerror(errno));
+    try {
+        ods::writeWorkbook(workbook, file.get(), output);
+    } catch (const ods::Error& e) {
+        throw OfficeError(e.what());
+    }
+    if (std::fflush(file.get()) != 0)
+        throw OfficeError(std::strerror(errno));
 }
 
 /// Reads a table's file and finds its sheet, its range and the used area within it. Runs on a
@@ -218,12 +237,8 @@ void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Pr
     const Stack stack(arguments.tables, progress, checkpoint);
 
     const StackOutput written{stack.usedArea().rows,
-                              [&stack](const std::string& path) {
-                                  try {
-                                      ods::writeWorkbook(stack.workbook(), path);
-                                  } catch (const ods::Error& e) {
-                                      throw OfficeError(e.what());
-                                  }
+                              [&stack, &arguments](const std::string& path) {
+                                  storeWorkbook(stack.workbook(), path, arguments.output);
                               },
                               [&stack](std::ostream& out, Progress& bar, const Checkpoint& check) {
                                   return stack.writeCsv(out, bar, check);

@@ -320,8 +320,9 @@ void runStack(const Arguments& arguments, CalcAutomation& office, std::ostream& 
               Progress& progress, const Checkpoint& checkpoint) {
     checkInputs(arguments);
     std::optional<OutputFile> output;
+    // The office stores the result itself, so the temporary file needs a name it can open.
     if (arguments.outputKind != OutputKind::StandardOutput)
-        output.emplace(arguments.output, arguments.force);
+        output.emplace(arguments.output, arguments.force, true);
 
     std::unique_ptr<Desktop> desktop;
     try {

@@ -5,6 +5,7 @@
 
 #include "ods/workbook.h"
 
+#include <cstdio>
 #include <string>
 
 namespace ods {
@@ -12,6 +13,9 @@ namespace ods {
 /// Writes the workbook as an .ods package; every cell becomes a text cell. content.xml is
 /// produced row by row while the package is compressed, never held whole.
 void writeWorkbook(const Workbook& workbook, const std::string& path);
+/// The same into an open file, for a caller that keeps the file whole by its own means;
+/// `label` names it in errors.
+void writeWorkbook(const Workbook& workbook, std::FILE* file, const std::string& label);
 
 /// Writes the sheet's used area as UTF-8 CSV: comma separated, fields holding a comma, a quote,
 /// a CR or an LF in double quotes with quotes doubled, one line (LF) per row.
