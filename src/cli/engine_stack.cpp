@@ -1,6 +1,7 @@
 #include "cli/engine_stack.h"
 
 #include "cli/csv_output.h"
+#include "cli/interruption.h"
 #include "ods/error.h"
 #include "ods/ods_automation.h"
 #include "ods/writer.h"
@@ -10,8 +11,11 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <future>
+#include <mutex>
 #include <thread>
 
 namespace gridwork::cli {
@@ -68,17 +72,36 @@ void visitRange(const ods::Sheet& source, const CellRange& range, Visit&& visit)
     }
 }
 
+/// The engine's question whether to stop, answered by the run's checkpoint; its Interrupted is
+/// kept, to be thrown again once the engine has stopped.
+std::function<bool()> askingCheckpoint(const Checkpoint& checkpoint,
+                                       std::exception_ptr& interrupted) {
+    return [&checkpoint, &interrupted] {
+        try {
+            checkpoint();
+            return false;
+        } catch (const Interrupted&) {
+            interrupted = std::current_exception();
+            return true;
+        }
+    };
+}
+
 /// Writes the stack into the temporary file at `path`, which OutputFile keeps whole.
 void storeWorkbook(const ods::Workbook& workbook, const std::string& path,
-                   const std::string& output) {
+                   const std::string& output, const Checkpoint& checkpoint) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
                                                                &std::fclose);
     if (!file)
         throw OfficeError(std::strerror(errno));
+    std::exception_ptr interrupted;
+    const std::function<bool()> stop = askingCheckpoint(checkpoint, interrupted);
     try {
-        ods::writeWorkbook(workbook, file.get(), output);
+        ods::writeWorkbook(workbook, file.get(), output, stop);
     } catch (const ods::Error& e) {
         throw OfficeError(e.what());
+    } catch (const ods::Stopped&) {
+        std::rethrow_exception(interrupted);
     }
     if (std::fflush(file.get()) != 0)
         throw OfficeError(std::strerror(errno));
@@ -86,13 +109,18 @@ void storeWorkbook(const ods::Workbook& workbook, const std::string& path,
 
 /// Reads a table's file and finds its sheet, its range and the used area within it. Runs on a
 /// thread of its own; its faults reach the run when the table's turn comes.
-Stack::Table prepareTable(const TableSource& table) {
+Stack::Table prepareTable(const TableSource& table, const Checkpoint& checkpoint) {
     Stack::Table part;
     const std::string absolute = absolutePath(table.path);
+    // The reader asks as it goes whether to stop; the run's own Interrupted then comes out.
+    std::exception_ptr interrupted;
+    const std::function<bool()> stop = askingCheckpoint(checkpoint, interrupted);
     try {
-        part.source = readSpreadsheet(absolute);
+        part.source = readSpreadsheet(absolute, stop);
     } catch (const OfficeError& e) {
         throw unreadableTable(table.path, absolute, e.what());
+    } catch (const ods::Stopped&) {
+        std::rethrow_exception(interrupted);
     }
     part.sheetIndex = chosenSheet(part.source, table);
     const ods::Extent extent = part.sheet().extent();
@@ -118,15 +146,15 @@ Stack::Table prepareTable(const TableSource& table) {
 /// than that many whole documents wait in memory.
 class TableReader {
 public:
-    explicit TableReader(const std::vector<TableSource>& tables)
-        : tables_(tables),
+    TableReader(const std::vector<TableSource>& tables, const Checkpoint& checkpoint)
+        : tables_(tables), checkpoint_(checkpoint),
           ahead_(std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8)) {}
 
     /// The next table; throws StackError for its faults.
     Stack::Table next() {
         while (pending_.size() < ahead_ && started_ < tables_.size())
-            pending_.push_back(
-                std::async(std::launch::async, prepareTable, std::cref(tables_[started_++])));
+            pending_.push_back(std::async(std::launch::async, prepareTable,
+                                          std::cref(tables_[started_++]), std::cref(checkpoint_)));
         std::future<Stack::Table> preparing = std::move(pending_.front());
         pending_.pop_front();
         return preparing.get();
@@ -134,6 +162,7 @@ public:
 
 private:
     const std::vector<TableSource>& tables_;
+    const Checkpoint& checkpoint_;
     std::size_t ahead_;
     std::size_t started_ = 0;
     std::deque<std::future<Stack::Table>> pending_;
@@ -142,8 +171,15 @@ private:
 } // namespace
 
 Stack::Stack(const std::vector<TableSource>& tables, Progress& progress,
-             const Checkpoint& checkpoint) {
-    TableReader reader(tables);
+             const Checkpoint& runCheckpoint) {
+    // The tables are read on threads of their own, which look at the run's checkpoint too: one
+    // at a time.
+    std::mutex checkpointTurn;
+    const Checkpoint checkpoint = [&] {
+        const std::lock_guard<std::mutex> turn(checkpointTurn);
+        runCheckpoint();
+    };
+    TableReader reader(tables, checkpoint);
     std::int64_t totalCells = 0;
     std::uint64_t textBytes = 0;
     for (std::size_t i = 0; i < tables.size(); ++i) {
@@ -237,8 +273,9 @@ void runEngineStack(const Arguments& arguments, std::ostream& standardOutput, Pr
     const Stack stack(arguments.tables, progress, checkpoint);
 
     const StackOutput written{stack.usedArea().rows,
-                              [&stack, &arguments](const std::string& path) {
-                                  storeWorkbook(stack.workbook(), path, arguments.output);
+                              [&stack, &arguments, &checkpoint](const std::string& path) {
+                                  storeWorkbook(stack.workbook(), path, arguments.output,
+                                                checkpoint);
                               },
                               [&stack](std::ostream& out, Progress& bar, const Checkpoint& check) {
                                   return stack.writeCsv(out, bar, check);

@@ -222,7 +222,7 @@ private:
 
 } // namespace
 
-ods::Workbook readSpreadsheet(const std::string& path) {
+ods::Workbook readSpreadsheet(const std::string& path, const std::function<bool()>& stop) {
     std::error_code ec;
     // The office opens an empty file as an empty spreadsheet.
     if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 &&
@@ -234,6 +234,7 @@ ods::Workbook readSpreadsheet(const std::string& path) {
         // Shown as the office started by this user would show it.
         ods::ReadOptions options;
         options.officeLocale = ods::environmentLocale();
+        options.stop = stop;
         workbook = ods::readWorkbook(path, options);
     } catch (const ods::Error& error) {
         throw OfficeError(error.what());

@@ -6,6 +6,7 @@
 #include "join/calc_automation.h"
 #include "ods/workbook.h"
 
+#include <functional>
 #include <string>
 
 namespace gridwork {
@@ -18,7 +19,8 @@ public:
 
 /// Reads the document at path as the office opens it: shown in the locale of the user's
 /// environment, an empty file or a package without tables as one empty sheet. Throws OfficeError
-/// ("cannot read PATH: ...").
-ods::Workbook readSpreadsheet(const std::string& path);
+/// ("cannot read PATH: ..."), or ods::Stopped once `stop` (asked every few dozen kilobytes) says
+/// so.
+ods::Workbook readSpreadsheet(const std::string& path, const std::function<bool()>& stop = {});
 
 } // namespace gridwork

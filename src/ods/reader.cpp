@@ -57,6 +57,9 @@ void readInto(Reader& reader, const ZipPackage& package, std::string_view part,
     package.readEntry(
         part,
         [&](std::string_view chunk) {
+            if (options.stop && options.stop()) {
+                throw Stopped();
+            }
             reader.feed(chunk);
             stoppedEarly = done && done();
             return !stoppedEarly;

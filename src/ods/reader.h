@@ -8,6 +8,7 @@
 #include "ods/zip_package.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,6 +26,8 @@ struct ReadOptions {
     std::uint64_t maxRatio = 1000;
     /// The office's own locale, for values whose styles name no language.
     OfficeLocale officeLocale;
+    /// Asked every few dozen kilobytes of a part; true stops the read with Stopped.
+    std::function<bool()> stop;
 };
 
 /// Reads the document at path; throws Error naming the file and the problem.

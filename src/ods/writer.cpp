@@ -323,6 +323,8 @@ struct ContentSource {
     const Workbook& workbook;
     std::optional<ContentStream> stream;
     zip_error_t error{};
+    const std::function<bool()>* stop = nullptr;
+    bool stopped = false;
 
     static zip_int64_t callback(void* state, void* data, zip_uint64_t length,
                                 zip_source_cmd_t command) {
@@ -333,6 +335,12 @@ struct ContentSource {
                 self.stream.emplace(self.workbook);
                 return 0;
             case ZIP_SOURCE_READ:
+                // libzip reads in pieces of a few kilobytes, so this is asked often enough.
+                if (self.stop != nullptr && *self.stop && (*self.stop)()) {
+                    self.stopped = true;
+                    zip_error_set(&self.error, ZIP_ER_CANCELLED, 0);
+                    return -1;
+                }
                 return static_cast<zip_int64_t>(
                     self.stream->read(static_cast<char*>(data), static_cast<std::size_t>(length)));
             case ZIP_SOURCE_CLOSE:
@@ -372,7 +380,8 @@ class PackageWriter {
 public:
     // The package is built in memory and then written to `file`: libzip would otherwise write
     // a temporary file of its own beside the target, which a killed run leaves behind.
-    PackageWriter(std::FILE* file, const std::string& target) : file_(file), target_(target) {
+    PackageWriter(std::FILE* file, const std::string& target, const bool& stopped)
+        : file_(file), target_(target), stopped_(stopped) {
         zip_error_t error;
         zip_error_init(&error);
         buffer_.reset(zip_source_buffer_create(nullptr, 0, 0, &error));
@@ -446,6 +455,9 @@ private:
     }
 
     [[noreturn]] void fail() {
+        if (stopped_) {
+            throw Stopped();
+        }
         throw Error("cannot write " + target_ + ": " +
                     zip_error_strerror(zip_get_error(archive_.get())));
     }
@@ -456,6 +468,7 @@ private:
 
     std::FILE* file_;
     std::string target_;
+    const bool& stopped_; ///< the content source was asked to stop
     std::unique_ptr<zip_source_t, SourceDeleter> buffer_;
     std::unique_ptr<zip, ArchiveDeleter> archive_; ///< freed before buffer_, which it holds
     std::vector<std::string> texts_;
@@ -537,14 +550,15 @@ void writeWorkbook(const Workbook& workbook, const std::string& path) {
     output.commit();
 }
 
-void writeWorkbook(const Workbook& workbook, std::FILE* file, const std::string& label) {
+void writeWorkbook(const Workbook& workbook, std::FILE* file, const std::string& label,
+                   const std::function<bool()>& stop) {
     if (workbook.sheets().empty()) {
         throw Error("cannot write " + label + ": a document needs at least one sheet");
     }
-    ContentSource content{workbook, std::nullopt, {}};
+    ContentSource content{workbook, std::nullopt, {}, &stop};
     zip_error_init(&content.error);
     {
-        PackageWriter package(file, label);
+        PackageWriter package(file, label, content.stopped);
         // The mimetype comes first and uncompressed, so that the type can be told from the
         // first bytes of the file.
         package.addText("mimetype", std::string(kMimeType), false);

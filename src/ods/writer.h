@@ -6,6 +6,7 @@
 #include "ods/workbook.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace ods {
@@ -15,7 +16,9 @@ namespace ods {
 void writeWorkbook(const Workbook& workbook, const std::string& path);
 /// The same into an open file, for a caller that keeps the file whole by its own means;
 /// `label` names it in errors.
-void writeWorkbook(const Workbook& workbook, std::FILE* file, const std::string& label);
+/// `stop` is asked every few hundred rows; true stops the write with Stopped.
+void writeWorkbook(const Workbook& workbook, std::FILE* file, const std::string& label,
+                   const std::function<bool()>& stop = {});
 
 /// Writes the sheet's used area as UTF-8 CSV: comma separated, fields holding a comma, a quote,
 /// a CR or an LF in double quotes with quotes doubled, one line (LF) per row.

@@ -254,3 +254,40 @@ TEST(ReaderCellText, ValuesRenderPerColumnStyleAndFallBackToAllTheirParagraphs) 
 
 } // namespace
 } // namespace ods
+
+namespace ods {
+namespace {
+
+TEST(ReaderStop, LongPartsAskToStopAsTheyAreReadAndStopAtOnce) {
+    // Cells, a long comment and styles: whatever a part holds, the question comes every few
+    // dozen kilobytes.
+    std::string rows;
+    for (int i = 0; i < 20000; ++i)
+        rows += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>row " +
+                std::to_string(i) + "</text:p></table:table-cell></table:table-row>";
+    const std::vector<std::pair<std::string, std::string>> documents = {
+        {test::contentXml("<table:table table:name=\"S\">" + rows + "</table:table>"), ""},
+        {test::contentXml("<table:table table:name=\"S\"><!--" + std::string(4u << 20, 'c') +
+                          "--></table:table>"),
+         ""},
+        {test::contentXml("<table:table table:name=\"S\"/>"),
+         "<office:document-styles xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:"
+         "1.0\"><!--" +
+             std::string(4u << 20, 's') + "--></office:document-styles>"},
+    };
+    const test::TempDir dir;
+    const std::string path = dir.file("long.ods");
+    for (const auto& [content, styles] : documents) {
+        test::writeOds(path, content, styles);
+        int asked = 0;
+        ReadOptions options;
+        options.stop = [&asked] { return ++asked == 3; };
+        EXPECT_THROW(readWorkbook(path, options), Stopped) << content.size();
+        EXPECT_EQ(asked, 3);
+        options.stop = [] { return false; };
+        EXPECT_NO_THROW(readWorkbook(path, options));
+    }
+}
+
+} // namespace
+} // namespace ods
