@@ -291,3 +291,38 @@ TEST(ReaderStop, LongPartsAskToStopAsTheyAreReadAndStopAtOnce) {
 
 } // namespace
 } // namespace ods
+
+namespace ods {
+namespace {
+
+TEST(ReaderEncoding, TheXmlDeclarationSaysHowTheBytesReadAsInTheOffice) {
+    // The UTF-8 bytes of "straße" under each declaration, and what the office shows.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "stra\u00dfe"},
+        {"UTF-8", "stra\u00dfe"},
+        {"ISO-8859-1", "stra\u00c3\u009fe"},
+        {"windows-1252", "stra\u00c3\u0178e"},
+        {"ISO-8859-15", "stra\u00c3\u009fe"},
+        {"bogus", "error: its XML is in an encoding that cannot be read (bogus)"},
+    };
+    const test::TempDir dir;
+    const std::string path = dir.file("encoded.ods");
+    for (const auto& [encoding, shown] : cases) {
+        std::string content = test::contentXml(
+            "<table:table table:name=\"S\"><table:table-row><table:table-cell><text:p>"
+            "stra\u00dfe&#13;</text:p></table:table-cell></table:table-row></table:table>");
+        const std::size_t declared = content.find("?>") + 2;
+        content.replace(0, declared,
+                        encoding.empty() ? ""
+                                         : "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>");
+        test::writeOds(path, content);
+        try {
+            EXPECT_EQ(readWorkbook(path).sheets().at(0).text(0, 0), shown + "\r") << encoding;
+        } catch (const Error& error) {
+            EXPECT_EQ("error: " + std::string(error.what()).substr(path.size() + 28), shown);
+        }
+    }
+}
+
+} // namespace
+} // namespace ods
