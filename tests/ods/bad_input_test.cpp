@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace ods {
 namespace {
@@ -49,6 +50,26 @@ TEST(BadInput, MissingFoldersAndNonZipFilesAreNamed) {
         EXPECT_EQ(std::string(error.what()),
                   "cannot read memory.ods: it is no OpenDocument file (not a zip package)");
     }
+}
+
+TEST(BadInput, PipesCutPackagesAndLargeSmallPartsAreCalledWhatTheyAre) {
+    const test::TempDir dir;
+    const std::string pipe = dir.file("pipe.ods");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string whole = dir.file("whole.ods");
+    test::writeOds(whole, test::contentXml("<table:table table:name=\"S\"/>"));
+    const std::string cut = dir.file("cut.ods");
+    std::ofstream(cut, std::ios::binary) << test::readFile(whole).substr(0, 200);
+    const std::string mimetype = dir.file("mimetype.ods");
+    test::writeZip(mimetype,
+                   {{"mimetype", std::string(5000, 'x')}, {"content.xml", test::contentXml("")}});
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {pipe, "it is no file but a pipe, device or socket; save the document as a file"},
+        {cut, "the zip package is cut short or damaged"},
+        {mimetype, "mimetype unpacks to more than 4096 bytes (a zip bomb?)"},
+    };
+    for (const auto& [path, problem] : cases)
+        EXPECT_EQ(readError(path), "cannot read " + path + ": " + problem);
 }
 
 TEST(BadInput, ZipsThatHoldNoSpreadsheetAreRefusedWithTheirKind) {
