@@ -249,6 +249,28 @@ void XmlReader::check(int status) {
 }
 
 void XmlReader::feed(std::string_view chunk) {
+    // While a construct is open, expat scans it again from its start with every chunk. Chunks
+    // are held back until they double what it has scanned, so that a long construct costs time
+    // in proportion to its length and is refused once it passes the limit.
+    if (quietBytes_ > 0 && held_.size() + chunk.size() < quietBytes_) {
+        held_.append(chunk);
+        if (quietBytes_ + held_.size() > maxTokenBytes_) {
+            throw Error("cannot read " + label_ + ": it holds a tag or comment longer than " +
+                        std::to_string(maxTokenBytes_ >> 20) + " MB");
+        }
+        return;
+    }
+    if (!held_.empty()) {
+        held_.append(chunk);
+        const std::string held = std::move(held_);
+        held_.clear();
+        parse(held);
+        return;
+    }
+    parse(chunk);
+}
+
+void XmlReader::parse(std::string_view chunk) {
     while (!chunk.empty()) {
         const std::size_t piece = std::min<std::size_t>(chunk.size(), INT_MAX / 2);
         const std::uint64_t eventsBefore = impl_->events;
@@ -267,6 +289,11 @@ void XmlReader::deliverFrom(std::uint64_t offset) {
 }
 
 void XmlReader::finish() {
+    if (!held_.empty()) {
+        const std::string held = std::move(held_);
+        held_.clear();
+        parse(held);
+    }
     check(XML_Parse(impl_->parser.get(), nullptr, 0, XML_TRUE));
 }
 

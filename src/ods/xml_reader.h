@@ -53,11 +53,13 @@ public:
 private:
     struct Impl;
     void check(int status);
+    void parse(std::string_view chunk);
 
     XmlHandler& handler_;
     std::string label_;
     std::size_t maxTokenBytes_;
     std::size_t quietBytes_ = 0; ///< fed since the last event
+    std::string held_;           ///< chunks not yet given to expat
     std::unique_ptr<Impl> impl_;
 };
 
