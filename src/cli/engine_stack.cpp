@@ -244,16 +244,26 @@ bool Stack::writeCsv(std::ostream& out, Progress& progress, const Checkpoint& ch
                    [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
                        emptyRowsUpTo(table.top + row);
                        std::fill(texts.begin(), texts.end(), std::string_view());
-                       for (const RangeCell& cell : cells)
+                       std::size_t rowBytes = width;
+                       for (const RangeCell& cell : cells) {
                            std::fill_n(texts.begin() + cell.column, cell.repeat,
                                        std::string_view(*cell.text));
-                       csv.writeRow(texts, static_cast<std::size_t>(repeat));
-                       const std::int32_t before = written;
-                       written = table.top + row + repeat;
-                       // Told how far it has come every few thousand rows, whatever the runs.
-                       if (before / 4096 != written / 4096) {
-                           progress.advance(written);
-                           checkpoint();
+                           rowBytes += static_cast<std::size_t>(cell.repeat) * cell.text->size();
+                       }
+                       // A run of long rows is written a few megabytes at a time, so that
+                       // Ctrl-C is looked at between them.
+                       const auto block = static_cast<std::int32_t>(
+                           std::clamp<std::size_t>((16u << 20) / rowBytes, 1, 4096));
+                       for (std::int32_t done = 0; done < repeat; done += block) {
+                           const std::int32_t rows = std::min(block, repeat - done);
+                           csv.writeRow(texts, static_cast<std::size_t>(rows));
+                           const std::int32_t before = written;
+                           written = table.top + row + done + rows;
+                           // Told how far it has come every few thousand rows, whatever the runs.
+                           if (before / 4096 != written / 4096 || rows == block) {
+                               progress.advance(written);
+                               checkpoint();
+                           }
                        }
                    });
         if (!out)
