@@ -425,7 +425,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
         textDecided_ = shown_.has_value();
         // A format may ask for millions of digits; what it adds counts like expanded blanks.
         if (shown_) {
-            growCellText(*shown_);
+            checkShownText(*shown_);
             spendExpansion(shown_->size());
         }
         return;
@@ -501,6 +501,12 @@ void ContentContext::growCellText(std::string_view added, std::uint64_t blanks) 
     }
 }
 
+void ContentContext::checkShownText(std::string_view shown) const {
+    if (shown.size() > kMaxCellText && utf16Units(shown) > kMaxCellText) {
+        refuseLongCell();
+    }
+}
+
 void ContentContext::refuseLongCell() const {
     // A hostile name may be long; a few dozen bytes of it name the sheet well enough.
     std::string name = sheetName_.substr(0, 40);
@@ -563,7 +569,7 @@ void ContentContext::storeCell() {
         const std::int32_t end = std::min(runEnd, first + count);
         const std::optional<std::string> shown = renderValue(style, value);
         if (shown) {
-            growCellText(*shown);
+            checkShownText(*shown);
             spendExpansion(shown->size());
         }
         addText(column, end - column, shown ? std::string_view(*shown) : std::string_view(text_));

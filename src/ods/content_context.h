@@ -64,6 +64,8 @@ private:
     void spendExpansion(std::uint64_t bytes);
     /// Counts text about to join the open cell (`blanks` more blanks); throws past kMaxCellText.
     void growCellText(std::string_view added, std::uint64_t blanks = 0);
+    /// The same for a value's text as its format shows it, which stands for the cell's text.
+    void checkShownText(std::string_view shown) const;
     [[noreturn]] void refuseLongCell() const;
     bool wantRows() const;
 
