@@ -388,6 +388,8 @@ struct ContentSource {
     const Workbook& workbook;
     std::optional<ContentStream> stream;
     zip_error_t error{};
+    const std::function<bool()>* stop = nullptr;
+    bool stopped = false;
 
     static zip_int64_t callback(void* state, void* data, zip_uint64_t length,
                                 zip_source_cmd_t command) {
@@ -398,6 +400,12 @@ struct ContentSource {
                 self.stream.emplace(self.workbook);
                 return 0;
             case ZIP_SOURCE_READ:
+                // libzip reads in pieces of a few kilobytes, so this is asked often enough.
+                if (self.stop != nullptr && *self.stop && (*self.stop)()) {
+                    self.stopped = true;
+                    zip_error_set(&self.error, ZIP_ER_CANCELLED, 0);
+                    return -1;
+                }
                 return static_cast<zip_int64_t>(
                     self.stream->read(static_cast<char*>(data), static_cast<std::size_t>(length)));
             case ZIP_SOURCE_CLOSE:
@@ -435,16 +443,23 @@ struct ArchiveDeleter {
 
 class PackageWriter {
 public:
-    PackageWriter(const std::string& path, const std::string& target) : target_(target) {
-        int code = 0;
-        archive_.reset(zip_open(path.c_str(), ZIP_CREATE | ZIP_EXCL, &code));
+    // The package is built in memory and then written to `file`: libzip would otherwise write
+    // a temporary file of its own beside the target, which a killed run leaves behind.
+    PackageWriter(std::FILE* file, const std::string& target, const bool& stopped)
+        : file_(file), target_(target), stopped_(stopped) {
+        zip_error_t error;
+        zip_error_init(&error);
+        buffer_.reset(zip_source_buffer_create(nullptr, 0, 0, &error));
+        if (buffer_) {
+            zip_source_keep(buffer_.get());
+            archive_.reset(zip_open_from_source(buffer_.get(), ZIP_TRUNCATE, &error));
+        }
         if (!archive_) {
-            zip_error_t error;
-            zip_error_init_with_code(&error, code);
             const std::string text = zip_error_strerror(&error);
             zip_error_fini(&error);
             throw Error("cannot write " + target_ + ": " + text);
         }
+        zip_error_fini(&error);
     }
 
     void addText(const char* name, std::string text, bool compress) {
@@ -462,6 +477,27 @@ public:
             fail();
         }
         archive_.release();
+        if (zip_source_open(buffer_.get()) != 0) {
+            throw Error("cannot write " + target_ + ": " +
+                        zip_error_strerror(zip_source_error(buffer_.get())));
+        }
+        std::vector<char> chunk(1u << 16);
+        for (;;) {
+            const zip_int64_t got = zip_source_read(buffer_.get(), chunk.data(), chunk.size());
+            if (got <= 0) {
+                zip_source_close(buffer_.get());
+                if (got < 0) {
+                    throw Error("cannot write " + target_ + ": " +
+                                zip_error_strerror(zip_source_error(buffer_.get())));
+                }
+                return;
+            }
+            if (std::fwrite(chunk.data(), 1, static_cast<std::size_t>(got), file_) !=
+                static_cast<std::size_t>(got)) {
+                zip_source_close(buffer_.get());
+                throw Error("cannot write " + target_ + ": " + std::strerror(errno));
+            }
+        }
     }
 
 private:
@@ -484,12 +520,22 @@ private:
     }
 
     [[noreturn]] void fail() {
+        if (stopped_) {
+            throw Stopped();
+        }
         throw Error("cannot write " + target_ + ": " +
                     zip_error_strerror(zip_get_error(archive_.get())));
     }
 
+    struct SourceDeleter {
+        void operator()(zip_source_t* source) const noexcept { zip_source_free(source); }
+    };
+
+    std::FILE* file_;
     std::string target_;
-    std::unique_ptr<zip, ArchiveDeleter> archive_;
+    const bool& stopped_; ///< the content source was asked to stop
+    std::unique_ptr<zip_source_t, SourceDeleter> buffer_;
+    std::unique_ptr<zip, ArchiveDeleter> archive_; ///< freed before buffer_, which it holds
     std::vector<std::string> texts_;
 };
 
@@ -542,14 +588,27 @@ void appendTextParagraphs(std::string& out, std::string_view text) {
 }
 
 void writeWorkbook(const Workbook& workbook, const std::string& path) {
-    if (workbook.sheets().empty()) {
-        throw Error("cannot write " + path + ": a document needs at least one sheet");
-    }
     OutputFile output(path);
-    ContentSource content{workbook, std::nullopt, {}};
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(output.path().c_str(), "wbx"));
+    if (!file) {
+        throw Error("cannot write " + path + ": " + std::strerror(errno));
+    }
+    writeWorkbook(workbook, file.get(), path);
+    if (std::fclose(file.release()) != 0) {
+        throw Error("cannot write " + path + ": " + std::strerror(errno));
+    }
+    output.commit();
+}
+
+void writeWorkbook(const Workbook& workbook, std::FILE* file, const std::string& label,
+                   const std::function<bool()>& stop) {
+    if (workbook.sheets().empty()) {
+        throw Error("cannot write " + label + ": a document needs at least one sheet");
+    }
+    ContentSource content{workbook, std::nullopt, {}, &stop};
     zip_error_init(&content.error);
     {
-        PackageWriter package(output.path(), path);
+        PackageWriter package(file, label, content.stopped);
         // The mimetype comes first and uncompressed, so that the type can be told from the
         // first bytes of the file.
         package.addText("mimetype", std::string(kMimeType), false);
@@ -561,7 +620,6 @@ void writeWorkbook(const Workbook& workbook, const std::string& path) {
         package.close();
     }
     zip_error_fini(&content.error);
-    output.commit();
 }
 
 void writeCsv(const Sheet& sheet, const std::string& path) {
