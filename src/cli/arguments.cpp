@@ -299,8 +299,8 @@ OUTPUT is written to a temporary file beside it (on Linux one without a name) an
 place only when complete, so an interrupted, failed or killed run leaves no partial OUTPUT.
 
 Limits: a stack of more than 50,000,000 cells, or whose cells show more than 4 GB of text
-in all, is refused before anything is written; so is a FILE with a cell of more than 65,535
-characters, the most the office takes into a cell.
+in all, is refused before anything is written; so is a FILE with a cell of more than
+33,554,432 characters (2^25), far beyond any cell a person or program writes.
 
 Exit status: 0 done; 1 an error (one line on standard error names the file and what is
 wrong: no such file, not a spreadsheet, no such sheet, range outside the sheet or From

@@ -582,7 +582,7 @@ void ContentContext::refuseLongCell() const {
     throw Error("cannot read " + label_ + ": cell " + columnLetters(column_ + 1) +
                 std::to_string(row_ + 1) + " of sheet \"" + name + "\" holds more than " +
                 std::to_string(kMaxCellText) +
-                " characters, more than the office takes into a cell");
+                " characters, more than gridstack reads from a cell");
 }
 
 std::optional<std::string> ContentContext::renderValue(std::string_view styleName,

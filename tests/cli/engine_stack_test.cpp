@@ -157,12 +157,12 @@ TEST_F(EngineStackTest, ReportsTheFirstFaultInTableOrder) {
                   ", " + name + ", " + name + " and 7 more)");
     ods::Workbook longCell;
     longCell.sheets().emplace_back("S").appendRow(
-        ods::RowRun{2, 1, {ods::CellRun{1, 1, std::string(70000, ' ')}}});
+        ods::RowRun{2, 1, {ods::CellRun{1, 1, std::string(ods::kMaxCellText + 1, ' ')}}});
     const std::string tooLong = path("long.ods");
     ods::writeWorkbook(longCell, tooLong);
     EXPECT_EQ(errorOf({"-o", "-", tooLong}),
-              tooLong + ": cannot read: cell B3 of sheet \"S\" holds more than 65535 characters, "
-                        "more than the office takes into a cell");
+              tooLong + ": cannot read: cell B3 of sheet \"S\" holds more than 33554432 "
+                        "characters, more than gridstack reads from a cell");
     // A few kilobytes that show 4.8 GB of text: 80,000 cells of 60,000 blanks.
     ods::Workbook wide;
     wide.sheets().emplace_back("S").appendRow(

@@ -156,23 +156,26 @@ TEST(BadInput, ZipBombsAndExpandingBlanksHitTheLimits) {
               "<file>: its cells expand to more text than a document can hold");
 }
 
-TEST(BadInput, CellsLongerThanTheOfficeTakesAreRefusedWithTheirPlace) {
-    const auto repeated = [](std::string_view piece, int count) {
+TEST(BadInput, CellsLongerThanTheLimitAreRefusedWithTheirPlace) {
+    const auto repeated = [](std::string_view piece, std::uint64_t count) {
         std::string text;
-        for (int i = 0; i < count; ++i)
+        text.reserve(piece.size() * count);
+        for (std::uint64_t i = 0; i < count; ++i)
             text += piece;
         return text;
     };
-    const std::string tooLong = "holds more than 65535 characters, more than the office takes "
-                                "into a cell";
+    const std::string tooLong =
+        "holds more than 33554432 characters, more than gridstack reads from a cell";
+    // A cell as long as the office holds them in practice is read whole.
+    const std::uint64_t limit = kMaxCellText;
     // The limit counts the office's UTF-16 units, not bytes: a euro sign is one, an emoji two.
     const std::vector<std::pair<std::string, std::string>> cells = {
         {"<text:p><text:s text:c=\"1000000000\"/></text:p>", tooLong},
-        {"<text:p>" + repeated("x", 65535) + "</text:p>", "no error"},
-        {"<text:p>" + repeated("x", 65535) + "<text:s/></text:p>", tooLong},
-        {"<text:p>" + repeated("\u20ac", 65535) + "</text:p>", "no error"},
-        {"<text:p>" + repeated("\U0001F600", 32768) + "</text:p>", tooLong},
-        {repeated("<text:p>" + repeated("y", 1000) + "</text:p>", 66), tooLong},
+        {"<text:p>" + std::string(limit, 'x') + "</text:p>", "no error"},
+        {"<text:p>" + std::string(limit, 'x') + "<text:s/></text:p>", tooLong},
+        {"<text:p>" + repeated("\u20ac", limit) + "</text:p>", "no error"},
+        {"<text:p>" + repeated("\U0001F600", limit / 2 + 1) + "</text:p>", tooLong},
+        {repeated("<text:p>" + std::string(limit / 64, 'y') + "</text:p>", 65), tooLong},
     };
     for (const auto& [cell, expected] : cells) {
         const std::string error = contentError(
