@@ -281,7 +281,9 @@ Other options (anywhere on the line):
                    UTF-8 CSV (RFC 4180: fields with quotes, commas or line breaks are
                    quoted, lines end with CR LF, shorter rows end in empty fields);
                    - writes the CSV to standard output
-  --force          replace OUTPUT if it exists (unless it is one of the input FILEs)
+  --force          replace OUTPUT if it exists (unless it is one of the input FILEs),
+                   keeping its permissions; when OUTPUT is a symbolic link, the file it
+                   points to is replaced and the link stays, as editors do
   --office         read the tables through the installed LibreOffice or OpenOffice
                    instead of the built-in engine (CSV is read as without --office);
                    the built-in engine lays them out and writes OUTPUT. Headless when
@@ -292,8 +294,12 @@ Other options (anywhere on the line):
   --version        the version
   --               everything after it is a FILE
 
-OUTPUT is written to a temporary file beside it and renamed into place only when complete,
-so an interrupted or failed run leaves no partial OUTPUT.
+OUTPUT is written to a temporary file beside it (on Linux one without a name) and put into
+place only when complete, so an interrupted, failed or killed run leaves no partial OUTPUT.
+
+Limits: a stack of more than 50,000,000 cells, or whose cells show more than 4 GB of text
+in all, is refused before anything is written; so is a FILE with a cell of more than
+33,554,432 characters (2^25), far beyond any cell a person or program writes.
 
 Exit status: 0 done; 1 an error (one line on standard error names the file and what is
 wrong: no such file, not a spreadsheet, no such sheet, range outside the sheet or From

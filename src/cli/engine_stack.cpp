@@ -1,18 +1,25 @@
 #include "cli/engine_stack.h"
 
+#include "cli/interruption.h"
 #include "ods/csv.h"
 #include "ods/error.h"
 #include "ods/ods_automation.h"
 #include "ods/writer.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <deque>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <thread>
 
 namespace gridwork::cli {
@@ -108,6 +115,41 @@ template <typename Visit> void visitTable(const Stack::Table& table, Visit&& vis
                                  });
                    visit(table.top + row, repeat, std::span<const RangeCell>(placed));
                });
+}
+
+/// The engine's question whether to stop, answered by the run's checkpoint; its Interrupted is
+/// kept, to be thrown again once the engine has stopped.
+std::function<bool()> askingCheckpoint(const Checkpoint& checkpoint,
+                                       std::exception_ptr& interrupted) {
+    return [&checkpoint, &interrupted] {
+        try {
+            checkpoint();
+            return false;
+        } catch (const Interrupted&) {
+            interrupted = std::current_exception();
+            return true;
+        }
+    };
+}
+
+/// Writes the stack into the temporary file at `path`, which OutputFile keeps whole.
+void storeWorkbook(const ods::Workbook& workbook, const std::string& path,
+                   const std::string& output, const Checkpoint& checkpoint) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
+                                                               &std::fclose);
+    if (!file)
+        throw OfficeError(std::strerror(errno));
+    std::exception_ptr interrupted;
+    const std::function<bool()> stop = askingCheckpoint(checkpoint, interrupted);
+    try {
+        ods::writeWorkbook(workbook, file.get(), output, stop);
+    } catch (const ods::Error& e) {
+        throw OfficeError(e.what());
+    } catch (const ods::Stopped&) {
+        std::rethrow_exception(interrupted);
+    }
+    if (std::fflush(file.get()) != 0)
+        throw OfficeError(std::strerror(errno));
 }
 
 ods::Workbook readCsvInput(const TableSource& table) {
@@ -385,17 +427,24 @@ private:
 
 } // namespace
 
-ReadSource readSourceFile(const TableSource& table, bool keepValues) {
+ReadSource readSourceFile(const TableSource& table, bool keepValues, const Checkpoint& checkpoint) {
     ReadSource read;
     if (isCsvInput(table.path)) {
         read.workbook = std::make_shared<const ods::Workbook>(readCsvInput(table));
     } else {
         const std::string absolute = absolutePath(table.path);
+        // The reader asks as it goes whether to stop; the run's own Interrupted then comes out.
+        std::exception_ptr interrupted;
+        std::function<bool()> stop;
+        if (checkpoint)
+            stop = askingCheckpoint(checkpoint, interrupted);
         try {
             read.workbook =
-                std::make_shared<const ods::Workbook>(readSpreadsheet(absolute, keepValues));
+                std::make_shared<const ods::Workbook>(readSpreadsheet(absolute, keepValues, stop));
         } catch (const OfficeError& e) {
             throw unreadableTable(table.path, absolute, e.what());
+        } catch (const ods::Stopped&) {
+            std::rethrow_exception(interrupted);
         }
     }
     if (table.allSheets) {
@@ -407,8 +456,10 @@ ReadSource readSourceFile(const TableSource& table, bool keepValues) {
     return read;
 }
 
-SourceReader engineSourceReader(bool keepValues) {
-    return [keepValues](const TableSource& table) { return readSourceFile(table, keepValues); };
+SourceReader engineSourceReader(bool keepValues, Checkpoint checkpoint) {
+    return [keepValues, checkpoint = std::move(checkpoint)](const TableSource& table) {
+        return readSourceFile(table, keepValues, checkpoint);
+    };
 }
 
 Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, Progress& progress,
@@ -482,6 +533,7 @@ Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, 
 
     std::int32_t rows = 0;
     std::int64_t totalCells = 0;
+    std::uint64_t textBytes = 0;
     for (Table& table : tables_) {
         if (!table.range)
             continue;
@@ -498,7 +550,17 @@ Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, 
             table, [&](std::int32_t row, std::int32_t repeat, std::span<const RangeCell> cells) {
                 used_.rows = std::max(used_.rows, row + repeat);
                 used_.columns = std::max(used_.columns, cells.back().column + cells.back().repeat);
+                std::uint64_t rowBytes = 0;
+                for (const RangeCell& cell : cells)
+                    rowBytes += static_cast<std::uint64_t>(cell.repeat) * cell.text->size();
+                // At most 2^20 rows of 2^14 cells of 2^18 bytes: no overflow.
+                table.textBytes += rowBytes * static_cast<std::uint64_t>(repeat);
             });
+        textBytes += table.textBytes;
+        if (textBytes > maxStackTextBytes)
+            throw StackError(table.name + ": the stack's cells would show more than " +
+                             std::to_string(maxStackTextBytes >> 30) +
+                             " GB of text, more than gridstack writes");
         if (used_.columns > maxSheetColumns)
             throw StackError(table.name + ": with the source column the stack would need " +
                              withThousands(used_.columns) + " columns, more than a sheet has (" +
@@ -564,15 +626,25 @@ bool Stack::writeCsv(std::ostream& out, Progress& progress, const Checkpoint& ch
                               std::span<const RangeCell> cells) {
             emptyRowsUpTo(row);
             std::fill(texts.begin(), texts.end(), std::string_view());
-            for (const RangeCell& cell : cells)
+            std::size_t rowBytes = width;
+            for (const RangeCell& cell : cells) {
                 std::fill_n(texts.begin() + cell.column, cell.repeat, std::string_view(*cell.text));
-            csv.writeRow(texts, static_cast<std::size_t>(repeat));
-            const std::int32_t before = written;
-            written = row + repeat;
-            // Told how far it has come every few thousand rows, whatever the runs.
-            if (before / 4096 != written / 4096) {
-                progress.advance(written);
-                checkpoint();
+                rowBytes += static_cast<std::size_t>(cell.repeat) * cell.text->size();
+            }
+            // A run of long rows is written a few megabytes at a time, so that Ctrl-C is looked
+            // at between them.
+            const auto block =
+                static_cast<std::int32_t>(std::clamp<std::size_t>((16u << 20) / rowBytes, 1, 4096));
+            for (std::int32_t done = 0; done < repeat; done += block) {
+                const std::int32_t rowsNow = std::min(block, repeat - done);
+                csv.writeRow(texts, static_cast<std::size_t>(rowsNow));
+                const std::int32_t before = written;
+                written = row + done + rowsNow;
+                // Told how far it has come every few thousand rows, whatever the runs.
+                if (before / 4096 != written / 4096 || rowsNow == block) {
+                    progress.advance(written);
+                    checkpoint();
+                }
             }
         });
         if (!out)
@@ -592,12 +664,9 @@ void runStack(const Arguments& arguments, const SourceReader& reader, std::ostre
     const Stack stack(arguments.tables, StackLayout::of(arguments), progress, checkpoint, reader);
 
     const StackOutput written{stack.usedArea().rows,
-                              [&stack](const std::string& path) {
-                                  try {
-                                      ods::writeWorkbook(stack.workbook(), path);
-                                  } catch (const ods::Error& e) {
-                                      throw OfficeError(e.what());
-                                  }
+                              [&stack, &arguments, &checkpoint](const std::string& path) {
+                                  storeWorkbook(stack.workbook(), path, arguments.output,
+                                                checkpoint);
                               },
                               [&stack](std::ostream& out, Progress& bar, const Checkpoint& check) {
                                   return stack.writeCsv(out, bar, check);

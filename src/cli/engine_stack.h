@@ -13,6 +13,7 @@
 #include "cli/stacking.h"
 #include "ods/workbook.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -33,11 +34,13 @@ struct ReadSource {
 using SourceReader = std::function<ReadSource(const TableSource&)>;
 
 /// Reads one FILE with the built-in engine: .ods, .fods and CSV; with keepValues, value cells
-/// keep their values and data styles.
-ReadSource readSourceFile(const TableSource& table, bool keepValues = false);
+/// keep their values and data styles; a checkpoint is asked as the file is read.
+ReadSource readSourceFile(const TableSource& table, bool keepValues = false,
+                          const Checkpoint& checkpoint = {});
 
-/// The built-in engine as the SourceReader of a run.
-SourceReader engineSourceReader(bool keepValues);
+/// The built-in engine as the SourceReader of a run. The readers ask `checkpoint` from threads
+/// of their own, at once: the run's interruption check is made for that.
+SourceReader engineSourceReader(bool keepValues, Checkpoint checkpoint = {});
 
 /// How the tables are put together, beyond the plain stack.
 struct StackLayout {
@@ -50,6 +53,11 @@ struct StackLayout {
         return {arguments.headerRows, arguments.matchColumns, arguments.source, arguments.values};
     }
 };
+
+/// The most text a stack may show, all its cells together, repeats counted: a few hundred bytes
+/// of XML can repeat a long cell into terabytes of output, which are refused before anything is
+/// written. Named in --help.
+inline constexpr std::uint64_t maxStackTextBytes = 4ull << 30;
 
 /// The tables of a run, read and checked, each with its place in the stack. The sources stay as
 /// they were read; the stack is only put together when it is written.
@@ -82,6 +90,7 @@ public:
         std::int32_t shift = 0;          ///< columns left of the table's own
         UsedArea used;                   ///< within the stack, counted from its first row
         std::int32_t top = 0;            ///< 0-based row of the stack where the range begins
+        std::uint64_t textBytes = 0;     ///< of all the cell texts in the range, repeats counted
         const ods::Sheet& sheet() const { return source->sheets()[sheetIndex]; }
     };
 

@@ -1,13 +1,17 @@
 #include "cli/interruption.h"
 
+#include <atomic>
+
 namespace gridwork::cli {
 
 namespace {
 
 constexpr int handled[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
-// A signal handler can reach nothing but a static flag.
-volatile std::sig_atomic_t received = 0;
+// A signal handler can reach nothing but a static flag; a lock-free atomic, since the threads
+// that read the tables look at it too.
+std::atomic<int> received = 0;
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void record(int signal) {
     received = signal;

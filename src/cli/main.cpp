@@ -25,7 +25,8 @@ int run(const gridwork::cli::Arguments& arguments) {
         if (arguments.office)
             office = makeInstalledOffice();
         runStack(arguments,
-                 office ? officeSourceReader(*office) : engineSourceReader(arguments.values),
+                 office ? officeSourceReader(*office)
+                        : engineSourceReader(arguments.values, checkpoint),
                  std::cout, progress, checkpoint);
         return 0;
     } catch (const std::bad_alloc&) {

@@ -14,6 +14,17 @@ namespace gridwork::cli {
 
 namespace {
 
+// A name from a file as a message shows it: at most 60 bytes, cut between characters.
+std::string shortened(const std::string& name) {
+    constexpr std::size_t most = 60;
+    if (name.size() <= most)
+        return name;
+    std::size_t cut = most;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    return name.substr(0, cut) + "...";
+}
+
 std::string reason(int error) {
     return std::strerror(error);
 }
@@ -43,11 +54,23 @@ std::int32_t toPosition(std::int64_t checked) {
 
 StackError unreadableTable(const std::string& path, const std::string& absolute,
                            std::string_view detail) {
-    // The reader's message names the file again; once, as the user typed it, is enough.
-    const std::string namedAgain = "cannot read " + absolute + ": ";
-    if (detail.starts_with(namedAgain))
-        detail.remove_prefix(namedAgain.size());
-    return StackError(path + ": not a spreadsheet (" + std::string(detail) + ")");
+    // The reader's message names the file again; once, as the user typed it, is enough. A part
+    // of the package keeps its name: "cannot read content.xml: ...".
+    const std::string namedAgain = "cannot read " + absolute;
+    if (detail.starts_with(namedAgain + " (")) {
+        detail.remove_prefix(namedAgain.size() + 2);
+        const auto close = detail.find("): ");
+        if (close != std::string_view::npos)
+            return StackError(path + ": cannot read " + std::string(detail.substr(0, close)) +
+                              ": " + std::string(detail.substr(close + 3)));
+    }
+    if (detail.starts_with(namedAgain + ": "))
+        detail.remove_prefix(namedAgain.size() + 2);
+    // Only what says what kind of file it is means it is no spreadsheet; a damaged or hostile
+    // spreadsheet cannot be read.
+    if (detail.starts_with("it is "))
+        return StackError(path + ": not a spreadsheet (" + std::string(detail) + ")");
+    return StackError(path + ": cannot read: " + std::string(detail));
 }
 
 void checkStackHeight(const std::string& path, std::int64_t rows) {
@@ -127,14 +150,20 @@ std::int32_t chosenSheetIndex(const TableSource& table, std::int32_t count,
         return static_cast<std::int32_t>(*number - 1);
     }
     const std::string& name = std::get<std::string>(choice);
+    // A few names help to pick; thousands of long ones would bury the message.
+    constexpr std::int32_t namesShown = 5;
     std::string names;
     for (std::int32_t i = 0; i < count; ++i) {
         const std::string sheetName = nameAt(i);
         if (sheetName == name)
             return i;
-        names += (names.empty() ? "\"" : ", \"") + sheetName + "\"";
+        if (i < namesShown)
+            names += (names.empty() ? "\"" : ", \"") + shortened(sheetName) + "\"";
     }
-    throw StackError(table.path + ": no such sheet \"" + name + "\" (its sheets: " + names + ")");
+    if (count > namesShown)
+        names += " and " + withThousands(count - namesShown) + " more";
+    throw StackError(table.path + ": no such sheet \"" + shortened(name) +
+                     "\" (its sheets: " + names + ")");
 }
 
 void writeStack(const Arguments& arguments, const OutputFile* output, const StackOutput& stack,

@@ -44,6 +44,26 @@ std::int32_t repeatCount(std::string_view text, std::int32_t limit) {
     return static_cast<std::int32_t>(std::min<std::int64_t>(value, limit));
 }
 
+// A column's letters as the office names it: 1 is A, 27 is AA.
+std::string columnLetters(std::int64_t number) {
+    std::string letters;
+    while (number > 0) {
+        letters.insert(letters.begin(), static_cast<char>('A' + (number - 1) % 26));
+        number = (number - 1) / 26;
+    }
+    return letters;
+}
+
+// The office's length of UTF-8 text: one UTF-16 unit per character, two beyond the BMP.
+std::uint64_t utf16Units(std::string_view text) {
+    std::uint64_t units = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        units += static_cast<std::uint64_t>((byte & 0xC0) != 0x80) + (byte >= 0xF0 ? 1 : 0);
+    }
+    return units;
+}
+
 // The blanks of text:s: missing means one, as does 0; a negative count adds none.
 std::int64_t blankCount(std::string_view text) {
     if (text.empty()) {
@@ -273,6 +293,7 @@ void ContentContext::endElement(std::string_view ns, std::string_view local) {
 void ContentContext::characters(std::string_view text) {
     if (inCell_) {
         if (keepCell_ && inParagraph_ && skipFrom_ == 0 && !textDecided_) {
+            growCellText(text);
             text_.append(text);
         }
         return;
@@ -297,6 +318,7 @@ void ContentContext::startTable(std::span<const XmlAttribute> attributes) {
     columnStyles_.clear();
     nextColumnStyle_ = 0;
     formatsSeen_.clear(); // formats are the sheet's own
+    sheetName_.assign(name);
     output_.startSheet(name);
 }
 
@@ -371,6 +393,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     inParagraph_ = false;
     paragraphs_ = 0;
     text_.clear();
+    cellUnitsCounted_ = false;
     textDecided_ = false;
     maybeError_ = false;
     shown_.reset();
@@ -429,6 +452,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     }
     if (valueType_ == ValueType::String) {
         if (hasStringValue && !stringValue.empty()) {
+            growCellText(stringValue);
             text_.assign(stringValue);
             textDecided_ = true;
         }
@@ -464,6 +488,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
         textDecided_ = shown_.has_value() && !maybeError_;
         // A format may ask for millions of digits; what it adds counts like expanded blanks.
         if (shown_) {
+            checkShownText(*shown_);
             spendExpansion(shown_->size());
         }
         return;
@@ -487,6 +512,7 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
         // Only the cell's own paragraphs are its text: not annotations, headings or lists.
         if (ns::is(ns, ns::text) && named(local, "p")) {
             if (paragraphs_++ > 0 && !textDecided_) {
+                growCellText("\n");
                 text_.push_back('\n');
             }
             inParagraph_ = true;
@@ -501,6 +527,7 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
             if (blanks > 0) {
                 spendExpansion(static_cast<std::uint64_t>(blanks));
                 if (!textDecided_) {
+                    growCellText({}, static_cast<std::uint64_t>(blanks));
                     text_.append(static_cast<std::size_t>(blanks), ' ');
                 }
             }
@@ -519,6 +546,43 @@ void ContentContext::spendExpansion(std::uint64_t bytes) {
                     ": its cells expand to more text than a document can hold");
     }
     expanded_ += bytes;
+}
+
+void ContentContext::growCellText(std::string_view added, std::uint64_t blanks) {
+    // Bytes are never fewer than units, so the units are counted only once the bytes pass the
+    // limit, and from then on only what is added.
+    if (!cellUnitsCounted_) {
+        if (text_.size() + added.size() + blanks <= kMaxCellText) {
+            return;
+        }
+        cellUnits_ = utf16Units(text_);
+        cellUnitsCounted_ = true;
+    }
+    cellUnits_ += utf16Units(added) + blanks;
+    if (cellUnits_ > kMaxCellText) {
+        refuseLongCell();
+    }
+}
+
+void ContentContext::checkShownText(std::string_view shown) const {
+    if (shown.size() > kMaxCellText && utf16Units(shown) > kMaxCellText) {
+        refuseLongCell();
+    }
+}
+
+void ContentContext::refuseLongCell() const {
+    // A hostile name may be long; a few dozen bytes of it name the sheet well enough.
+    std::string name = sheetName_.substr(0, 40);
+    if (name.size() < sheetName_.size()) {
+        while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) {
+            name.pop_back();
+        }
+        name += "...";
+    }
+    throw Error("cannot read " + label_ + ": cell " + columnLetters(column_ + 1) +
+                std::to_string(row_ + 1) + " of sheet \"" + name + "\" holds more than " +
+                std::to_string(kMaxCellText) +
+                " characters, more than gridstack reads from a cell");
 }
 
 std::optional<std::string> ContentContext::renderValue(std::string_view styleName,
@@ -584,12 +648,14 @@ void ContentContext::addText(std::int32_t first, std::int32_t count, std::string
 
 void ContentContext::endCell() {
     inCell_ = false;
-    const std::int64_t place = column_;
-    column_ += cellRepeat_;
-    if (!keepCell_) {
-        return;
+    if (keepCell_) {
+        storeCell();
     }
-    const auto first = static_cast<std::int32_t>(place);
+    column_ += cellRepeat_;
+}
+
+void ContentContext::storeCell() {
+    const auto first = static_cast<std::int32_t>(column_);
     const std::int32_t count = std::min(cellRepeat_, kMaxColumns - first);
     if (maybeError_ && (text_.starts_with('#') || text_.starts_with("Err:"))) {
         value_.reset(); // an error is kept as its text
@@ -614,6 +680,7 @@ void ContentContext::endCell() {
         const std::int32_t end = std::min(runEnd, first + count);
         const std::optional<std::string> shown = renderValue(style, value);
         if (shown) {
+            checkShownText(*shown);
             spendExpansion(shown->size());
         }
         addText(column, end - column, shown ? std::string_view(*shown) : std::string_view(text_),

@@ -56,6 +56,7 @@ private:
     void endRow();
     void startCell(std::span<const XmlAttribute> attributes);
     void endCell();
+    void storeCell();
     void startInCell(std::string_view ns, std::string_view local,
                      std::span<const XmlAttribute> attributes);
     void keepValue(ValueType type, std::string_view number, const CellValue& value);
@@ -66,6 +67,11 @@ private:
     std::optional<std::string> renderValue(std::string_view styleName,
                                            const CellValue& value) const;
     void spendExpansion(std::uint64_t bytes);
+    /// Counts text about to join the open cell (`blanks` more blanks); throws past kMaxCellText.
+    void growCellText(std::string_view added, std::uint64_t blanks = 0);
+    /// The same for a value's text as its format shows it, which stands for the cell's text.
+    void checkShownText(std::string_view shown) const;
+    [[noreturn]] void refuseLongCell() const;
     bool wantRows() const;
 
     DataStyles& styles_;
@@ -84,6 +90,7 @@ private:
     bool inRow_ = false;
     int skipDepth_ = 0; ///< open elements of a part that holds no sheet's cells, 0 outside one
     std::size_t sheetIndex_ = 0;
+    std::string sheetName_;
     std::vector<ColumnStyle> columnStyles_;
     std::int32_t nextColumnStyle_ = 0;
     std::int64_t row_ = 0;
@@ -112,6 +119,8 @@ private:
     std::string timeValue_;
     std::string currency_;
     std::string text_;
+    std::uint64_t cellUnits_ = 0; ///< UTF-16 units of text_, once its bytes passed the limit
+    bool cellUnitsCounted_ = false;
     std::uint64_t expanded_ = 0;
     /// With keepValues: the open cell's value, its data style still to be found.
     std::optional<CellValueData> value_;

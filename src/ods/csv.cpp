@@ -75,7 +75,20 @@ std::string csvField(std::string_view text) {
 void CsvWriter::writeRow(std::span<const std::string_view> cells, std::size_t times) {
     if (cells.size() > width_)
         throw std::logic_error("a CSV row is wider than the table");
+    for (std::size_t time = 0; time < times; ++time) {
+        if (appendRow(cells)) {
+            // The row sits whole in the buffer: its repeats are copies of it.
+            for (; time < times; ++time)
+                out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
+            return;
+        }
+        flush();
+    }
+}
+
+bool CsvWriter::appendRow(std::span<const std::string_view> cells) {
     line_.clear();
+    bool whole = true;
     // A row of one empty field would be an empty line, which many readers drop; quoting it keeps
     // the row.
     if (width_ == 1 && (cells.empty() || cells.front().empty())) {
@@ -85,13 +98,22 @@ void CsvWriter::writeRow(std::span<const std::string_view> cells, std::size_t ti
             if (i > 0)
                 line_ += ',';
             appendCsvField(line_, cells[i]);
+            // A wide row of long texts goes out field by field instead of growing in memory.
+            if (line_.size() >= bufferBytes) {
+                flush();
+                whole = false;
+            }
         }
         if (width_ > cells.size())
             line_.append(width_ - std::max<std::size_t>(cells.size(), 1), ',');
     }
     line_ += lineEnd_;
-    for (std::size_t i = 0; i < times; ++i)
-        out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
+    return whole;
+}
+
+void CsvWriter::flush() {
+    out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
+    line_.clear();
 }
 
 void CsvWriter::writeRow(const std::vector<std::string>& cells) {

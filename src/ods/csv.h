@@ -35,6 +35,15 @@ public:
     void writeRow(const std::vector<std::string>& cells);
 
 private:
+    /// Past this a row's text is written out before the row ends, so that a row of long texts
+    /// across thousands of columns never waits in memory whole.
+    static constexpr std::size_t bufferBytes = 1u << 16;
+
+    /// Puts the row into line_, writing out what passes bufferBytes; true when it holds the
+    /// whole row.
+    bool appendRow(std::span<const std::string_view> cells);
+    void flush();
+
     std::ostream& out_;
     std::size_t width_;
     std::string_view lineEnd_;

@@ -4,9 +4,12 @@
 #include "ods/format/data_style.h"
 #include "ods/format/locale_data.h"
 #include "ods/format/render.h"
+#include "ods/limits.h"
 
 #include <array>
 #include <charconv>
+#include <climits>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -47,13 +50,30 @@ std::optional<std::string_view> attribute(std::span<const XmlAttribute> attribut
     return std::nullopt;
 }
 
-int intAttribute(std::span<const XmlAttribute> attributes, std::string_view local, int fallback) {
-    const auto text = numberAttribute(attributes, local);
+// A count of a style (digits, places, a denominator) as the office imports it: missing,
+// malformed or below `least` leaves the fallback, anything above `most` is cut to it. Every
+// count that a format turns into digits or loops comes through here, so none can overflow or
+// run away.
+int countValue(std::optional<std::string_view> text, int fallback, int least, int most) {
     if (!text)
         return fallback;
-    int value = 0;
+    long long value = 0;
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    return error == std::errc() ? value : fallback;
+    if (error == std::errc::result_out_of_range && !text->starts_with('-'))
+        return most;
+    if (error != std::errc() || value < least)
+        return fallback;
+    return static_cast<int>(std::min<long long>(value, most));
+}
+
+int countAttribute(std::span<const XmlAttribute> attributes, std::string_view local, int fallback,
+                   int least, int most) {
+    return countValue(numberAttribute(attributes, local), fallback, least, most);
+}
+
+int digitsAttribute(std::span<const XmlAttribute> attributes, std::string_view local,
+                    int fallback) {
+    return countAttribute(attributes, local, fallback, 0, kMaxFormatDigits);
 }
 
 double doubleAttribute(std::span<const XmlAttribute> attributes, std::string_view local,
@@ -214,35 +234,69 @@ std::optional<PartKind> partKind(std::string_view local) {
     return found->second;
 }
 
+int digitCount(int value) {
+    int digits = 1;
+    for (; value >= 10; value /= 10)
+        ++digits;
+    return digits;
+}
+
+// The office turns a part into a format code of at most kMaxFormatDigits symbols (each digit,
+// the decimal separator and the exponent's "E+" count one) and cuts what lies beyond, from the
+// end; a fraction whose denominator has more than 8 digits is no format to it at all, and the
+// number shows as General.
+void fitToOfficeFormatCode(StylePart& part) {
+    if (part.kind == PartKind::Fraction) {
+        constexpr int mostDenominatorDigits = 8;
+        if (part.minDenominatorDigits > mostDenominatorDigits ||
+            (part.maxDenominatorValue > 0 &&
+             digitCount(part.maxDenominatorValue) > mostDenominatorDigits)) {
+            part.kind = PartKind::Number;
+            part.decimals = -1;
+        }
+        return;
+    }
+    if (part.kind != PartKind::Number && part.kind != PartKind::Scientific)
+        return;
+    int room = kMaxFormatDigits - std::max(part.minIntegerDigits, 1);
+    if (part.decimals > 0) {
+        part.decimals = std::min(part.decimals, std::max(room - 1, 0));
+        room -= part.decimals > 0 ? part.decimals + 1 : 0;
+    }
+    if (part.kind == PartKind::Scientific)
+        part.minExponentDigits = std::clamp(room - 1, 0, part.minExponentDigits);
+}
+
 StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
     StylePart part;
     part.kind = kind;
     part.longForm = numberAttribute(attributes, "style") == "long";
     part.textual = boolAttribute(attributes, "textual", false);
-    part.decimals = intAttribute(attributes, "decimal-places", kind == PartKind::Number ? -1 : 0);
+    part.decimals =
+        digitsAttribute(attributes, "decimal-places", kind == PartKind::Number ? -1 : 0);
     // The office of our reference reads the minimum of decimals only from its own extension
     // namespace and shows all decimals when the attribute is in the number namespace.
-    if (const auto minDecimals = attribute(attributes, loextNs, "min-decimal-places")) {
-        int value = -1;
-        std::from_chars(minDecimals->data(), minDecimals->data() + minDecimals->size(), value);
-        part.minDecimals = value;
-    }
-    part.minIntegerDigits = intAttribute(attributes, "min-integer-digits", 0);
+    part.minDecimals =
+        countValue(attribute(attributes, loextNs, "min-decimal-places"), -1, 0, kMaxFormatDigits);
+    part.minIntegerDigits = digitsAttribute(attributes, "min-integer-digits", 0);
     part.grouping = boolAttribute(attributes, "grouping", false);
     if (const auto replacement = numberAttribute(attributes, "decimal-replacement")) {
         part.hasDecimalReplacement = true;
         part.decimalReplacement = *replacement;
     }
     part.displayFactor = doubleAttribute(attributes, "display-factor", 1);
-    part.minExponentDigits = intAttribute(attributes, "min-exponent-digits", 2);
-    part.exponentInterval = intAttribute(attributes, "exponent-interval", 1);
+    if (!std::isfinite(part.displayFactor) || part.displayFactor <= 0)
+        part.displayFactor = 1;
+    part.minExponentDigits = digitsAttribute(attributes, "min-exponent-digits", 2);
+    part.exponentInterval = digitsAttribute(attributes, "exponent-interval", 1);
     part.forcedExponentSign = boolAttribute(attributes, "forced-exponent-sign", true);
-    part.minNumeratorDigits = intAttribute(attributes, "min-numerator-digits", 0);
-    part.minDenominatorDigits = intAttribute(attributes, "min-denominator-digits", 0);
-    part.denominatorValue = intAttribute(attributes, "denominator-value", 0);
-    part.maxDenominatorValue = intAttribute(attributes, "max-denominator-value", 0);
+    part.minNumeratorDigits = digitsAttribute(attributes, "min-numerator-digits", 0);
+    part.minDenominatorDigits = digitsAttribute(attributes, "min-denominator-digits", 0);
+    part.denominatorValue = countAttribute(attributes, "denominator-value", 0, 1, INT_MAX);
+    part.maxDenominatorValue = countAttribute(attributes, "max-denominator-value", 0, 1, INT_MAX);
     part.language = numberAttribute(attributes, "language").value_or("");
     part.country = numberAttribute(attributes, "country").value_or("");
+    fitToOfficeFormatCode(part);
     return part;
 }
 
@@ -438,7 +492,7 @@ struct DataStyles::Impl {
             return;
         if (local == "embedded-text" && depth == 3 && !current->parts.empty()) {
             current->parts.back().embedded.push_back(
-                {intAttribute(attributes, "position", 0), std::string()});
+                {countAttribute(attributes, "position", 0, 0, INT_MAX), std::string()});
             textTarget = TextTarget::Embedded;
             return;
         }
@@ -530,9 +584,7 @@ void DataStyles::startElement(std::string_view ns, std::string_view local,
         d.startCellStyle(local, attributes);
     if (ns == styleNs && local == "table-cell-properties" && d.inDefaultCellStyle) {
         if (const auto decimals = attribute(attributes, styleNs, "decimal-places")) {
-            int value = -1;
-            std::from_chars(decimals->data(), decimals->data() + decimals->size(), value);
-            d.generalDecimals = value;
+            d.generalDecimals = countValue(decimals, -1, 0, kMaxFormatDigits);
             d.forgetRenderings();
         }
     }

@@ -13,4 +13,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// Thrown when the caller asked a read or write to stop (Ctrl-C): no failure of the document,
+/// so it is no Error, nor any std::exception that a general handler would report.
+struct Stopped {};
+
 } // namespace ods

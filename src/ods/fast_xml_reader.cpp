@@ -419,6 +419,14 @@ void FastXmlReader::feed(std::string_view chunk) {
     // each round, so that a long one is scanned a few times only.
     while (!carry_.empty() && !chunk.empty()) {
         const std::size_t held = carry_.size();
+        // A long construct is scanned again only once it has doubled, not for every chunk:
+        // that would take time quadratic in its length.
+        if (held + chunk.size() < rescanAt_) {
+            carry_.append(chunk);
+            chunk = {};
+            giveUpOnLongToken(false);
+            break;
+        }
         const std::size_t take = std::min(chunk.size(), std::max<std::size_t>(held, 4096));
         carry_.append(chunk.substr(0, take));
         baseOffset_ = carryOffset_;
@@ -427,9 +435,11 @@ void FastXmlReader::feed(std::string_view chunk) {
         if (used >= held) {
             chunk.remove_prefix(used - held);
             carry_.clear();
+            rescanAt_ = 0;
         } else {
             chunk.remove_prefix(take);
             carry_.erase(0, used);
+            rescanAt_ = 2 * carry_.size();
             giveUpOnLongToken(false);
         }
     }
@@ -446,7 +456,12 @@ void FastXmlReader::feed(std::string_view chunk) {
 }
 
 void FastXmlReader::giveUpOnLongToken(bool quietTooLong) {
-    if (quietTooLong || carry_.size() > maxTokenBytes_) {
+    // A construct past the limit is refused at once: handing it to XmlReader would read the
+    // part again from its start, only for expat to refuse the same construct.
+    if (carry_.size() > maxTokenBytes_) {
+        throw TokenTooLong();
+    }
+    if (quietTooLong) {
         base_ = carry_.data();
         baseOffset_ = carryOffset_;
         fallBack(base_);
@@ -619,7 +634,8 @@ const char* FastXmlReader::outsideRoot(const char* p, const char* end) {
 }
 
 const char* FastXmlReader::startTag(const char* p, const char* end) {
-    if (place_ == Place::Epilog) {
+    // Too deep a nesting gets XmlReader's refusal, which counts the same depth.
+    if (place_ == Place::Epilog || depth_ >= kMaxXmlDepth) {
         fallBack(p);
     }
     const ScannedName scanned = scanQualifiedName(p + 1, end);

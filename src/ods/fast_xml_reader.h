@@ -34,9 +34,14 @@ public:
         std::uint64_t resumeAt_;
     };
 
-    /// A single tag, comment or reference longer than maxTokenBytes is left to XmlReader, which
-    /// refuses it.
-    explicit FastXmlReader(XmlHandler& handler, std::size_t maxTokenBytes = 64u << 20);
+    /// Thrown for a single tag, comment or reference longer than maxTokenBytes, as soon as it
+    /// passes that length.
+    class TokenTooLong : public std::exception {
+    public:
+        const char* what() const noexcept override { return "an XML construct is too long"; }
+    };
+
+    explicit FastXmlReader(XmlHandler& handler, std::size_t maxTokenBytes = kMaxXmlTokenBytes);
 
     /// Reads the next chunk; throws FallBack, or whatever the handler throws.
     void feed(std::string_view chunk);
@@ -108,6 +113,7 @@ private:
     XmlHandler& handler_;
     std::size_t maxTokenBytes_;
     std::string carry_;             ///< an unfinished construct from the previous chunks
+    std::size_t rescanAt_ = 0;      ///< carry_ is scanned again once it is this long
     std::uint64_t carryOffset_ = 0; ///< stream offset of carry_, or of the next chunk
     const char* base_ = nullptr;    ///< buffer being processed, at stream offset baseOffset_
     std::uint64_t baseOffset_ = 0;

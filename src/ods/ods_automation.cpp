@@ -230,7 +230,8 @@ bool isFlatSpreadsheet(const std::string& path) {
 
 } // namespace
 
-ods::Workbook readSpreadsheet(const std::string& path, bool keepValues) {
+ods::Workbook readSpreadsheet(const std::string& path, bool keepValues,
+                             const std::function<bool()>& stop) {
     std::error_code ec;
     // The office opens an empty file as an empty spreadsheet.
     if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 &&
@@ -243,6 +244,7 @@ ods::Workbook readSpreadsheet(const std::string& path, bool keepValues) {
         ods::ReadOptions options;
         options.officeLocale = ods::environmentLocale();
         options.keepValues = keepValues;
+        options.stop = stop;
         workbook = isFlatSpreadsheet(path) ? ods::readFlatWorkbook(path, options)
                                            : ods::readWorkbook(path, options);
     } catch (const ods::Error& error) {

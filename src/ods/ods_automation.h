@@ -6,6 +6,7 @@
 #include "join/calc_automation.h"
 #include "ods/workbook.h"
 
+#include <functional>
 #include <string>
 
 namespace gridwork {
@@ -18,7 +19,9 @@ public:
 
 /// Reads the document at path as the office opens it: shown in the locale of the user's
 /// environment, an empty file or a package without tables as one empty sheet. Throws OfficeError
-/// ("cannot read PATH: ..."). With keepValues, value cells keep their values and data styles.
-ods::Workbook readSpreadsheet(const std::string& path, bool keepValues = false);
+/// ("cannot read PATH: ..."), or ods::Stopped once `stop` (asked every few dozen kilobytes) says
+/// so. With keepValues, value cells keep their values and data styles.
+ods::Workbook readSpreadsheet(const std::string& path, bool keepValues = false,
+                             const std::function<bool()>& stop = {});
 
 } // namespace gridwork

@@ -60,6 +60,9 @@ void readInto(Reader& reader, const ZipPackage& package, std::string_view part,
     package.readEntry(
         part,
         [&](std::string_view chunk) {
+            if (options.stop && options.stop()) {
+                throw Stopped();
+            }
             reader.feed(chunk);
             stoppedEarly = done && done();
             return !stoppedEarly;
@@ -83,6 +86,9 @@ void parsePart(const ZipPackage& package, std::string_view part, XmlHandler& han
         return;
     } catch (const FastXmlReader::FallBack& fallBack) {
         resumeAt = fallBack.resumeAt();
+    } catch (const FastXmlReader::TokenTooLong&) {
+        throw Error("cannot read " + label + ": it holds a tag or comment longer than " +
+                    std::to_string(kMaxXmlTokenBytes >> 20) + " MB");
     }
     XmlReader reader(handler, label);
     reader.deliverFrom(resumeAt);
@@ -191,7 +197,8 @@ Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
         reader.finish();
     }
     if (!content.sawSpreadsheet())
-        throw Error("cannot read " + path + ": it holds no office:spreadsheet element");
+        throw Error("cannot read " + path +
+                    ": it is no spreadsheet (no office:spreadsheet element)");
     builder.dataStyles(styles.takeDataStyleXml());
     return builder.take();
 }

@@ -8,6 +8,7 @@
 #include "ods/zip_package.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,6 +28,8 @@ struct ReadOptions {
     OfficeLocale officeLocale;
     /// Value cells keep their values, and the workbook the data styles they are shown with.
     bool keepValues = false;
+    /// Asked every few dozen kilobytes of a part; true stops the read with Stopped.
+    std::function<bool()> stop;
 };
 
 /// Reads the document at path; throws Error naming the file and the problem.

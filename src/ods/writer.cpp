@@ -396,7 +396,9 @@ struct DeflatedContent {
     std::size_t position = 0;
     zip_error_t error{};
 
-    DeflatedContent(const Workbook& workbook, const std::string& target) {
+    /// `stop` is asked for every piece of the content; true stops the write with Stopped.
+    DeflatedContent(const Workbook& workbook, const std::string& target,
+                    const std::function<bool()>& stop) {
         ContentStream stream(workbook);
         std::vector<std::uint8_t> levelBuffer(ISAL_DEF_LVL1_DEFAULT);
         isal_zstream deflater{};
@@ -405,6 +407,8 @@ struct DeflatedContent {
         deflater.level_buf = levelBuffer.data();
         deflater.level_buf_size = static_cast<std::uint32_t>(levelBuffer.size());
         do {
+            if (stop && stop())
+                throw Stopped();
             const std::string_view piece = stream.next();
             if (!piece.empty()) // libdeflate starts over when given no buffer
                 crc = static_cast<std::uint32_t>(libdeflate_crc32(crc, piece.data(), piece.size()));
@@ -492,16 +496,22 @@ struct ArchiveDeleter {
 
 class PackageWriter {
 public:
-    PackageWriter(const std::string& path, const std::string& target) : target_(target) {
-        int code = 0;
-        archive_.reset(zip_open(path.c_str(), ZIP_CREATE | ZIP_EXCL, &code));
+    // The package is built in memory and then written to `file`: libzip would otherwise write
+    // a temporary file of its own beside the target, which a killed run leaves behind.
+    PackageWriter(std::FILE* file, const std::string& target) : file_(file), target_(target) {
+        zip_error_t error;
+        zip_error_init(&error);
+        buffer_.reset(zip_source_buffer_create(nullptr, 0, 0, &error));
+        if (buffer_) {
+            zip_source_keep(buffer_.get());
+            archive_.reset(zip_open_from_source(buffer_.get(), ZIP_TRUNCATE, &error));
+        }
         if (!archive_) {
-            zip_error_t error;
-            zip_error_init_with_code(&error, code);
             const std::string text = zip_error_strerror(&error);
             zip_error_fini(&error);
             throw Error("cannot write " + target_ + ": " + text);
         }
+        zip_error_fini(&error);
     }
 
     void addText(const char* name, std::string text, bool compress) {
@@ -520,6 +530,27 @@ public:
             fail();
         }
         archive_.release();
+        if (zip_source_open(buffer_.get()) != 0) {
+            throw Error("cannot write " + target_ + ": " +
+                        zip_error_strerror(zip_source_error(buffer_.get())));
+        }
+        std::vector<char> chunk(1u << 16);
+        for (;;) {
+            const zip_int64_t got = zip_source_read(buffer_.get(), chunk.data(), chunk.size());
+            if (got <= 0) {
+                zip_source_close(buffer_.get());
+                if (got < 0) {
+                    throw Error("cannot write " + target_ + ": " +
+                                zip_error_strerror(zip_source_error(buffer_.get())));
+                }
+                return;
+            }
+            if (std::fwrite(chunk.data(), 1, static_cast<std::size_t>(got), file_) !=
+                static_cast<std::size_t>(got)) {
+                zip_source_close(buffer_.get());
+                throw Error("cannot write " + target_ + ": " + std::strerror(errno));
+            }
+        }
     }
 
 private:
@@ -548,8 +579,14 @@ private:
                     zip_error_strerror(zip_get_error(archive_.get())));
     }
 
+    struct SourceDeleter {
+        void operator()(zip_source_t* source) const noexcept { zip_source_free(source); }
+    };
+
+    std::FILE* file_;
     std::string target_;
-    std::unique_ptr<zip, ArchiveDeleter> archive_;
+    std::unique_ptr<zip_source_t, SourceDeleter> buffer_;
+    std::unique_ptr<zip, ArchiveDeleter> archive_; ///< freed before buffer_, which it holds
     std::vector<std::string> texts_;
 };
 
@@ -602,14 +639,27 @@ void appendTextParagraphs(std::string& out, std::string_view text) {
 }
 
 void writeWorkbook(const Workbook& workbook, const std::string& path) {
-    if (workbook.sheets().empty()) {
-        throw Error("cannot write " + path + ": a document needs at least one sheet");
-    }
     OutputFile output(path);
-    DeflatedContent content(workbook, path);
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(output.path().c_str(), "wbx"));
+    if (!file) {
+        throw Error("cannot write " + path + ": " + std::strerror(errno));
+    }
+    writeWorkbook(workbook, file.get(), path);
+    if (std::fclose(file.release()) != 0) {
+        throw Error("cannot write " + path + ": " + std::strerror(errno));
+    }
+    output.commit();
+}
+
+void writeWorkbook(const Workbook& workbook, std::FILE* file, const std::string& label,
+                   const std::function<bool()>& stop) {
+    if (workbook.sheets().empty()) {
+        throw Error("cannot write " + label + ": a document needs at least one sheet");
+    }
+    DeflatedContent content(workbook, label, stop);
     zip_error_init(&content.error);
     {
-        PackageWriter package(output.path(), path);
+        PackageWriter package(file, label);
         // The mimetype comes first and uncompressed, so that the type can be told from the
         // first bytes of the file.
         package.addText("mimetype", std::string(kMimeType), false);
@@ -622,7 +672,6 @@ void writeWorkbook(const Workbook& workbook, const std::string& path) {
         package.close();
     }
     zip_error_fini(&content.error);
-    output.commit();
 }
 
 void writeCsv(const Sheet& sheet, const std::string& path) {

@@ -5,6 +5,8 @@
 
 #include "ods/workbook.h"
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 namespace ods {
@@ -13,6 +15,11 @@ namespace ods {
 /// its sheet's values() a value cell shown with the workbook's data style. content.xml is
 /// produced row by row while the package is compressed, never held whole.
 void writeWorkbook(const Workbook& workbook, const std::string& path);
+/// The same into an open file, for a caller that keeps the file whole by its own means;
+/// `label` names it in errors.
+/// `stop` is asked every few hundred rows; true stops the write with Stopped.
+void writeWorkbook(const Workbook& workbook, std::FILE* file, const std::string& label,
+                   const std::function<bool()>& stop = {});
 
 /// Writes the sheet's used area as UTF-8 CSV: comma separated, fields holding a comma, a quote,
 /// a CR or an LF in double quotes with quotes doubled, one line (LF) per row.

@@ -2,6 +2,9 @@
 
 #include "ods/error.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -24,6 +27,56 @@ std::pair<std::string_view, std::string_view> splitName(const XML_Char* name) {
     return {full.substr(0, cut), full.substr(cut + 1)};
 }
 
+// The single-byte encodings beyond expat's own (UTF-8, UTF-16, ISO-8859-1, US-ASCII) that the
+// office reads in documents: the characters of bytes 0x80 to 0xBF, the others being Latin-1's.
+struct SingleByteEncoding {
+    std::array<std::string_view, 3> names;
+    std::array<std::uint16_t, 64> high;
+};
+
+constexpr std::array<std::uint16_t, 64> latin1High() {
+    std::array<std::uint16_t, 64> table{};
+    for (std::uint16_t i = 0; i < 64; ++i)
+        table[i] = static_cast<std::uint16_t>(0x80 + i);
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 64> windows1252High() {
+    std::array<std::uint16_t, 64> table = latin1High();
+    constexpr std::array<std::uint16_t, 32> c1 = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    for (std::size_t i = 0; i < c1.size(); ++i)
+        table[i] = c1[i];
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 64> latin9High() {
+    std::array<std::uint16_t, 64> table = latin1High();
+    table[0x24] = 0x20AC;
+    table[0x26] = 0x0160;
+    table[0x28] = 0x0161;
+    table[0x34] = 0x017D;
+    table[0x38] = 0x017E;
+    table[0x3C] = 0x0152;
+    table[0x3D] = 0x0153;
+    table[0x3E] = 0x0178;
+    return table;
+}
+
+constexpr std::array<SingleByteEncoding, 2> kSingleByteEncodings = {{
+    {{"windows-1252", "cp1252", "x-cp1252"}, windows1252High()},
+    {{"iso-8859-15", "latin-9", "latin9"}, latin9High()},
+}};
+
+bool sameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
 struct ParserDeleter {
     void operator()(XML_ParserStruct* parser) const noexcept { XML_ParserFree(parser); }
 };
@@ -39,6 +92,7 @@ struct XmlReader::Impl {
     XmlReader* owner = nullptr;
     std::uint64_t events = 0;
     std::uint64_t deliverFrom = 0;
+    std::size_t depth = 0;
 
     bool delivers() const {
         if (deliverFrom == 0) {
@@ -70,6 +124,12 @@ struct XmlReader::Impl {
     static void onStart(void* data, const XML_Char* name, const XML_Char** atts) {
         auto& self = *static_cast<Impl*>(data);
         ++self.events;
+        if (++self.depth > kMaxXmlDepth) {
+            self.refusal =
+                "its elements nest more than " + std::to_string(kMaxXmlDepth) + " levels deep";
+            XML_StopParser(self.parser.get(), XML_FALSE);
+            return;
+        }
         if (self.pending || !self.delivers()) {
             return;
         }
@@ -89,6 +149,7 @@ struct XmlReader::Impl {
     static void onEnd(void* data, const XML_Char* name) {
         auto& self = *static_cast<Impl*>(data);
         ++self.events;
+        --self.depth;
         if (self.pending || !self.delivers()) {
             return;
         }
@@ -117,6 +178,24 @@ struct XmlReader::Impl {
             XML_StopParser(self.parser.get(), XML_FALSE);
         }
     }
+    static int onUnknownEncoding(void* data, const XML_Char* name, XML_Encoding* info) {
+        auto& self = *static_cast<Impl*>(data);
+        for (const SingleByteEncoding& encoding : kSingleByteEncodings) {
+            if (std::none_of(encoding.names.begin(), encoding.names.end(),
+                             [name](std::string_view known) { return sameLetters(known, name); }))
+                continue;
+            for (int byte = 0; byte < 256; ++byte)
+                info->map[byte] = byte < 0x80 || byte >= 0xC0 ? byte : encoding.high[byte - 0x80];
+            info->data = nullptr;
+            info->convert = nullptr;
+            info->release = nullptr;
+            return XML_STATUS_OK;
+        }
+        // Kept short: the name comes from the file.
+        self.refusal = "its XML is in an encoding that cannot be read (" +
+                       std::string(std::string_view(name).substr(0, 40)) + ")";
+        return XML_STATUS_ERROR;
+    }
     static void onDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
         auto& self = *static_cast<Impl*>(data);
         self.refusal = "it declares a document type (DTD), which is not allowed";
@@ -133,7 +212,9 @@ struct XmlReader::Impl {
 XmlReader::XmlReader(XmlHandler& handler, std::string label, std::size_t maxTokenBytes)
     : handler_(handler), label_(std::move(label)), maxTokenBytes_(maxTokenBytes),
       impl_(std::make_unique<Impl>()) {
-    impl_->parser.reset(XML_ParserCreateNS("UTF-8", kSeparator));
+    // No encoding is imposed: the document's declaration says how its bytes read, as it does
+    // for the office.
+    impl_->parser.reset(XML_ParserCreateNS(nullptr, kSeparator));
     if (!impl_->parser) {
         throw Error("cannot read " + label_ + ": out of memory");
     }
@@ -144,6 +225,7 @@ XmlReader::XmlReader(XmlHandler& handler, std::string label, std::size_t maxToke
     XML_SetCharacterDataHandler(parser, &Impl::onText);
     XML_SetStartDoctypeDeclHandler(parser, &Impl::onDoctype);
     XML_SetEntityDeclHandler(parser, &Impl::onEntity);
+    XML_SetUnknownEncodingHandler(parser, &Impl::onUnknownEncoding, impl_.get());
     XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
 }
 
@@ -167,6 +249,28 @@ void XmlReader::check(int status) {
 }
 
 void XmlReader::feed(std::string_view chunk) {
+    // While a construct is open, expat scans it again from its start with every chunk. Chunks
+    // are held back until they double what it has scanned, so that a long construct costs time
+    // in proportion to its length and is refused once it passes the limit.
+    if (quietBytes_ > 0 && held_.size() + chunk.size() < quietBytes_) {
+        held_.append(chunk);
+        if (quietBytes_ + held_.size() > maxTokenBytes_) {
+            throw Error("cannot read " + label_ + ": it holds a tag or comment longer than " +
+                        std::to_string(maxTokenBytes_ >> 20) + " MB");
+        }
+        return;
+    }
+    if (!held_.empty()) {
+        held_.append(chunk);
+        const std::string held = std::move(held_);
+        held_.clear();
+        parse(held);
+        return;
+    }
+    parse(chunk);
+}
+
+void XmlReader::parse(std::string_view chunk) {
     while (!chunk.empty()) {
         const std::size_t piece = std::min<std::size_t>(chunk.size(), INT_MAX / 2);
         const std::uint64_t eventsBefore = impl_->events;
@@ -185,6 +289,11 @@ void XmlReader::deliverFrom(std::uint64_t offset) {
 }
 
 void XmlReader::finish() {
+    if (!held_.empty()) {
+        const std::string held = std::move(held_);
+        held_.clear();
+        parse(held);
+    }
     check(XML_Parse(impl_->parser.get(), nullptr, 0, XML_TRUE));
 }
 

@@ -15,6 +15,13 @@
 
 namespace ods {
 
+/// Elements nested deeper are refused: the office's documents need a few dozen levels, and
+/// every open level costs memory (libxml2 stops at the same depth).
+inline constexpr std::size_t kMaxXmlDepth = 256;
+
+/// A single tag or comment longer is refused: expat would have to hold it whole.
+inline constexpr std::size_t kMaxXmlTokenBytes = 64u << 20;
+
 /// Receives the events of one XML stream.
 class XmlHandler {
 public:
@@ -29,7 +36,8 @@ class XmlReader {
 public:
     /// `label` names the stream in errors, e.g. "report.ods (content.xml)". A single tag or
     /// comment longer than maxTokenBytes is refused: expat would have to hold it whole.
-    XmlReader(XmlHandler& handler, std::string label, std::size_t maxTokenBytes = 64u << 20);
+    XmlReader(XmlHandler& handler, std::string label,
+              std::size_t maxTokenBytes = kMaxXmlTokenBytes);
     ~XmlReader();
     XmlReader(const XmlReader&) = delete;
     XmlReader& operator=(const XmlReader&) = delete;
@@ -45,11 +53,13 @@ public:
 private:
     struct Impl;
     void check(int status);
+    void parse(std::string_view chunk);
 
     XmlHandler& handler_;
     std::string label_;
     std::size_t maxTokenBytes_;
     std::size_t quietBytes_ = 0; ///< fed since the last event
+    std::string held_;           ///< chunks not yet given to expat
     std::unique_ptr<Impl> impl_;
 };
 

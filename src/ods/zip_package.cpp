@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <isa-l.h>
 #include <libdeflate.h>
 #include <system_error>
@@ -65,14 +66,24 @@ struct Inflater {
     std::array<std::uint8_t, kInflatedChunk> out;
 };
 
+// A package whose end is missing still begins as every zip does.
+bool startsLikeAZip(const std::string& path) {
+    std::array<char, 4> head{};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(head.data(), head.size()) && head == std::array<char, 4>{'P', 'K', 3, 4};
+}
+
 [[noreturn]] void failDamaged(const Entry& entry, const std::string& problem) {
     failFor(entry.label, entry.name + " is damaged (" + problem + ")");
 }
 
 void checkLimit(const Entry& entry, std::uint64_t total) {
     if (total > entry.limit) {
-        failFor(entry.label, entry.name + " unpacks to more than " +
-                                 std::to_string(entry.limit >> 20) + " MB (a zip bomb?)");
+        // Small parts have small limits, which megabytes would round to nothing.
+        const std::string limit = entry.limit >= (1u << 20)
+                                      ? std::to_string(entry.limit >> 20) + " MB"
+                                      : std::to_string(entry.limit) + " bytes";
+        failFor(entry.label, entry.name + " unpacks to more than " + limit + " (a zip bomb?)");
     }
 }
 
@@ -182,11 +193,19 @@ ZipPackage ZipPackage::openFile(const std::string& path) {
     if (std::filesystem::is_directory(status)) {
         throw Error("cannot read " + path + ": it is a folder, not a file");
     }
+    // A pipe or a device would be read for ever, or not at all, by the zip reader.
+    if (!std::filesystem::is_regular_file(status)) {
+        throw Error("cannot read " + path +
+                    ": it is no file but a pipe, device or socket; save the document as a file");
+    }
     int code = 0;
     zip* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
     if (archive == nullptr) {
         if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS) {
-            throw Error("cannot read " + path + ": it is no OpenDocument file (not a zip package)");
+            throw Error("cannot read " + path +
+                        (startsLikeAZip(path)
+                             ? ": the zip package is cut short or damaged"
+                             : ": it is no OpenDocument file (not a zip package)"));
         }
         if (code == ZIP_ER_OPEN || code == ZIP_ER_READ) {
             throw Error("cannot read " + path + ": the file cannot be opened (" +

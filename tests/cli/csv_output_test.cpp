@@ -75,5 +75,34 @@ TEST(ReadCsvWorkbook, NamesTheFirstLineThatIsNotUtf8) {
     }
 }
 
+// Records the largest piece written at once: what the writer held in memory.
+class LargestWrite : public std::stringbuf {
+public:
+    std::streamsize largest = 0;
+
+protected:
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        largest = std::max(largest, count);
+        return std::stringbuf::xsputn(text, count);
+    }
+};
+
+TEST(CsvWriter, WideRowsOfLongTextsGoOutInBoundedPieces) {
+    const std::string text(10000, 'x');
+    for (const std::size_t width : {1u, 10u, 1000u}) {
+        const std::vector<std::string_view> row(width, text);
+        std::string line;
+        for (std::size_t i = 0; i < width; ++i)
+            line += (i > 0 ? "," : "") + text;
+        line += "\r\n";
+        LargestWrite sink;
+        std::ostream out(&sink);
+        CsvWriter csv(out, width);
+        csv.writeRow(row, 3);
+        EXPECT_EQ(sink.str(), line + line + line) << width;
+        EXPECT_LE(sink.largest, std::streamsize{(1 << 16) + 10002}) << width;
+    }
+}
+
 } // namespace
 } // namespace ods

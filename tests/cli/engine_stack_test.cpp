@@ -147,6 +147,34 @@ TEST_F(EngineStackTest, ReportsTheFirstFaultInTableOrder) {
                        "1:16384"}),
               orders + ": the stack would hold 50,003,974 cells, more than gridstack takes "
                        "(50,000,000); give --rows and --columns");
+    // Many sheets are named by a few; a damaged part by its name, once.
+    ods::Workbook many;
+    for (int i = 0; i < 12; ++i)
+        many.sheets().emplace_back(std::string(100, 'x') + std::to_string(i));
+    const std::string sheets = path("sheets.ods");
+    ods::writeWorkbook(many, sheets);
+    const std::string name = "\"" + std::string(60, 'x') + "...\"";
+    EXPECT_EQ(errorOf({"-o", "-", sheets, "--sheet", "Nine"}),
+              sheets + ": no such sheet \"Nine\" (its sheets: " + name + ", " + name + ", " + name +
+                  ", " + name + ", " + name + " and 7 more)");
+    ods::Workbook longCell;
+    longCell.sheets().emplace_back("S").appendRow(
+        ods::RowRun{2, 1, {ods::CellRun{1, 1, std::string(ods::kMaxCellText + 1, ' ')}}});
+    const std::string tooLong = path("long.ods");
+    ods::writeWorkbook(longCell, tooLong);
+    EXPECT_EQ(errorOf({"-o", "-", tooLong}),
+              tooLong + ": cannot read: cell B3 of sheet \"S\" holds more than 33554432 "
+                        "characters, more than gridstack reads from a cell");
+    // A few kilobytes that show 4.8 GB of text: 80,000 cells of 60,000 blanks.
+    ods::Workbook wide;
+    wide.sheets().emplace_back("S").appendRow(
+        ods::RowRun{0, 2000, {ods::CellRun{0, 40, std::string(60000, ' ')}}});
+    const std::string bomb = path("bomb.ods");
+    ods::writeWorkbook(wide, bomb);
+    EXPECT_EQ(errorOf({"-o", path("bomb.csv"), orders, bomb}),
+              bomb + ": the stack's cells would show more than 4 GB of text, more than "
+                     "gridstack writes");
+    EXPECT_FALSE(fs::exists(path("bomb.csv")));
 }
 
 TEST_F(EngineStackTest, AStoppedRunLeavesNothingBehind) {

@@ -377,8 +377,9 @@ TEST_F(GridstackTest, EachFaultOfAnInputHasItsLine) {
                 orders + ": columns C:B: From is greater than To");
     std::ofstream(folder_ / "flat.fods")
         << "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\"/>";
-    expectError({"-o", "out.ods", "flat.fods"},
-                "flat.fods: not a spreadsheet (it holds no office:spreadsheet element)");
+    expectError(
+        {"-o", "out.ods", "flat.fods"},
+        "flat.fods: not a spreadsheet (it is no spreadsheet (no office:spreadsheet element))");
     std::ofstream(folder_ / "latin1.csv") << "Name\r\nZo\xEB\r\n";
     expectError({"-o", "out.ods", orders, "latin1.csv"},
                 "latin1.csv: line 2 is not UTF-8 text (save the file as CSV in UTF-8)");

@@ -1,10 +1,13 @@
 #include "cli/output_file.h"
 #include "test_folder.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace gridwork::cli {
 namespace {
@@ -36,20 +39,61 @@ protected:
     const fs::path folder_ = scratch_.path();
 };
 
-TEST_F(OutputFileTest, CommitMovesTheFinishedFileIntoPlace) {
-    const std::string target = (folder_ / "result.ods").string();
-    {
-        OutputFile output(target, false);
-        const fs::path temporary(output.temporaryPath());
-        EXPECT_EQ(temporary.parent_path(), folder_);
-        EXPECT_EQ(temporary.extension(), ".ods");
-        EXPECT_TRUE(fs::exists(temporary));
-        EXPECT_FALSE(fs::exists(target));
-        write(temporary, "complete");
-        output.commit();
+TEST_F(OutputFileTest, CommitPutsTheFinishedFileInPlaceUnderAnyNameTheFolderTakes) {
+    // Unnamed files for our own writers, a short name for the office; names up to the longest
+    // a folder takes.
+    for (const bool named : {false, true}) {
+        for (const std::size_t length : {10u, 250u}) {
+            const fs::path target = folder_ / (std::string(length - 4, 'n') + ".ods");
+            {
+                OutputFile output(target.string(), false, named);
+                EXPECT_EQ(entries(), named ? 1u : 0u);
+                EXPECT_FALSE(fs::exists(target));
+                write(output.temporaryPath(), "complete");
+                output.commit();
+            }
+            EXPECT_EQ(contents(target), "complete");
+            EXPECT_EQ(entries(), 1u);
+            fs::remove(target);
+        }
     }
-    EXPECT_EQ(contents(target), "complete");
-    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(OutputFileTest, AKilledRunLeavesNothing) {
+    const std::string target = (folder_ / "result.ods").string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        OutputFile output(target, false);
+        write(output.temporaryPath(), std::string(1 << 20, 'x'));
+        ::kill(::getpid(), SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(entries(), 0u);
+}
+
+TEST_F(OutputFileTest, ForceKeepsPermissionsAndWritesWhereALinkPoints) {
+    for (const bool named : {false, true}) {
+        const fs::path real = folder_ / "real.csv";
+        const fs::path link = folder_ / "link.csv";
+        write(real, "old");
+        fs::permissions(real,
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        fs::create_symlink(real, link);
+        {
+            OutputFile output(link.string(), true, named);
+            write(output.temporaryPath(), "new");
+            output.commit();
+        }
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(contents(real), "new");
+        EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        EXPECT_EQ(entries(), 2u);
+        fs::remove(link);
+        fs::remove(real);
+    }
 }
 
 TEST_F(OutputFileTest, NothingIsLeftWhenTheRunFails) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace ods {
 namespace {
@@ -49,6 +50,26 @@ TEST(BadInput, MissingFoldersAndNonZipFilesAreNamed) {
         EXPECT_EQ(std::string(error.what()),
                   "cannot read memory.ods: it is no OpenDocument file (not a zip package)");
     }
+}
+
+TEST(BadInput, PipesCutPackagesAndLargeSmallPartsAreCalledWhatTheyAre) {
+    const test::TempDir dir;
+    const std::string pipe = dir.file("pipe.ods");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string whole = dir.file("whole.ods");
+    test::writeOds(whole, test::contentXml("<table:table table:name=\"S\"/>"));
+    const std::string cut = dir.file("cut.ods");
+    std::ofstream(cut, std::ios::binary) << test::readFile(whole).substr(0, 200);
+    const std::string mimetype = dir.file("mimetype.ods");
+    test::writeZip(mimetype,
+                   {{"mimetype", std::string(5000, 'x')}, {"content.xml", test::contentXml("")}});
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {pipe, "it is no file but a pipe, device or socket; save the document as a file"},
+        {cut, "the zip package is cut short or damaged"},
+        {mimetype, "mimetype unpacks to more than 4096 bytes (a zip bomb?)"},
+    };
+    for (const auto& [path, problem] : cases)
+        EXPECT_EQ(readError(path), "cannot read " + path + ": " + problem);
 }
 
 TEST(BadInput, ZipsThatHoldNoSpreadsheetAreRefusedWithTheirKind) {
@@ -133,6 +154,39 @@ TEST(BadInput, ZipBombsAndExpandingBlanksHitTheLimits) {
         "</table:table-row></table:table>");
     EXPECT_EQ(contentError(blanks, options),
               "<file>: its cells expand to more text than a document can hold");
+}
+
+TEST(BadInput, CellsLongerThanTheLimitAreRefusedWithTheirPlace) {
+    const auto repeated = [](std::string_view piece, std::uint64_t count) {
+        std::string text;
+        text.reserve(piece.size() * count);
+        for (std::uint64_t i = 0; i < count; ++i)
+            text += piece;
+        return text;
+    };
+    const std::string tooLong =
+        "holds more than 33554432 characters, more than gridstack reads from a cell";
+    // A cell as long as the office holds them in practice is read whole.
+    const std::uint64_t limit = kMaxCellText;
+    // The limit counts the office's UTF-16 units, not bytes: a euro sign is one, an emoji two.
+    const std::vector<std::pair<std::string, std::string>> cells = {
+        {"<text:p><text:s text:c=\"1000000000\"/></text:p>", tooLong},
+        {"<text:p>" + std::string(limit, 'x') + "</text:p>", "no error"},
+        {"<text:p>" + std::string(limit, 'x') + "<text:s/></text:p>", tooLong},
+        {"<text:p>" + repeated("\u20ac", limit) + "</text:p>", "no error"},
+        {"<text:p>" + repeated("\U0001F600", limit / 2 + 1) + "</text:p>", tooLong},
+        {repeated("<text:p>" + std::string(limit / 64, 'y') + "</text:p>", 65), tooLong},
+    };
+    for (const auto& [cell, expected] : cells) {
+        const std::string error = contentError(
+            test::contentXml("<table:table table:name=\"Data\"><table:table-row/><table:table-row>"
+                             "<table:table-cell/><table:table-cell office:value-type=\"string\">" +
+                             cell + "</table:table-cell></table:table-row></table:table>"));
+        EXPECT_TRUE(error.ends_with(expected)) << error.substr(0, 300);
+        if (expected != "no error") {
+            EXPECT_EQ(error, "<file>: cell B2 of sheet \"Data\" " + tooLong);
+        }
+    }
 }
 
 TEST(BadInput, FormatsAskingForMillionsOfDigitsHitTheTextLimit) {

@@ -356,6 +356,43 @@ TEST(DataStylesNumber, DecimalsGroupingAndRounding) {
         EXPECT_EQ(styles.shownText(style, number(value)), text) << style << " " << value;
 }
 
+TEST(DataStylesNumber, HostileCountsAreCutAsTheOfficeCutsThem) {
+    // Each element below once looped for ever, overflowed or asked for gigabytes of digits; the
+    // texts are the office's.
+    const std::string f = "fraction number:min-integer-digits='1' number:min-numerator-digits='1' ";
+    const double pi = 3.14159265358979;
+    const std::vector<std::tuple<std::string, double, std::string>> cases = {
+        {f + "number:min-denominator-digits='2'", pi, "3 14/99"},
+        {f + "number:min-denominator-digits='8'", pi, "3 6491466/45846065"},
+        {f + "number:min-denominator-digits='9'", pi, "3.14159265358979"},
+        {f + "number:min-denominator-digits='18'", 0.5, "0.5"},
+        {f + "number:min-denominator-digits='99999999999999999999'", 0.75, "0.75"},
+        {f + "number:min-denominator-digits='1' number:max-denominator-value='2147483647'", pi,
+         "3.14159265358979"},
+        {f + "number:min-denominator-digits='1' number:max-denominator-value='999'", pi,
+         "3 16/113"},
+        {"number number:decimal-places='2147483647' number:min-integer-digits='1'", pi,
+         "3.14159265358979" + std::string(84, '0')},
+        {"number number:decimal-places='2' number:min-integer-digits='98'", pi,
+         std::string(97, '0') + "3.1"},
+        {"number number:decimal-places='2' number:min-integer-digits='2147483648'", pi,
+         std::string(99, '0') + "3"},
+        {"scientific-number number:decimal-places='2' number:min-integer-digits='1' "
+         "number:min-exponent-digits='2147483647'",
+         pi, "3.14E+" + std::string(95, '0')},
+    };
+    for (const auto& [element, value, text] : cases) {
+        const DataStyles styles =
+            stylesFrom("<number:number-style style:name='N'><number:" + element + "/>" +
+                       "</number:number-style>" + cellStyle("c", "N"));
+        EXPECT_EQ(styles.shownText("c", number(value)), text) << element;
+    }
+    const DataStyles general =
+        stylesFrom("<style:default-style style:family='table-cell'><style:table-cell-properties "
+                   "style:decimal-places='2147483647'/></style:default-style>");
+    EXPECT_EQ(general.shownText("", number(2.5)), "2.5");
+}
+
 TEST(DataStylesNumber, ConditionalSectionsShowTheMagnitude) {
     const DataStyles styles = stylesFrom(
         "<number:number-style style:name='P0'><number:number number:decimal-places='2' "

@@ -84,6 +84,7 @@ std::string expatEvents(std::string_view xml, std::size_t step = 65536, std::siz
 struct Quick {
     std::string events;
     std::optional<std::uint64_t> resumeAt; ///< set when it fell back
+    bool tooLong = false;                  ///< it refused a construct as too long
 };
 
 // The quick reader alone.
@@ -97,6 +98,8 @@ Quick quickEvents(std::string_view xml, std::size_t step = 65536, std::size_t cu
         reader.finish();
     } catch (const FastXmlReader::FallBack& fallBack) {
         quick.resumeAt = fallBack.resumeAt();
+    } catch (const FastXmlReader::TokenTooLong&) {
+        quick.tooLong = true;
     }
     quick.events = recorder.events();
     return quick;
@@ -396,12 +399,34 @@ TEST(FastXmlReader, TextAfterAnUnfinishedTagIsDeliveredWhereExpatSplitsIt) {
     EXPECT_EQ(combinedEvents(bad, 65536, 64u << 20, 5), expatEvents(bad, 65536, 5));
 }
 
-TEST(FastXmlReader, LeavesOverlongTokensToExpat) {
-    const std::string xml = "<r><!--" + std::string(5000, 'c') + "--><a/></r>";
-    const Quick quick = quickEvents(xml, 100, 0, 1024);
-    ASSERT_TRUE(quick.resumeAt.has_value());
-    EXPECT_EQ(*quick.resumeAt, 3u);
-    EXPECT_EQ(combinedEvents(xml, 100, 1024), expatEvents(xml, 100, 0, 1024));
+TEST(FastXmlReader, RefusesOverlongTokensAtOnceAndDeepNestingLikeExpat) {
+    const std::string overlong(5000, 'c');
+    for (const std::string& xml :
+         {"<r><!--" + overlong + "--><a/></r>", "<r><a b='" + overlong + "'/></r>",
+          "<r><" + overlong + "/></r>", "<r><?pi " + overlong + "?></r>"}) {
+        for (const std::size_t step : {100, 4000}) {
+            const Quick quick = quickEvents(xml, step, 0, 1024);
+            EXPECT_TRUE(quick.tooLong) << xml.substr(0, 12) << " in pieces of " << step;
+            EXPECT_FALSE(quick.resumeAt.has_value());
+        }
+        EXPECT_NE(expatEvents(xml, 100, 0, 1024).find("longer than"), std::string::npos);
+    }
+    const auto nested = [](int depth) {
+        std::string xml;
+        for (int i = 0; i < depth; ++i)
+            xml += "<a>";
+        for (int i = 0; i < depth; ++i)
+            xml += "</a>";
+        return xml;
+    };
+    EXPECT_EQ(combinedEvents(nested(256)), expatEvents(nested(256)));
+    EXPECT_FALSE(quickEvents(nested(256)).resumeAt.has_value());
+    for (const int depth : {257, 100000}) {
+        EXPECT_TRUE(quickEvents(nested(depth)).resumeAt.has_value());
+        EXPECT_TRUE(combinedEvents(nested(depth))
+                        .ends_with("error: cannot read t.xml: its elements nest more than 256 "
+                                   "levels deep"));
+    }
     // Many short comments in a row give expat no event either; it refuses them alike.
     std::string comments = "<r>";
     for (int i = 0; i < 100; ++i) {

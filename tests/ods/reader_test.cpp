@@ -314,3 +314,75 @@ TEST(ReaderCellText, ValuesRenderPerColumnStyleAndFallBackToAllTheirParagraphs) 
 
 } // namespace
 } // namespace ods
+
+namespace ods {
+namespace {
+
+TEST(ReaderStop, LongPartsAskToStopAsTheyAreReadAndStopAtOnce) {
+    // Cells, a long comment and styles: whatever a part holds, the question comes every few
+    // dozen kilobytes.
+    std::string rows;
+    for (int i = 0; i < 20000; ++i)
+        rows += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>row " +
+                std::to_string(i) + "</text:p></table:table-cell></table:table-row>";
+    const std::vector<std::pair<std::string, std::string>> documents = {
+        {test::contentXml("<table:table table:name=\"S\">" + rows + "</table:table>"), ""},
+        {test::contentXml("<table:table table:name=\"S\"><!--" + std::string(4u << 20, 'c') +
+                          "--></table:table>"),
+         ""},
+        {test::contentXml("<table:table table:name=\"S\"/>"),
+         "<office:document-styles xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:"
+         "1.0\"><!--" +
+             std::string(4u << 20, 's') + "--></office:document-styles>"},
+    };
+    const test::TempDir dir;
+    const std::string path = dir.file("long.ods");
+    for (const auto& [content, styles] : documents) {
+        test::writeOds(path, content, styles);
+        int asked = 0;
+        ReadOptions options;
+        options.stop = [&asked] { return ++asked == 3; };
+        EXPECT_THROW(readWorkbook(path, options), Stopped) << content.size();
+        EXPECT_EQ(asked, 3);
+        options.stop = [] { return false; };
+        EXPECT_NO_THROW(readWorkbook(path, options));
+    }
+}
+
+} // namespace
+} // namespace ods
+
+namespace ods {
+namespace {
+
+TEST(ReaderEncoding, TheXmlDeclarationSaysHowTheBytesReadAsInTheOffice) {
+    // The UTF-8 bytes of "straße" under each declaration, and what the office shows.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "stra\u00dfe"},
+        {"UTF-8", "stra\u00dfe"},
+        {"ISO-8859-1", "stra\u00c3\u009fe"},
+        {"windows-1252", "stra\u00c3\u0178e"},
+        {"ISO-8859-15", "stra\u00c3\u009fe"},
+        {"bogus", "error: its XML is in an encoding that cannot be read (bogus)"},
+    };
+    const test::TempDir dir;
+    const std::string path = dir.file("encoded.ods");
+    for (const auto& [encoding, shown] : cases) {
+        std::string content = test::contentXml(
+            "<table:table table:name=\"S\"><table:table-row><table:table-cell><text:p>"
+            "stra\u00dfe&#13;</text:p></table:table-cell></table:table-row></table:table>");
+        const std::size_t declared = content.find("?>") + 2;
+        content.replace(0, declared,
+                        encoding.empty() ? ""
+                                         : "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>");
+        test::writeOds(path, content);
+        try {
+            EXPECT_EQ(readWorkbook(path).sheets().at(0).text(0, 0), shown + "\r") << encoding;
+        } catch (const Error& error) {
+            EXPECT_EQ("error: " + std::string(error.what()).substr(path.size() + 28), shown);
+        }
+    }
+}
+
+} // namespace
+} // namespace ods

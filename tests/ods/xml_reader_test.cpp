@@ -79,6 +79,17 @@ TEST(XmlReader, OverlongTagsAndCommentsAreRefusedBeforeExpatHoldsThemWhole) {
               "cannot read t.xml: it holds a tag or comment longer than 1 MB");
     const std::string text = "<a>" + std::string(3u << 20, 'x') + "</a>";
     EXPECT_EQ(parseError(text, 1u << 20), "no error");
+    // Held back while a construct is open, chunks still give every event, in order.
+    const std::string within = "<a><!--" + std::string(900000, 'x') + "--><b>t</b>" +
+                               std::string(2000, 'y') + "<c v='" + std::string(500000, 'z') +
+                               "'/></a>";
+    Recorder recorder;
+    XmlReader reader(recorder, "t.xml", 1u << 20);
+    for (std::size_t i = 0; i < within.size(); i += 1000)
+        reader.feed(std::string_view(within).substr(i, 1000));
+    reader.finish();
+    EXPECT_EQ(recorder.events, "<{}a><{}b>t</b>" + std::string(2000, 'y') +
+                                   "<{}c {}v=" + std::string(500000, 'z') + "></c></a>");
 }
 
 } // namespace

@@ -66,6 +66,49 @@ void appendGrouped(std::string& out, std::string_view digits, std::string_view s
             out += text.text;
 }
 
+struct Fraction {
+    long long numerator = 0;
+    long long denominator = 1;
+};
+
+// The fraction closest to `value` (in [0, 1)) with a denominator of at most `limit`, the smaller
+// denominator on a tie. It is the last convergent of the value's continued fraction within the
+// limit or the semiconvergent just before the limit, so a few dozen steps find it whatever the
+// limit: the denominators of convergents grow at least as fast as Fibonacci numbers.
+Fraction closestFraction(double value, long long limit) {
+    if (!(value > 0 && value < 1))
+        return {};
+    // Convergents before and at the current step, starting with 1/0 and 0/1.
+    long long p0 = 1, q0 = 0, p1 = 0, q1 = 1;
+    double rest = 1 / value;
+    for (;;) {
+        const double term = std::floor(rest);
+        if (term > static_cast<double>(limit - q0) / static_cast<double>(q1)) {
+            // The next convergent is out of reach; the best semiconvergent may still beat the
+            // last convergent.
+            const long long k = (limit - q0) / q1;
+            const Fraction last{p1, q1};
+            const Fraction semi{k * p1 + p0, k * q1 + q0};
+            const auto error = [value](const Fraction& f) {
+                return std::fabs(value - static_cast<double>(f.numerator) /
+                                             static_cast<double>(f.denominator));
+            };
+            return k > 0 && error(semi) < error(last) ? semi : last;
+        }
+        const auto a = static_cast<long long>(term);
+        const long long p2 = a * p1 + p0;
+        const long long q2 = a * q1 + q0;
+        p0 = p1;
+        q0 = q1;
+        p1 = p2;
+        q1 = q2;
+        const double fraction = rest - term;
+        if (fraction <= 0)
+            return {p1, q1};
+        rest = 1 / fraction;
+    }
+}
+
 std::string groupDigits(std::string_view digits, std::string_view separator, bool grouping) {
     std::string result;
     appendGrouped(result, digits, separator, {}, grouping);
@@ -76,7 +119,7 @@ std::string groupDigits(std::string_view digits, std::string_view separator, boo
 
 bool appendNumberText(std::string& out, const StylePart& part, double magnitude,
                       const LocaleData& locale, int generalDecimals, bool composed) {
-    const double value = magnitude / (part.displayFactor > 0 ? part.displayFactor : 1);
+    const double value = magnitude / part.displayFactor;
     // The office of our reference turns a decimal replacement ("--") that comes with a minimum
     // of decimals into a format without decimals, and ignores it otherwise.
     const bool wholeOnly = part.hasDecimalReplacement && part.minDecimals >= 0 && part.decimals > 0;
@@ -156,29 +199,24 @@ NumberPieces scientificText(const StylePart& part, double magnitude, const Local
 NumberPieces fractionText(const StylePart& part, double magnitude, const LocaleData& locale) {
     double whole = std::floor(magnitude);
     const double rest = magnitude - whole;
+    const bool fixed = part.denominatorValue > 0;
     long long numerator = 0;
     long long denominator = 1;
-    const bool fixed = part.denominatorValue > 0;
     if (fixed) {
         denominator = part.denominatorValue;
         numerator = std::llrint(rest * static_cast<double>(denominator));
     } else {
         long long limit = part.maxDenominatorValue;
         if (limit <= 0) {
+            // A double carries no more than 17 digits, so more digits of denominator cannot
+            // bring a closer fraction.
             limit = 9;
-            for (int i = 1; i < std::max(part.minDenominatorDigits, 1); ++i)
+            for (int i = 1; i < std::clamp(part.minDenominatorDigits, 1, 18); ++i)
                 limit = limit * 10 + 9;
         }
-        double best = 2;
-        for (long long d = 1; d <= limit; ++d) {
-            const long long n = std::llround(rest * static_cast<double>(d));
-            const double error = std::fabs(rest - static_cast<double>(n) / static_cast<double>(d));
-            if (error < best - 1e-12) {
-                best = error;
-                numerator = n;
-                denominator = d;
-            }
-        }
+        const Fraction closest = closestFraction(rest, limit);
+        numerator = closest.numerator;
+        denominator = closest.denominator;
     }
     if (numerator >= denominator) {
         whole += 1;

@@ -288,9 +288,12 @@ bool PreparedStyle::renderSection(std::string& text, const Section& section, dou
     double magnitude = std::fabs(value);
     if (section.percent)
         magnitude *= 100;
-    // A percentage of a value near the largest double has no digits; the office shows its
-    // format error instead of the number.
-    if (!std::isfinite(magnitude)) {
+    // A percentage of a value near the largest double has no digits, nor has such a value
+    // divided by a display factor below one; the office shows its format error instead.
+    const bool overflows = std::any_of(style.parts.begin(), style.parts.end(), [&](const auto& p) {
+        return p.kind == PartKind::Number && !std::isfinite(magnitude / p.displayFactor);
+    });
+    if (!std::isfinite(magnitude) || overflows) {
         text = "#FMT";
         return true;
     }
