@@ -288,7 +288,9 @@ Other options (anywhere on the line):
                    instead of the built-in engine (CSV is read as without --office);
                    the built-in engine lays them out and writes OUTPUT. Headless when
                    GRIDWORK_OFFICE_HEADLESS=1 (runs gridstack-office, installed beside
-                   gridstack, which carries the office link)
+                   gridstack, which carries the office link). An office that gridstack
+                   starts keeps its settings in ~/.cache/gridwork-stacker/ (or under
+                   XDG_CACHE_HOME), made on the first run, so later runs start quickly
   --quiet          no progress bar (shown on a terminal for work that takes over a second)
   -h, --help       this page
   --version        the version
