@@ -1,5 +1,6 @@
 #include "cli/engine_stack.h"
 
+#include "cli/cell_range.h"
 #include "cli/interruption.h"
 #include "ods/csv.h"
 #include "ods/error.h"
@@ -609,6 +610,31 @@ ods::Workbook Stack::workbook() const {
     return stack;
 }
 
+void Stack::checkSpreadsheetTexts() const {
+    const auto unwritable = [](unsigned char c) {
+        return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    };
+    for (const Table& table : tables_) {
+        // Only CSV inputs can hold such characters: a spreadsheet's XML cannot.
+        if (!isCsvInput(table.name))
+            continue;
+        visitTable(table, [&](std::int32_t row, std::int32_t, std::span<const RangeCell> cells) {
+            for (const RangeCell& cell : cells) {
+                const auto bad = std::find_if(cell.text->begin(), cell.text->end(), unwritable);
+                if (bad == cell.text->end())
+                    continue;
+                static constexpr char hex[] = "0123456789ABCDEF";
+                const auto code = static_cast<unsigned char>(*bad);
+                throw StackError(table.name + ": the text for cell " + columnName(cell.column + 1) +
+                                 std::to_string(row + 1) +
+                                 " of the stack holds the control character U+00" + hex[code >> 4] +
+                                 hex[code & 15] +
+                                 ", which a spreadsheet cannot hold (a .csv OUTPUT keeps it)");
+            }
+        });
+    }
+}
+
 bool Stack::writeCsv(std::ostream& out, Progress& progress, const Checkpoint& checkpoint) const {
     if (used_.rows <= 0 || used_.columns <= 0)
         return true;
@@ -662,6 +688,8 @@ void runStack(const Arguments& arguments, const SourceReader& reader, std::ostre
         output.emplace(arguments.output, arguments.force);
     checkpoint();
     const Stack stack(arguments.tables, StackLayout::of(arguments), progress, checkpoint, reader);
+    if (arguments.outputKind == OutputKind::Ods)
+        stack.checkSpreadsheetTexts();
 
     const StackOutput written{stack.usedArea().rows,
                               [&stack, &arguments, &checkpoint](const std::string& path) {

@@ -74,6 +74,9 @@ public:
     /// The stack as a document of one sheet, "Sheet1", every cell a text; with values, value
     /// cells keep their values and data styles (renamed, so that two files' cannot collide).
     ods::Workbook workbook() const;
+    /// Throws StackError for a text that a spreadsheet cannot hold: CSV fields may carry control
+    /// characters that XML, and so an .ods file, cannot.
+    void checkSpreadsheetTexts() const;
     /// The stack's used area as CSV from A1. False when the stream failed.
     bool writeCsv(std::ostream& out, Progress& progress, const Checkpoint& checkpoint) const;
     /// With --match-columns, one line per table: the columns it added or left empty.

@@ -383,6 +383,12 @@ TEST_F(GridstackTest, EachFaultOfAnInputHasItsLine) {
     std::ofstream(folder_ / "latin1.csv") << "Name\r\nZo\xEB\r\n";
     expectError({"-o", "out.ods", orders, "latin1.csv"},
                 "latin1.csv: line 2 is not UTF-8 text (save the file as CSV in UTF-8)");
+    std::ofstream(folder_ / "control.csv") << "Name\r\nA\x01" << std::string(1, '\0') << "\r\n";
+    expectError(
+        {"-o", "out.ods", orders, "control.csv"},
+        "control.csv: the text for cell A6 of the stack holds the control character U+0001, "
+        "which a spreadsheet cannot hold (a .csv OUTPUT keeps it)");
+    EXPECT_EQ(run({"-o", "-", "control.csv"}).out, "Name\r\nA\x01" + std::string(1, '\0') + "\r\n");
     expectError({"-o", "out.ods", "latin1.csv", "--sheet", "1"},
                 "latin1.csv: --sheet is for spreadsheets; CSV holds one table");
     expectError({"-o", "out.ods", "-", orders, "-"},
@@ -395,8 +401,8 @@ TEST_F(GridstackTest, EachFaultOfAnInputHasItsLine) {
     expectError({"-o", "out.ods", orders, "--rows", "1:1048576", orders, "--rows", "1:1"},
                 orders + ": the stack would reach row 1,048,577, beyond the last row of a sheet "
                          "(1,048,576)");
-    EXPECT_EQ(entries(),
-              (std::vector<std::string>{"flat.fods", "folder.ods", "latin1.csv", "notes.txt"}));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"control.csv", "flat.fods", "folder.ods",
+                                                   "latin1.csv", "notes.txt"}));
 }
 
 TEST_F(GridstackTest, EachFaultOfTheOutputHasItsLine) {
