@@ -128,6 +128,10 @@ OfficeProcess OfficeProcess::start(const std::string& program,
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    // What the office prints ("failed to launch javaldx") would reach the user as if it were
+    // ours; its failures reach us through the connection and its exit code.
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
     const int error =
         ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
