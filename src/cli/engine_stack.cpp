@@ -20,7 +20,6 @@
 #include <iostream>
 #include <iterator>
 #include <map>
-#include <mutex>
 #include <thread>
 
 namespace gridwork::cli {
