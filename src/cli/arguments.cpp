@@ -290,7 +290,11 @@ Other options (anywhere on the line):
                    GRIDWORK_OFFICE_HEADLESS=1 (runs gridstack-office, installed beside
                    gridstack, which carries the office link). An office that gridstack
                    starts keeps its settings in ~/.cache/gridwork-stacker/ (or under
-                   XDG_CACHE_HOME), made on the first run, so later runs start quickly
+                   XDG_CACHE_HOME), made on the first run, so later runs start quickly;
+                   it ends with gridstack however gridstack ends. The office has 60
+                   seconds (GRIDWORK_OFFICE_TIMEOUT=N: N seconds) to open each FILE and
+                   for each read of its cells; past that the FILE is not read and an
+                   office that gridstack started is ended
   --quiet          no progress bar (shown on a terminal for work that takes over a second)
   -h, --help       this page
   --version        the version

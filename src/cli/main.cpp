@@ -22,8 +22,9 @@ int run(const gridwork::cli::Arguments& arguments) {
     try {
         const Checkpoint checkpoint = [&] { interruption.check(); };
         std::unique_ptr<gridwork::CalcAutomation> office;
+        // A call that waits on the office ends at Ctrl-C: the office may never answer.
         if (arguments.office)
-            office = makeInstalledOffice();
+            office = makeInstalledOffice([&interruption] { return interruption.signal() != 0; });
         runStack(arguments,
                  office ? officeSourceReader(*office)
                         : engineSourceReader(arguments.values, checkpoint),

@@ -73,6 +73,8 @@ ReadSource readThroughOffice(Desktop& desktop, const TableSource& table) {
     std::unique_ptr<Document> opened;
     try {
         opened = desktop.openDocument(fileUrl(absolute));
+    } catch (const OfficeTimeout& e) {
+        throw StackError(table.path + ": " + e.what());
     } catch (const OfficeError& e) {
         throw unreadableTable(table.path, absolute, e.what());
     }

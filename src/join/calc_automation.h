@@ -20,6 +20,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// The office did not finish a call within the limit set for it, and has been given up: the
+/// connection is closed, an office started for the run is ended.
+class OfficeTimeout : public OfficeError {
+public:
+    using OfficeError::OfficeError;
+};
+
 /// Texts of a rectangle of cells, row by row; rows may be shorter than the rectangle is wide.
 using CellRows = std::vector<std::vector<std::string>>;
 

@@ -23,9 +23,12 @@ class OfficeProcess {
 public:
     /// Starts the program with the arguments; `environment` entries ("NAME=value") are added to
     /// or replace the ones this process has. Throws OfficeError when the program cannot be run.
+    /// With `endsWithUs` a watcher in the office's group kills the group once this process has
+    /// ended in whatever way, also killed, unless release() let the office go first.
     static OfficeProcess start(const std::string& program,
                                const std::vector<std::string>& arguments,
-                               const std::vector<std::string>& environment);
+                               const std::vector<std::string>& environment,
+                               bool endsWithUs = false);
 
     OfficeProcess(OfficeProcess&& other) noexcept;
     OfficeProcess& operator=(OfficeProcess&& other) noexcept;
@@ -44,9 +47,12 @@ public:
     void release() noexcept;
 
 private:
-    explicit OfficeProcess(pid_t pid) : pid_(pid) {}
+    OfficeProcess(pid_t pid, int lifeline) : pid_(pid), lifeline_(lifeline) {}
+    void closeLifeline() noexcept;
 
     pid_t pid_ = -1;
+    /// The only writing end of the pipe the watcher reads; -1 without a watcher.
+    int lifeline_ = -1;
     std::optional<int> exitCode_;
 };
 

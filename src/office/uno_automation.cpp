@@ -1,6 +1,7 @@
 #include "office/uno_automation.h"
 
 #include "office/broken_pipes.h"
+#include "office/connection_watch.h"
 #include "office/office_process.h"
 #include "office/office_profile.h"
 #include "office/uno_document.h"
@@ -19,12 +20,10 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
-#include <condition_variable>
 #include <cppuhelper/bootstrap.hxx>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <rtl/bootstrap.hxx>
 #include <thread>
 #include <unistd.h>
@@ -34,6 +33,7 @@ namespace gridwork {
 namespace css = com::sun::star;
 using css::uno::Reference;
 using css::uno::UNO_QUERY;
+using uno::ConnectionWatch;
 using uno::fromOffice;
 using uno::officeCall;
 using uno::toOffice;
@@ -43,6 +43,8 @@ namespace {
 // The office asks to be started again after it has set up a new profile; that exit ends the
 // program we started, not the start-up.
 constexpr int restartExitCode = 81;
+
+constexpr const char* stoppedWaiting = "Stopped while waiting for the office";
 
 std::optional<std::string> environmentValue(const char* name) {
     const char* value = std::getenv(name);
@@ -54,50 +56,6 @@ std::string seconds(std::chrono::milliseconds duration) {
     std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(duration.count()) / 1000);
     return text;
 }
-
-// UNO calls have no timeout of their own. While it lives, this closes the connection once the
-// limit has passed, which makes a call waiting on it fail; its thread ends with it.
-class AnswerWatchdog {
-public:
-    AnswerWatchdog(Reference<css::connection::XConnection> connection,
-                   std::chrono::milliseconds limit)
-        : thread_([this, connection, limit] {
-              std::unique_lock lock(mutex_);
-              if (wake_.wait_for(lock, limit, [this] { return done_; })) {
-                  return;
-              }
-              expired_ = true;
-              lock.unlock();
-              try {
-                  connection->close();
-              } catch (const css::uno::Exception&) {
-                  // Already closed: the waiting call fails either way.
-              }
-          }) {}
-
-    ~AnswerWatchdog() {
-        {
-            const std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
-    AnswerWatchdog(const AnswerWatchdog&) = delete;
-    AnswerWatchdog& operator=(const AnswerWatchdog&) = delete;
-
-    bool expired() {
-        const std::lock_guard lock(mutex_);
-        return expired_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool done_ = false;
-    bool expired_ = false;
-    std::thread thread_; // last: starts once the members above exist
-};
 
 } // namespace
 
@@ -129,8 +87,8 @@ struct UnoAutomation::Impl {
     std::optional<CachedProfile> cachedProfile;
     std::optional<OfficeProcess> started;
     Reference<css::frame::XDesktop> startedDesktop;
-    Reference<css::connection::XConnection> startedConnection;
-    Reference<css::connection::XConnection> lastConnection;
+    std::shared_ptr<ConnectionWatch> startedWatch;
+    std::shared_ptr<ConnectionWatch> lastWatch;
     std::optional<int> startedId;
     bool startedLast = false;
 
@@ -150,15 +108,22 @@ struct UnoAutomation::Impl {
         }
     }
 
+    bool givenUp() const {
+        return startedWatch && startedWatch->closed() != ConnectionWatch::Closed::no;
+    }
+
     void shutDownStartedOffice() noexcept {
         try {
-            if (startedDesktop.is()) {
+            if (startedDesktop.is() && !givenUp()) {
+                const ConnectionWatch::Bound bound(startedWatch.get(), options.answerTimeout,
+                                                   false);
                 startedDesktop->terminate();
             }
         } catch (const css::uno::Exception&) {
             // The bridge often dies while terminate() returns; the wait below decides.
         }
-        if (!started->waitForExit(std::chrono::seconds(10))) {
+        // An office that did not answer in time may be stuck, and growing: it is not waited for.
+        if (givenUp() || !started->waitForExit(std::chrono::seconds(10))) {
             started->kill();
         }
         started->kill(); // reaps what the office program left in its group
@@ -170,8 +135,8 @@ struct UnoAutomation::Impl {
     void endStartedOfficeWhenIdle() noexcept {
         try {
             const BrokenPipesBlocked quietConnection;
-            AnswerWatchdog watchdog(startedConnection, options.answerTimeout);
-            if (!showsDocument()) {
+            const ConnectionWatch::Bound bound(startedWatch.get(), options.answerTimeout, false);
+            if (!givenUp() && !showsDocument()) {
                 startedDesktop->terminate();
             }
         } catch (const css::uno::Exception&) {
@@ -219,8 +184,9 @@ struct UnoAutomation::Impl {
         } catch (const css::connection::NoConnectException&) {
             return {};
         }
-        AnswerWatchdog watchdog(connection, limit);
+        auto watch = std::make_shared<ConnectionWatch>(connection, options.stopRequested);
         try {
+            const ConnectionWatch::Bound bound(watch.get(), limit);
             const auto bridge = css::bridge::BridgeFactory::create(context)->createBridge(
                 rtl::OUString(), toOffice("urp"), connection, {});
             const Reference<css::uno::XComponentContext> remote(
@@ -228,10 +194,13 @@ struct UnoAutomation::Impl {
                 css::uno::UNO_QUERY_THROW);
             Reference<css::frame::XDesktop> desktop(css::frame::Desktop::create(remote),
                                                     css::uno::UNO_QUERY_THROW);
-            lastConnection = connection;
+            lastWatch = std::move(watch);
             return desktop;
         } catch (const css::uno::Exception&) {
-            if (watchdog.expired()) {
+            if (watch->closed() == ConnectionWatch::Closed::stopAsked) {
+                throw OfficeError(stoppedWaiting);
+            }
+            if (watch->closed() == ConnectionWatch::Closed::limitPassed) {
                 throw OfficeError("The office listening on pipe \"" + pipe() +
                                   "\" does not answer (it did not respond within " +
                                   seconds(limit) +
@@ -265,8 +234,10 @@ struct UnoAutomation::Impl {
         if (!options.officeTempFolder.empty()) {
             environment.push_back("TMPDIR=" + options.officeTempFolder);
         }
-        // Killed by its destructor on every failure below: never a half-started office.
-        OfficeProcess process = OfficeProcess::start(program, arguments(), environment);
+        // Killed by its destructor on every failure below: never a half-started office. One that
+        // is not kept for the user also goes when this program is killed.
+        OfficeProcess process =
+            OfficeProcess::start(program, arguments(), environment, !options.keepStartedOffice);
         const auto deadline = std::chrono::steady_clock::now() + options.startTimeout;
         std::string lastFailure;
         for (;;) {
@@ -284,7 +255,7 @@ struct UnoAutomation::Impl {
             if (desktop.is()) {
                 startedId = process.id();
                 startedDesktop = desktop;
-                startedConnection = lastConnection;
+                startedWatch = lastWatch;
                 if (options.keepStartedOffice) {
                     process.release();
                 } else {
@@ -298,6 +269,9 @@ struct UnoAutomation::Impl {
                 code && *code != 0 && *code != restartExitCode) {
                 throw OfficeError("The office program \"" + program + "\" ended with exit code " +
                                   std::to_string(*code) + " before it accepted a connection");
+            }
+            if (options.stopRequested && options.stopRequested()) {
+                throw OfficeError(stoppedWaiting);
             }
             if (std::chrono::steady_clock::now() >= deadline) {
                 throw OfficeError(
@@ -346,7 +320,8 @@ std::unique_ptr<Desktop> UnoAutomation::connect() {
     return officeCall([&] {
         return std::make_unique<uno::UnoDesktop>(
             Reference<css::frame::XComponentLoader>(desktop, css::uno::UNO_QUERY_THROW),
-            uno::DocumentHandling{impl_->options.headless, impl_->options.alwaysExportBlocks});
+            uno::DocumentHandling{impl_->options.headless, impl_->options.alwaysExportBlocks,
+                                  impl_->lastWatch, impl_->options.documentTimeout});
     });
 }
 

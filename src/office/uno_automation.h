@@ -5,6 +5,7 @@
 #include "join/calc_automation.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,9 +31,17 @@ struct OfficeOptions {
     /// How long an office that accepted the connection may take to hand over its desktop; one
     /// that takes longer (stopped, or hanging) counts as not reachable.
     std::chrono::milliseconds answerTimeout{20'000};
+    /// How long one call on a document may take: opening it, reading or writing it; zero: no
+    /// limit. Past it the connection is given up (the call fails with OfficeTimeout), and an
+    /// office we started is killed, since it may be stuck or growing without end.
+    std::chrono::milliseconds documentTimeout{0};
+    /// Asked while a call waits on the office and while it starts; true gives the office up as
+    /// documentTimeout does, so a stopped program need not wait for it. Asked from other threads.
+    std::function<bool()> stopRequested;
     /// Whether an office we started may run on after this object is gone, to show the user a
     /// result document: it then ends with this object only when it shows no document. When
-    /// false the destructor always shuts it down.
+    /// false the destructor always shuts it down, and it is killed when this program ends in
+    /// any other way, even killed itself.
     bool keepStartedOffice = true;
     /// Reads every block of cells through the sheet export, even where reading cell by cell is
     /// faster (lets tests compare both ways of reading).

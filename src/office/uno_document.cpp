@@ -22,6 +22,7 @@
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -137,7 +138,30 @@ void failWhenConnectionLost(const Reference<css::frame::XComponentLoader>& loade
     }
 }
 
+std::string inSeconds(std::chrono::milliseconds limit) {
+    if (limit.count() % 1000 == 0)
+        return std::to_string(limit.count() / 1000) +
+               (limit.count() == 1000 ? " second" : " seconds");
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f seconds", static_cast<double>(limit.count()) / 1000);
+    return text;
+}
+
 } // namespace
+
+void DocumentHandling::failWhenEnded(const char* doing) const {
+    if (!watch)
+        return;
+    switch (watch->closed()) {
+    case ConnectionWatch::Closed::limitPassed:
+        throw OfficeTimeout(std::string("the office did not ") + doing + " within " +
+                            inSeconds(callLimit));
+    case ConnectionWatch::Closed::stopAsked:
+        throw OfficeError("Stopped while waiting for the office");
+    case ConnectionWatch::Closed::no:
+        return;
+    }
+}
 
 std::unique_ptr<Document> UnoDesktop::openDocument(const std::string& url) {
     return load(url, describeUrl(url));
@@ -148,38 +172,39 @@ std::unique_ptr<Document> UnoDesktop::newDocument() {
 }
 
 std::unique_ptr<Document> UnoDesktop::load(const std::string& url, const std::string& name) {
-    return officeCall([&]() -> std::unique_ptr<Document> {
-        // A hidden document is never edited, and read-only it needs no lock: several runs may
-        // read one file at once, also a file open in someone's office.
-        const bool isFile = url.starts_with("file:");
-        const auto arguments = !handling_.hidden ? Sequence<css::beans::PropertyValue>()
-                               : isFile
-                                   ? properties({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}})
-                                   : properties({{"Hidden", Any(true)}});
-        const Reference<css::lang::XComponent> component =
-            loader_->loadComponentFromURL(toOffice(url), toOffice("_blank"), 0, arguments);
-        const std::string failure =
-            "\"" + name + "\" is not a spreadsheet document the office can open";
-        if (!component.is()) {
-            failWhenConnectionLost(loader_);
-            throw OfficeError(isFile ? noDocumentReason(name, !handling_.hidden) : failure);
-        }
-        if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
-            // Opened by another module of the office: close that window again, then fail.
-            try {
-                const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
-                if (closeable.is()) {
-                    closeable->close(true);
-                } else {
-                    component->dispose();
-                }
-            } catch (const css::uno::Exception&) {
-                // The document is useless to us either way; the failure to report is the type.
+    const bool isFile = url.starts_with("file:");
+    return handling_.call(
+        isFile ? "open the file" : "open a new spreadsheet", [&]() -> std::unique_ptr<Document> {
+            // A hidden document is never edited, and read-only it needs no lock: several runs may
+            // read one file at once, also a file open in someone's office.
+            const auto arguments =
+                !handling_.hidden ? Sequence<css::beans::PropertyValue>()
+                : isFile          ? properties({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}})
+                                  : properties({{"Hidden", Any(true)}});
+            const Reference<css::lang::XComponent> component =
+                loader_->loadComponentFromURL(toOffice(url), toOffice("_blank"), 0, arguments);
+            const std::string failure =
+                "\"" + name + "\" is not a spreadsheet document the office can open";
+            if (!component.is()) {
+                failWhenConnectionLost(loader_);
+                throw OfficeError(isFile ? noDocumentReason(name, !handling_.hidden) : failure);
             }
-            throw OfficeError(failure);
-        }
-        return std::make_unique<UnoDocument>(component, handling_);
-    });
+            if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
+                // Opened by another module of the office: close that window again, then fail.
+                try {
+                    const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+                    if (closeable.is()) {
+                        closeable->close(true);
+                    } else {
+                        component->dispose();
+                    }
+                } catch (const css::uno::Exception&) {
+                    // The document is useless to us either way; the failure to report is the type.
+                }
+                throw OfficeError(failure);
+            }
+            return std::make_unique<UnoDocument>(component, handling_);
+        });
 }
 
 void UnoDocument::failWhenClosed() const {
@@ -191,7 +216,7 @@ void UnoDocument::failWhenClosed() const {
 
 std::unique_ptr<Sheet> UnoDocument::sheetByIndex(std::int16_t index) {
     failWhenClosed();
-    return officeCall([&] {
+    return handling_.call("finish reading the file", [&] {
         const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
         const Reference<css::container::XIndexAccess> sheets(document->getSheets(),
                                                              UNO_QUERY_THROW);
@@ -207,7 +232,7 @@ std::unique_ptr<Sheet> UnoDocument::sheetByIndex(std::int16_t index) {
 
 std::unique_ptr<Sheet> UnoDocument::sheetByName(const std::string& name) {
     failWhenClosed();
-    return officeCall([&] {
+    return handling_.call("finish reading the file", [&] {
         const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
         const Reference<css::container::XNameAccess> sheets(document->getSheets(), UNO_QUERY_THROW);
         if (!sheets->hasByName(toOffice(name))) {
@@ -221,7 +246,7 @@ std::unique_ptr<Sheet> UnoDocument::sheetByName(const std::string& name) {
 
 std::int32_t UnoDocument::sheetCount() {
     failWhenClosed();
-    return officeCall([&] {
+    return handling_.call("finish reading the file", [&] {
         const Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
         const Reference<css::container::XIndexAccess> sheets(document->getSheets(),
                                                              UNO_QUERY_THROW);
@@ -232,7 +257,7 @@ std::int32_t UnoDocument::sheetCount() {
 void UnoDocument::close() {
     // The office accepts closing a closed document silently.
     failWhenClosed();
-    officeCall([&] {
+    handling_.call("close the file", [&] {
         const Reference<css::util::XCloseable> closeable(model_, UNO_QUERY_THROW);
         closeable->close(false);
     });
@@ -251,7 +276,7 @@ void UnoDocument::storeToFile(const std::string& path) {
     std::string extension = target.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    officeCall([&] {
+    handling_.call("finish storing the document", [&] {
         if (extension == ".csv") {
             const TempFolder folder;
             if (!std::filesystem::copy_file(exportSheet(model_, 1, folder), target,
@@ -266,14 +291,14 @@ void UnoDocument::storeToFile(const std::string& path) {
 }
 
 std::string UnoSheet::name() {
-    return officeCall([&] {
+    return handling_.call("finish reading the file", [&] {
         const Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
         return fromOffice(named->getName());
     });
 }
 
 UsedArea UnoSheet::usedArea() {
-    return officeCall([&] {
+    return handling_.call("finish reading the file", [&] {
         // Content cells only: the office's own used area also counts cells that merely carry
         // a format, which hold no text for us.
         const Reference<css::sheet::XCellRangesQuery> query(sheet_, UNO_QUERY_THROW);
@@ -293,7 +318,7 @@ UsedArea UnoSheet::usedArea() {
 }
 
 std::string UnoSheet::cellText(std::int32_t column, std::int32_t row) {
-    return officeCall([&] {
+    return handling_.call("finish reading the file", [&] {
         try {
             const Reference<css::text::XText> text(sheet_->getCellByPosition(column, row),
                                                    UNO_QUERY_THROW);
@@ -305,7 +330,7 @@ std::string UnoSheet::cellText(std::int32_t column, std::int32_t row) {
 }
 
 void UnoSheet::setCellText(std::int32_t column, std::int32_t row, const std::string& text) {
-    officeCall([&] {
+    handling_.call("finish writing the document", [&] {
         try {
             const Reference<css::text::XText> cell(sheet_->getCellByPosition(column, row),
                                                    UNO_QUERY_THROW);
@@ -327,7 +352,7 @@ CellRows UnoSheet::rangeTexts(std::int32_t firstColumn, std::int32_t firstRow,
     if (width == 0) {
         return result;
     }
-    return officeCall([&] {
+    return handling_.call("finish reading the file", [&] {
         // Fails like cellText for positions outside the sheet.
         const Reference<css::sheet::XCellRangeAddressable> range(
             sheet_->getCellRangeByPosition(firstColumn, firstRow, lastColumn, lastRow),
@@ -362,7 +387,7 @@ CellRows UnoSheet::rangeTexts(std::int32_t firstColumn, std::int32_t firstRow,
 }
 
 void UnoSheet::setRangeTexts(std::int32_t column, std::int32_t row, const CellRows& rows) {
-    officeCall([&] {
+    handling_.call("finish writing the document", [&] {
         std::size_t first = 0;
         while (first < rows.size()) {
             // setDataArray needs a rectangle: a block is a run of rows of one width. Padding a

@@ -3,11 +3,14 @@
 // The desktop, document and sheet objects of the office over UNO. Private to this folder.
 
 #include "join/calc_automation.h"
+#include "office/connection_watch.h"
+#include "office/uno_support.h"
 
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/uno/Reference.hxx>
+#include <memory>
 
 namespace gridwork::uno {
 
@@ -19,6 +22,24 @@ struct DocumentHandling {
     bool hidden = false;
     /// Every block read goes through the sheet export, however small.
     bool alwaysExportBlocks = false;
+    /// The watch of the connection, which bounds every call below by `callLimit`.
+    std::shared_ptr<ConnectionWatch> watch;
+    std::chrono::milliseconds callLimit{0};
+
+    /// Runs an office call as officeCall does, bounded by the watch; a call that the watch
+    /// ended fails with what ended it (OfficeTimeout saying that the office did not `doing`
+    /// in time), not with the lost connection that its ending caused.
+    template <class Call> decltype(auto) call(const char* doing, Call&& work) const {
+        const ConnectionWatch::Bound bound(watch.get(), callLimit);
+        try {
+            return officeCall(std::forward<Call>(work));
+        } catch (const OfficeError&) {
+            failWhenEnded(doing);
+            throw;
+        }
+    }
+    /// Throws what ended the connection when the watch did; returns otherwise.
+    void failWhenEnded(const char* doing) const;
 };
 
 class UnoDesktop final : public Desktop {

@@ -133,7 +133,8 @@ TEST(HelpText, DocumentsEveryOption) {
     for (const char* option :
          {"--office", "--force", "--quiet", "-o OUTPUT", "--sheet S", "--rows A:B", "--columns C:D",
           "--header[=N]", "--match-columns", "--source[=NAME]", "--all-sheets", "--values", ".fods",
-          ".csv", "--help", "--version", "GRIDWORK_OFFICE_HEADLESS", "Exit status"})
+          ".csv", "--help", "--version", "GRIDWORK_OFFICE_HEADLESS", "GRIDWORK_OFFICE_TIMEOUT",
+          "Exit status"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_EQ(usageText().rfind("usage: gridstack", 0), 0u);
 }

@@ -4,9 +4,12 @@
 #include "ods/reader.h"
 #include "test_folder.h"
 
+#include <algorithm>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
@@ -59,6 +62,13 @@ protected:
     Outcome run(const std::vector<std::string>& args,
                 const std::vector<std::string>& environment = {},
                 const fs::path& standardOutput = {}) const {
+        return finish(start(args, environment, standardOutput), standardOutput);
+    }
+
+    /// Starts gridstack as run() does; finish() waits for it.
+    pid_t start(const std::vector<std::string>& args,
+                const std::vector<std::string>& environment = {},
+                const fs::path& standardOutput = {}) const {
         const fs::path outPath = standardOutput.empty() ? folder_ / ".stdout" : standardOutput;
         const fs::path errPath = folder_ / ".stderr";
         const pid_t child = ::fork();
@@ -84,6 +94,12 @@ protected:
             ::execv(program_.c_str(), argv.data());
             ::_exit(127);
         }
+        return child;
+    }
+
+    Outcome finish(pid_t child, const fs::path& standardOutput = {}) const {
+        const fs::path outPath = standardOutput.empty() ? folder_ / ".stdout" : standardOutput;
+        const fs::path errPath = folder_ / ".stderr";
         int status = 0;
         ::waitpid(child, &status, 0);
         Outcome outcome;
@@ -316,7 +332,8 @@ TEST_F(GridstackTest, ValuesShowAsThePlainStack) {
         reversed.insert(0, cell);
     }
     std::ofstream(folder_ / "styles.fods")
-        << R"(<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+        << R"(<?xml version="1.0" encoding="UTF-8"?>)"
+           R"(<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
            R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
            R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")"
            R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
@@ -574,6 +591,125 @@ TEST_F(GridstackTest, OfficeAndEngineGiveTheSameCells) {
     EXPECT_EQ(missing.err, "gridstack: cannot reach the office: The office program \"/none\" named "
                            "by GRIDWORK_OFFICE does not exist or cannot be run\n");
     EXPECT_FALSE(fs::exists(folder_ / "none.csv"));
+
+    // CSV is read by the engine's codec in an office run too: a 10 MB field, any UTF-8 text
+    // and control characters come through whole; an .ods OUTPUT refuses what it cannot hold.
+    const std::string wide(10'000'000, 'w');
+    const std::string odd =
+        "A\x01" + std::string(1, '\0') + "Zo\xC3\xAB \xE6\x9D\xB1\xF0\x9F\x98\x80";
+    std::ofstream(folder_ / "hostile.csv") << wide << "," << odd << "\r\n";
+    const Outcome hostile =
+        run({"--office", "-o", "-", orders, "--rows", "1:1", "hostile.csv"}, office);
+    EXPECT_EQ(hostile.status, 0) << hostile.err;
+    EXPECT_TRUE(hostile.out == "Order,Item,Qty\r\n" + wide + "," + odd + ",\r\n")
+        << hostile.out.size() << " bytes";
+    const Outcome refused = run({"--office", "-o", "hostile.ods", orders, "hostile.csv"}, office);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "gridstack: hostile.csv: the text for cell B5 of the stack holds the "
+                           "control character U+0001, which a spreadsheet cannot hold (a .csv "
+                           "OUTPUT keeps it)\n");
+    EXPECT_FALSE(fs::exists(folder_ / "hostile.ods"));
+}
+
+/// Live processes that carry `mark` in their environment, as everything a run starts does: the
+/// office of one run, told apart from the offices of other tests.
+std::vector<pid_t> carrying(const std::string& mark) {
+    std::vector<pid_t> found;
+    std::error_code error;
+    for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        // A process that has ended shows no environment, also before it is reaped.
+        if (('\0' + contents(it->path() / "environ")).find('\0' + mark + '\0') != std::string::npos)
+            found.push_back(std::stoi(name));
+    }
+    return found;
+}
+
+bool holdsOpen(pid_t process, const fs::path& file) {
+    std::error_code error;
+    for (fs::directory_iterator it("/proc/" + std::to_string(process) + "/fd", error), end;
+         !error && it != end; it.increment(error))
+        if (fs::read_symlink(it->path(), error) == file)
+            return true;
+    return false;
+}
+
+/// Whether `done` comes true within a minute.
+bool soon(const std::function<bool()>& done) {
+    for (int i = 0; i < 3000; ++i) {
+        if (done())
+            return true;
+        ::usleep(20'000);
+    }
+    return done();
+}
+
+/// An office that gridstack starts ends with the run however the run ends: the office taking
+/// too long over a file, Ctrl-C, SIGTERM, gridstack killed; and one that dies is told.
+TEST_F(GridstackTest, TheOfficeItStartsEndsWithTheRun) {
+    // A cell of a billion blanks: the office works on it for some 20 s, growing to 4 GB.
+    std::ofstream(folder_ / "blanks.fods")
+        << R"(<?xml version="1.0" encoding="UTF-8"?>)"
+           R"(<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+           R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
+           R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.3")"
+           R"( office:mimetype="application/vnd.oasis.opendocument.spreadsheet"><office:body>)"
+           R"(<office:spreadsheet><table:table table:name="S"><table:table-row><table:table-cell>)"
+           R"(<text:p>a<text:s text:c="1000000000"/></text:p></table:table-cell></table:table-row>)"
+           R"(</table:table></office:spreadsheet></office:body></office:document>)";
+    const struct {
+        const char* what;
+        int signal;      ///< sent to gridstack once the office reads the file; 0: none
+        bool killOffice; ///< the office is killed then instead
+        const char* limit;
+        int status;
+        std::string err;
+    } ends[] = {
+        {"past the limit", 0, false, "1", 1,
+         "gridstack: blanks.fods: the office did not open the file within 1 second\n"},
+        {"Ctrl-C", SIGINT, false, "60", 128 + SIGINT, "gridstack: interrupted\n"},
+        {"SIGTERM", SIGTERM, false, "60", 128 + SIGTERM, "gridstack: interrupted\n"},
+        {"gridstack killed", SIGKILL, false, "60", 128 + SIGKILL, ""},
+        {"office killed", 0, true, "60", 1,
+         "gridstack: blanks.fods: cannot read: The connection to the office was lost: the office "
+         "has ended or crashed\n"},
+    };
+    int runs = 0;
+    for (const auto& end : ends) {
+        const std::string mark =
+            "GRIDSTACK_TEST_RUN=" + std::to_string(::getpid()) + "-" + std::to_string(++runs);
+        // A profile, and so a pipe, of each run's own: a killed office takes connections for
+        // a moment after its last process has gone from sight.
+        const pid_t gridstack = start(
+            {"--office", "-o", "out.csv", "blanks.fods"},
+            {"GRIDWORK_OFFICE_HEADLESS=1",
+             "GRIDWORK_OFFICE_PROFILE=" + (folder_ / ("profile-" + std::to_string(runs))).string(),
+             "GRIDWORK_OFFICE_TIMEOUT=" + std::string(end.limit), mark});
+        const auto office = [&] {
+            std::vector<pid_t> found = carrying(mark);
+            std::erase(found, gridstack);
+            return found;
+        };
+        if (end.signal != 0 || end.killOffice) {
+            EXPECT_TRUE(soon([&] {
+                const auto running = office();
+                return std::any_of(running.begin(), running.end(),
+                                   [&](pid_t p) { return holdsOpen(p, folder_ / "blanks.fods"); });
+            })) << end.what;
+            if (end.killOffice)
+                for (const pid_t process : office())
+                    ::kill(process, SIGKILL);
+            else
+                ::kill(gridstack, end.signal);
+        }
+        const Outcome outcome = finish(gridstack);
+        EXPECT_EQ(outcome.status, end.status) << end.what;
+        EXPECT_EQ(outcome.err, end.err) << end.what;
+        EXPECT_TRUE(soon([&] { return office().empty(); })) << end.what << ": the office runs on";
+        EXPECT_FALSE(fs::exists(folder_ / "out.csv")) << end.what;
+    }
 }
 #endif
 
