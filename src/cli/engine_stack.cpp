@@ -152,22 +152,34 @@ void storeWorkbook(const ods::Workbook& workbook, const std::string& path,
         throw OfficeError(std::strerror(errno));
 }
 
-ods::Workbook readCsvInput(const TableSource& table) {
+/// The whole of a stream, read a piece at a time so that `stop` is asked as it goes.
+std::string readAll(std::istream& in, const std::function<bool()>& stop) {
+    std::string text;
+    std::string piece(1 << 20, '\0');
+    while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
+        if (stop && stop())
+            throw ods::Stopped();
+        text.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    return text;
+}
+
+ods::Workbook readCsvInput(const TableSource& table, const std::function<bool()>& stop) {
     std::string text;
     if (table.path == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), {});
+        text = readAll(std::cin, stop);
         if (std::cin.bad())
             throw StackError("standard input: cannot read");
     } else {
         std::ifstream in(table.path, std::ios::binary);
-        text.assign(std::istreambuf_iterator<char>(in), {});
+        text = readAll(in, stop);
         if (in.bad())
             throw StackError(table.path + ": cannot read");
     }
     const std::string sheetName =
         table.path == "-" ? "Sheet1" : std::filesystem::path(table.path).stem().string();
     try {
-        return ods::readCsvWorkbook(text, sheetName);
+        return ods::readCsvWorkbook(text, sheetName, stop);
     } catch (const ods::Error& e) {
         throw StackError((table.path == "-" ? "standard input" : table.path) + ": " + e.what());
     }
@@ -429,23 +441,25 @@ private:
 
 ReadSource readSourceFile(const TableSource& table, bool keepValues, const Checkpoint& checkpoint) {
     ReadSource read;
-    if (isCsvInput(table.path)) {
-        read.workbook = std::make_shared<const ods::Workbook>(readCsvInput(table));
-    } else {
-        const std::string absolute = absolutePath(table.path);
-        // The reader asks as it goes whether to stop; the run's own Interrupted then comes out.
-        std::exception_ptr interrupted;
-        std::function<bool()> stop;
-        if (checkpoint)
-            stop = askingCheckpoint(checkpoint, interrupted);
-        try {
-            read.workbook =
-                std::make_shared<const ods::Workbook>(readSpreadsheet(absolute, keepValues, stop));
-        } catch (const OfficeError& e) {
-            throw unreadableTable(table.path, absolute, e.what());
-        } catch (const ods::Stopped&) {
-            std::rethrow_exception(interrupted);
+    // The readers ask as they go whether to stop; the run's own Interrupted then comes out.
+    std::exception_ptr interrupted;
+    std::function<bool()> stop;
+    if (checkpoint)
+        stop = askingCheckpoint(checkpoint, interrupted);
+    try {
+        if (isCsvInput(table.path)) {
+            read.workbook = std::make_shared<const ods::Workbook>(readCsvInput(table, stop));
+        } else {
+            const std::string absolute = absolutePath(table.path);
+            try {
+                read.workbook = std::make_shared<const ods::Workbook>(
+                    readSpreadsheet(absolute, keepValues, stop));
+            } catch (const OfficeError& e) {
+                throw unreadableTable(table.path, absolute, e.what());
+            }
         }
+    } catch (const ods::Stopped&) {
+        std::rethrow_exception(interrupted);
     }
     if (table.allSheets) {
         for (std::size_t i = 0; i < read.workbook->sheets().size(); ++i)

@@ -26,7 +26,7 @@ int run(const gridwork::cli::Arguments& arguments) {
         if (arguments.office)
             office = makeInstalledOffice([&interruption] { return interruption.signal() != 0; });
         runStack(arguments,
-                 office ? officeSourceReader(*office)
+                 office ? officeSourceReader(*office, checkpoint)
                         : engineSourceReader(arguments.values, checkpoint),
                  std::cout, progress, checkpoint);
         return 0;

@@ -110,16 +110,16 @@ ReadSource readThroughOffice(Desktop& desktop, const TableSource& table) {
 
 } // namespace
 
-SourceReader officeSourceReader(CalcAutomation& office) {
+SourceReader officeSourceReader(CalcAutomation& office, Checkpoint checkpoint) {
     // One connection for the run, used by one reader at a time.
     struct Connection {
         std::mutex mutex;
         std::unique_ptr<Desktop> desktop;
     };
     auto connection = std::make_shared<Connection>();
-    return [&office, connection](const TableSource& table) {
+    return [&office, connection, checkpoint = std::move(checkpoint)](const TableSource& table) {
         if (isCsvInput(table.path))
-            return readSourceFile(table);
+            return readSourceFile(table, false, checkpoint);
         const std::lock_guard lock(connection->mutex);
         if (!connection->desktop) {
             try {

@@ -11,7 +11,8 @@
 namespace gridwork::cli {
 
 /// Reads tables through the office, reached on first use and one file at a time; CSV inputs are
-/// read as the engine reads them. The returned reader refers to office, which must outlive it.
-SourceReader officeSourceReader(CalcAutomation& office);
+/// read as the engine reads them, asking `checkpoint` as it does. The returned reader refers to
+/// office, which must outlive it.
+SourceReader officeSourceReader(CalcAutomation& office, Checkpoint checkpoint = {});
 
 } // namespace gridwork::cli

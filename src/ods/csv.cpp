@@ -57,6 +57,9 @@ std::size_t utf8Length(std::string_view text, std::size_t i) {
     return length;
 }
 
+// Bytes read between two questions whether to stop: some milliseconds of work.
+constexpr std::size_t askEvery = 64 * 1024;
+
 } // namespace
 
 void appendCsvField(std::string& line, std::string_view text) {
@@ -121,7 +124,8 @@ void CsvWriter::writeRow(const std::vector<std::string>& cells) {
     writeRow(views, 1);
 }
 
-void readCsv(std::string_view text, const std::function<void(std::vector<std::string>&)>& row) {
+void readCsv(std::string_view text, const std::function<void(std::vector<std::string>&)>& row,
+             const std::function<bool()>& stop) {
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
     std::vector<std::string> fields;
@@ -134,7 +138,13 @@ void readCsv(std::string_view text, const std::function<void(std::vector<std::st
         field.clear();
         fieldStarted = false;
     };
+    std::size_t nextAsk = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i >= nextAsk) {
+            if (stop && stop())
+                throw Stopped();
+            nextAsk = i + askEvery;
+        }
         const char c = text[i];
         if (quoted) {
             if (c != '"') {
@@ -184,29 +194,33 @@ std::optional<std::size_t> firstLineNotUtf8(std::string_view text) {
     return std::nullopt;
 }
 
-Workbook readCsvWorkbook(std::string_view text, const std::string& sheetName) {
+Workbook readCsvWorkbook(std::string_view text, const std::string& sheetName,
+                         const std::function<bool()>& stop) {
     if (const auto line = firstLineNotUtf8(text))
         throw Error("line " + std::to_string(*line) +
                     " is not UTF-8 text (save the file as CSV in UTF-8)");
     Workbook workbook;
     Sheet& sheet = workbook.sheets().emplace_back(sheetName);
     std::int32_t rowIndex = 0;
-    readCsv(text, [&](std::vector<std::string>& fields) {
-        if (rowIndex >= kMaxRows)
-            throw Error("it has more records than a sheet has rows (" + std::to_string(kMaxRows) +
-                        ")");
-        if (fields.size() > static_cast<std::size_t>(kMaxColumns))
-            throw Error("record " + std::to_string(rowIndex + 1) +
-                        " has more fields than a sheet " + "has columns (" +
-                        std::to_string(kMaxColumns) + ")");
-        RowRun run{rowIndex++, 1, {}};
-        for (std::size_t column = 0; column < fields.size(); ++column)
-            if (!fields[column].empty())
-                run.cells.push_back(
-                    CellRun{static_cast<std::int32_t>(column), 1, std::move(fields[column])});
-        if (!run.cells.empty())
-            sheet.appendRow(std::move(run));
-    });
+    readCsv(
+        text,
+        [&](std::vector<std::string>& fields) {
+            if (rowIndex >= kMaxRows)
+                throw Error("it has more records than a sheet has rows (" +
+                            std::to_string(kMaxRows) + ")");
+            if (fields.size() > static_cast<std::size_t>(kMaxColumns))
+                throw Error("record " + std::to_string(rowIndex + 1) +
+                            " has more fields than a sheet " + "has columns (" +
+                            std::to_string(kMaxColumns) + ")");
+            RowRun run{rowIndex++, 1, {}};
+            for (std::size_t column = 0; column < fields.size(); ++column)
+                if (!fields[column].empty())
+                    run.cells.push_back(
+                        CellRun{static_cast<std::int32_t>(column), 1, std::move(fields[column])});
+            if (!run.cells.empty())
+                sheet.appendRow(std::move(run));
+        },
+        stop);
     return workbook;
 }
 

@@ -54,14 +54,17 @@ private:
 /// skipped, records end with LF or CR LF (a lone CR is text), a quote opens a quoted field only
 /// at a field's start and a quoted field may hold commas, line breaks and doubled quotes. A
 /// blank line is a record of one empty field; an unclosed quote runs to the end of the text.
-void readCsv(std::string_view text, const std::function<void(std::vector<std::string>&)>& row);
+/// `stop` is asked every 64 KB of the text; true stops the read with Stopped.
+void readCsv(std::string_view text, const std::function<void(std::vector<std::string>&)>& row,
+             const std::function<bool()>& stop = {});
 
 /// The 1-based line of the first bytes that are not UTF-8, if any.
 std::optional<std::size_t> firstLineNotUtf8(std::string_view text);
 
 /// A CSV text as a workbook of one sheet named sheetName, every field the text it is. Throws
 /// Error ("line N is not UTF-8 text ...") for a text that is not UTF-8, or one too large for a
-/// sheet.
-Workbook readCsvWorkbook(std::string_view text, const std::string& sheetName);
+/// sheet. `stop` is asked as readCsv asks it.
+Workbook readCsvWorkbook(std::string_view text, const std::string& sheetName,
+                         const std::function<bool()>& stop = {});
 
 } // namespace ods

@@ -53,6 +53,24 @@ private:
     StyleForwarder forwarder_;
 };
 
+void askToStop(const ReadOptions& options) {
+    if (options.stop && options.stop()) {
+        throw Stopped();
+    }
+}
+
+// A flat file is read and parsed in pieces of a package part's size, asking between them.
+constexpr std::size_t kFlatChunk = 128 * 1024;
+
+template <typename Reader>
+void feedFlat(Reader& reader, std::string_view text, const ReadOptions& options) {
+    for (std::size_t at = 0; at < text.size(); at += kFlatChunk) {
+        askToStop(options);
+        reader.feed(text.substr(at, kFlatChunk));
+    }
+    reader.finish();
+}
+
 template <typename Reader>
 void readInto(Reader& reader, const ZipPackage& package, std::string_view part,
               const ReadOptions& options, const std::function<bool()>& done) {
@@ -60,9 +78,7 @@ void readInto(Reader& reader, const ZipPackage& package, std::string_view part,
     package.readEntry(
         part,
         [&](std::string_view chunk) {
-            if (options.stop && options.stop()) {
-                throw Stopped();
-            }
+            askToStop(options);
             reader.feed(chunk);
             stoppedEarly = done && done();
             return !stoppedEarly;
@@ -175,7 +191,13 @@ Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
             throw Error("cannot read " + path + ": the XML is larger than the reader takes (" +
                         std::to_string(options.maxXmlBytes) + " bytes)");
         in.seekg(0);
-        text.assign(std::istreambuf_iterator<char>(in), {});
+        text.reserve(static_cast<std::size_t>(std::max<std::streamoff>(size, 0)));
+        std::string chunk(kFlatChunk, '\0');
+        while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) ||
+               in.gcount() > 0) {
+            askToStop(options);
+            text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+        }
     }
     if (!in && !in.eof())
         throw Error("cannot read " + path + ": " + std::strerror(errno));
@@ -188,13 +210,11 @@ Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
     ContentContext content(styles, builder, contentOptionsOf(options), path);
     try {
         FastXmlReader reader(content);
-        reader.feed(text);
-        reader.finish();
+        feedFlat(reader, text, options);
     } catch (const FastXmlReader::FallBack& fallBack) {
         XmlReader reader(content, path);
         reader.deliverFrom(fallBack.resumeAt());
-        reader.feed(text);
-        reader.finish();
+        feedFlat(reader, text, options);
     }
     if (!content.sawSpreadsheet())
         throw Error("cannot read " + path +

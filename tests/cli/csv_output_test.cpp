@@ -75,6 +75,14 @@ TEST(ReadCsvWorkbook, NamesTheFirstLineThatIsNotUtf8) {
     }
 }
 
+TEST(ReadCsvWorkbook, AsksToStopAsItReads) {
+    // One record of 1 MB: the question comes every 64 KB of it.
+    const std::string text = std::string(1u << 20, 'x') + ",y\n";
+    int asked = 0;
+    EXPECT_THROW(readCsvWorkbook(text, "data", [&asked] { return ++asked == 3; }), Stopped);
+    EXPECT_EQ(asked, 3);
+}
+
 // Records the largest piece written at once: what the writer held in memory.
 class LargestWrite : public std::stringbuf {
 public:

@@ -2,6 +2,7 @@
 #include "ods/reader.h"
 #include "ods_test_support.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace ods {
@@ -337,15 +338,25 @@ TEST(ReaderStop, LongPartsAskToStopAsTheyAreReadAndStopAtOnce) {
     };
     const test::TempDir dir;
     const std::string path = dir.file("long.ods");
+    const std::string flat = dir.file("long.fods");
     for (const auto& [content, styles] : documents) {
         test::writeOds(path, content, styles);
-        int asked = 0;
-        ReadOptions options;
-        options.stop = [&asked] { return ++asked == 3; };
-        EXPECT_THROW(readWorkbook(path, options), Stopped) << content.size();
-        EXPECT_EQ(asked, 3);
-        options.stop = [] { return false; };
-        EXPECT_NO_THROW(readWorkbook(path, options));
+        // The flat form holds the same XML in one file.
+        std::ofstream(flat) << content;
+        for (const bool isFlat : {false, true}) {
+            if (isFlat && !styles.empty())
+                continue; // no flat form of a separate styles part here
+            const auto read = [&](const ReadOptions& options) {
+                return isFlat ? readFlatWorkbook(flat, options) : readWorkbook(path, options);
+            };
+            int asked = 0;
+            ReadOptions options;
+            options.stop = [&asked] { return ++asked == 3; };
+            EXPECT_THROW(read(options), Stopped) << content.size() << " " << isFlat;
+            EXPECT_EQ(asked, 3);
+            options.stop = [] { return false; };
+            EXPECT_NO_THROW(read(options));
+        }
     }
 }
 
