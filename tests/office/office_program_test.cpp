@@ -218,12 +218,16 @@ TEST_F(ScriptFolder, RunsAtOnceHoldCachedProfilesOfTheirOwnAndLaterRunsReuseThem
 TEST_F(ScriptFolder, ProcessPassesEnvironmentAndReportsExit) {
     const auto program =
         script("env-probe", "echo \"$TMPDIR|$1\" > " + (folder_ / "out").string() + "\nexit 5");
-    auto process = OfficeProcess::start(program, {"arg one"}, {"TMPDIR=/some/where"});
-    ASSERT_TRUE(process.waitForExit(std::chrono::seconds(10)));
-    EXPECT_EQ(process.exitCode(), 5);
-    std::string line;
-    std::getline(std::ifstream(folder_ / "out"), line);
-    EXPECT_EQ(line, "/some/where|arg one");
+    // An office that ends with us is started through its watcher, which must change nothing.
+    for (const bool endsWithUs : {false, true}) {
+        auto process =
+            OfficeProcess::start(program, {"arg one"}, {"TMPDIR=/some/where"}, endsWithUs);
+        ASSERT_TRUE(process.waitForExit(std::chrono::seconds(10)));
+        EXPECT_EQ(process.exitCode(), 5);
+        std::string line;
+        std::getline(std::ifstream(folder_ / "out"), line);
+        EXPECT_EQ(line, "/some/where|arg one");
+    }
 }
 
 TEST_F(ScriptFolder, OfficeVersionFromTheProgram) {
