@@ -152,5 +152,28 @@ TEST(OfficeLifetime, AnOfficeStartedForTheUserEndsWithTheProgramUnlessItShowsADo
     ::kill(-*showing, SIGKILL);
 }
 
+TEST(OfficeLifetime, ACallOnAFrozenOfficeEndsAtItsLimitAndTheOfficeIsEnded) {
+    auto options = privateOfficeOptions("frozen");
+    options.documentTimeout = std::chrono::seconds(1);
+    std::optional<int> office;
+    std::string failure;
+    {
+        UnoAutomation automation(options);
+        const auto desktop = automation.connect();
+        office = automation.startedOfficeId();
+        ASSERT_TRUE(office);
+        ::kill(-*office, SIGSTOP); // an office that never answers, nor ends when asked
+        try {
+            desktop->openDocument(fileUrl(officeTestData("shown_texts.ods")));
+        } catch (const OfficeTimeout& error) {
+            failure = error.what();
+        }
+    }
+    EXPECT_EQ(failure, "the office did not open the file within 1 second");
+    const bool ended = !alive(*office);
+    ::kill(-*office, SIGKILL);
+    EXPECT_TRUE(ended) << "an office this program started is ended, frozen or not";
+}
+
 } // namespace
 } // namespace gridwork::test
