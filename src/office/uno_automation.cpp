@@ -46,6 +46,9 @@ constexpr int restartExitCode = 81;
 
 constexpr const char* stoppedWaiting = "Stopped while waiting for the office";
 
+// How often a connection that the office drops at once is tried, 50 ms apart.
+constexpr int droppedConnectionAttempts = 100;
+
 std::optional<std::string> environmentValue(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::optional<std::string>(value) : std::nullopt;
@@ -311,8 +314,20 @@ std::unique_ptr<Desktop> UnoAutomation::connect() {
     if (impl_->options.program) {
         findOfficeProgram(impl_->options.program);
     }
-    Reference<css::frame::XDesktop> desktop =
-        officeCall([&] { return impl_->tryResolve(impl_->options.answerTimeout); });
+    Reference<css::frame::XDesktop> desktop;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            desktop = impl_->tryResolve(impl_->options.answerTimeout);
+            break;
+        } catch (const css::uno::Exception& error) {
+            // An office killed a moment ago still takes connections on its pipe while it frees
+            // its memory, and drops them: once it is gone, nothing listens and one is started.
+            if (attempt == droppedConnectionAttempts) {
+                throw uno::caughtOfficeError(error);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
     impl_->startedLast = !desktop.is();
     if (!desktop.is()) {
         desktop = impl_->startAndResolve();
