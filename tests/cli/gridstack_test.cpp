@@ -332,8 +332,7 @@ TEST_F(GridstackTest, ValuesShowAsThePlainStack) {
         reversed.insert(0, cell);
     }
     std::ofstream(folder_ / "styles.fods")
-        << R"(<?xml version="1.0" encoding="UTF-8"?>)"
-           R"(<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+        << R"(<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
            R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
            R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")"
            R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
