@@ -25,6 +25,7 @@ constexpr std::string_view loextNs =
     "urn:org:documentfoundation:names:experimental:office:xmlns:loext:1.0";
 
 constexpr std::string_view textNs = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+constexpr std::string_view tableNs = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
 constexpr std::string_view foNs = "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0";
 
 using format::DataStyle;
@@ -227,6 +228,7 @@ std::optional<PartKind> partKind(std::string_view local) {
         {"week-of-year", PartKind::WeekOfYear},
         {"boolean", PartKind::Boolean},
         {"text-content", PartKind::TextContent},
+        {"fill-character", PartKind::FillCharacter},
     };
     const auto found = kinds.find(local);
     if (found == kinds.end())
@@ -300,14 +302,14 @@ StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
     return part;
 }
 
-std::optional<double> numericValue(const CellValue& value) {
+std::optional<double> numericValue(const CellValue& value, long long nullDate) {
     switch (value.type) {
     case ValueType::Float:
     case ValueType::Percentage:
     case ValueType::Currency:
         return value.number;
     case ValueType::Date:
-        return format::serialOfDate(value.dateValue);
+        return format::serialOfDate(value.dateValue, nullDate);
     case ValueType::Time:
         return format::daysOfDuration(value.timeValue);
     case ValueType::Boolean:
@@ -361,6 +363,7 @@ struct DataStyles::Impl {
         bool showsStandard = false;
         std::string language;
         std::string country;
+        long long nullDate = 0;
         std::array<bool, standardKinds.size()> standardTried{};
         std::array<std::unique_ptr<const DataStyle>, standardKinds.size()> standardStyles;
         std::array<std::optional<format::PreparedStyle>, standardKinds.size()> standard;
@@ -370,7 +373,9 @@ struct DataStyles::Impl {
                 standardTried[index] = true;
                 if (auto made = format::standardStyle(standardKinds[index], language, country)) {
                     standardStyles[index] = std::make_unique<const DataStyle>(std::move(*made));
-                    standard[index].emplace(*standardStyles[index], format::RenderContext{});
+                    format::RenderContext context;
+                    context.nullDate = nullDate;
+                    standard[index].emplace(*standardStyles[index], context);
                 }
             }
             return standard[index] ? &*standard[index] : nullptr;
@@ -386,6 +391,7 @@ struct DataStyles::Impl {
     std::unordered_map<std::string, CellStyle, NameHash, std::equal_to<>> cellStyles;
     std::optional<std::string> defaultDataStyle;
     int generalDecimals = -1; ///< the document's limit on the decimals of General numbers
+    long long nullDate = 0;   ///< the document's day 0, in days after 1899-12-30
     std::string officeLanguage = "en";
     std::string officeCountry = "US";
     bool inDefaultCellStyle = false;
@@ -452,6 +458,7 @@ struct DataStyles::Impl {
         if (rendering.showsStandard) {
             rendering.language = language;
             rendering.country = country;
+            rendering.nullDate = nullDate;
         }
         if (style) {
             format::RenderContext context;
@@ -459,6 +466,7 @@ struct DataStyles::Impl {
             context.generalDecimals = generalDecimals;
             context.officeLanguage = officeLanguage;
             context.officeCountry = officeCountry;
+            context.nullDate = nullDate;
             rendering.prepared.emplace(*style, context);
         }
         return rendering;
@@ -582,6 +590,14 @@ void DataStyles::startElement(std::string_view ns, std::string_view local,
     }
     if (ns == styleNs && (local == "style" || local == "default-style"))
         d.startCellStyle(local, attributes);
+    if (ns == tableNs && local == "null-date") {
+        // Documents of other origins count their serial numbers from another day 0 (1904-01-01
+        // for old spreadsheets of the Macintosh).
+        const auto day = attribute(attributes, tableNs, "date-value");
+        const auto serial = day ? format::serialOfDate(*day) : std::optional<double>(0);
+        d.nullDate = serial ? static_cast<long long>(std::floor(*serial)) : 0;
+        d.forgetRenderings();
+    }
     if (ns == styleNs && local == "table-cell-properties" && d.inDefaultCellStyle) {
         if (const auto decimals = attribute(attributes, styleNs, "decimal-places")) {
             d.generalDecimals = countValue(decimals, -1, 0, kMaxFormatDigits);
@@ -617,7 +633,7 @@ void DataStyles::characters(std::string_view text) {
 
 std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
                                                  const CellValue& value) const {
-    const auto number = numericValue(value);
+    const auto number = numericValue(value, impl_->nullDate);
     if (!number)
         return std::nullopt;
     Impl::Rendering& rendering = impl_->renderingOf(cellStyleName);

@@ -40,7 +40,8 @@ public:
     DataStyles& operator=(DataStyles&&) noexcept;
 
     /// The SAX events of everything inside office:styles and office:automatic-styles, first of
-    /// styles.xml, then of content.xml (the containers' own elements included).
+    /// styles.xml, then of content.xml (the containers' own elements included), and the start of
+    /// a table:null-date, which moves the day that serial numbers of dates count from.
     void startElement(std::string_view ns, std::string_view local,
                       std::span<const XmlAttribute> attributes);
     void endElement(std::string_view ns, std::string_view local);

@@ -30,6 +30,12 @@ long long daysFromCivil(long long y, int m, int d) {
     return era * 146097 + doe - 719468;
 }
 
+int daysInMonth(long long year, int month) {
+    constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
 class Cursor {
 public:
     explicit Cursor(std::string_view text) : text_(text) {}
@@ -72,7 +78,7 @@ private:
 
 } // namespace
 
-std::optional<double> serialOfDate(std::string_view text) {
+std::optional<double> serialOfDate(std::string_view text, long long nullDate) {
     Cursor cursor(text);
     const bool negativeYear = cursor.accept('-');
     const auto year = cursor.integer();
@@ -87,8 +93,13 @@ std::optional<double> serialOfDate(std::string_view text) {
     // Years and hours far beyond any calendar count as the farthest one kept, so that the
     // arithmetic below cannot overflow; the office cannot show such dates either.
     const long long farYear = std::clamp(*year, -kFarYear, kFarYear);
-    const long long serial = serialFromCivil(
-        {negativeYear ? -farYear : farYear, static_cast<int>(*month), static_cast<int>(*day)});
+    // The office counts no year 0: year -1 is the one before year 1. A date no calendar has
+    // (year 0, a 29th of February in a common year) is its document's day 0.
+    const long long civilYear = negativeYear ? 1 - farYear : farYear;
+    if (farYear == 0 || *day > daysInMonth(civilYear, static_cast<int>(*month)))
+        return 0.0;
+    const long long serial =
+        serialFromCivil({civilYear, static_cast<int>(*month), static_cast<int>(*day)}) - nullDate;
     double seconds = 0;
     if (cursor.accept('T')) {
         const auto hours = cursor.integer();
