@@ -404,6 +404,9 @@ struct DataStyles::Impl {
     bool unsupported = false; ///< a calendar other than the Gregorian one
     int depth = 0;
     enum class TextTarget { None, Part, Embedded } textTarget = TextTarget::None;
+    // The office keeps the text of elements of other vocabularies inside a text part (other
+    // spreadsheets mark padding and fill characters so), and what follows them.
+    int textDepth = 0; ///< the depth of the element the text goes to
 
     // Filled while values are shown and dropped whenever a style or the locale changes, since
     // its entries point into the styles above. Cells of a row cycle through a few cell styles,
@@ -502,6 +505,7 @@ struct DataStyles::Impl {
             current->parts.back().embedded.push_back(
                 {countAttribute(attributes, "position", 0, 0, INT_MAX), std::string()});
             textTarget = TextTarget::Embedded;
+            textDepth = depth;
             return;
         }
         if (depth != 2)
@@ -513,13 +517,16 @@ struct DataStyles::Impl {
             calendar && *calendar != "gregorian")
             unsupported = true;
         current->parts.push_back(readPart(*kind, attributes));
-        if (*kind == PartKind::Text || *kind == PartKind::CurrencySymbol)
+        if (*kind == PartKind::Text || *kind == PartKind::CurrencySymbol) {
             textTarget = TextTarget::Part;
+            textDepth = depth;
+        }
     }
 
     void endInside() {
+        if (depth == textDepth)
+            textTarget = TextTarget::None;
         --depth;
-        textTarget = TextTarget::None;
         if (depth == 0) {
             if (!unsupported) {
                 forgetRenderings();
