@@ -183,9 +183,13 @@ struct PreparedStyle::Section {
             return;
         }
         shape = Shape::Number;
-        percent = has([](const StylePart& part) {
-            return part.kind == PartKind::Text && part.text.find('%') != std::string::npos;
-        });
+        // The office's import leaves a percent sign unquoted in percentage styles only; in any
+        // other style it is text and multiplies nothing.
+        percent =
+            own.kind == StyleKind::Percentage && has([](const StylePart& part) {
+                return part.kind == PartKind::Text && part.text.find('%') != std::string::npos;
+            });
+        currency = has([](const StylePart& part) { return part.kind == PartKind::CurrencySymbol; });
         composed = own.parts.size() > 1 || !main.maps.empty();
         // A currency format without its decimals shows two.
         const bool defaultDecimals = has([](const StylePart& part) {
@@ -206,6 +210,7 @@ struct PreparedStyle::Section {
     std::optional<DataStyle> owned; ///< the style reordered or completed, when it had to be
     const LocaleData* textLocale = nullptr;
     bool percent = false;
+    bool currency = false; ///< a currency symbol is among the parts
     bool composed = false;
 };
 
@@ -403,6 +408,17 @@ bool PreparedStyle::renderSection(std::string& text, const Section& section, dou
         default:
             break;
         }
+    }
+    if (!anyNumber && section.currency) {
+        // The office's formatter gives a currency format without digits the whole number in
+        // front of all its text.
+        StylePart whole;
+        whole.kind = PartKind::Number;
+        whole.decimals = 0;
+        std::string digits;
+        zero = appendNumberText(digits, whole, magnitude, locale);
+        text.insert(0, digits);
+        anyNumber = true;
     }
     // Only digits carry a sign: a section of text alone shows as it is.
     if (value < 0 && signed_ && anyNumber && !zero)
