@@ -605,6 +605,19 @@ TEST(DataStylesDates, AutomaticOrderFollowsTheUsaAndOldDatesAreJulian) {
     EXPECT_EQ(styles.shownText("iso", date), "1413-05-23");
     EXPECT_EQ(styles.shownText("iso", number(-800000)), "-0292-09-06");
     EXPECT_EQ(styles.shownText("iso", number(-693594)), "0001-01-02");
+
+    // A null date beyond any calendar, as a hostile file may give, leaves dates unshowable and
+    // overflows nothing.
+    for (const std::string far : {"999999999999-01-01", "-999999999999-12-31"}) {
+        const DataStyles moved = stylesFrom(
+            "<table:null-date xmlns:table='urn:oasis:names:tc:opendocument:xmlns:table:1.0' "
+            "table:date-value='" +
+                far + "'/>",
+            stylesFrom(cellStyle("iso", "iso") + "<number:date-style style:name='iso'><number:year "
+                                                 "number:style='long'/></number:date-style>"));
+        EXPECT_EQ(moved.shownText("iso", number(1)), "#FMT") << far;
+        EXPECT_TRUE(moved.shownText("", date).has_value()) << far;
+    }
 }
 
 TEST(DataStylesTimes, FractionsOfSecondsNeverRoundIntoTheNextSecond) {
