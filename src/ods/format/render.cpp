@@ -334,7 +334,7 @@ std::optional<std::string> PreparedStyle::render(double value, std::string_view 
 }
 
 bool PreparedStyle::renderSection(std::string& text, const Section& section, double value,
-                                  bool signed_) const {
+                                  bool withSign) const {
     // The office merges the conditional sections into one format of the main style's language.
     const LocaleData& locale = *locale_;
     const DataStyle& style = *section.style;
@@ -421,7 +421,7 @@ bool PreparedStyle::renderSection(std::string& text, const Section& section, dou
         anyNumber = true;
     }
     // Only digits carry a sign: a section of text alone shows as it is.
-    if (value < 0 && signed_ && anyNumber && !zero)
+    if (value < 0 && withSign && anyNumber && !zero)
         text.insert(text.begin(), '-');
     return true;
 }

@@ -56,7 +56,8 @@ private:
     // Both write onto the end of `text`; false: nothing to write (the value is not theirs, or
     // cannot be shown).
     bool otherCurrencyText(std::string& text, double value, std::string_view currency) const;
-    bool renderSection(std::string& text, const Section& section, double value, bool signed_) const;
+    bool renderSection(std::string& text, const Section& section, double value,
+                       bool withSign) const;
     std::size_t sectionOf(double value) const;
 
     const LocaleData* locale_;
