@@ -309,7 +309,8 @@ std::optional<double> numericValue(const CellValue& value, long long nullDate) {
     case ValueType::Currency:
         return value.number;
     case ValueType::Date:
-        return format::serialOfDate(value.dateValue, nullDate);
+        // The office reads a date it cannot make out as its document's day 0.
+        return format::serialOfDate(value.dateValue, nullDate).value_or(0.0);
     case ValueType::Time:
         return format::daysOfDuration(value.timeValue);
     case ValueType::Boolean:
