@@ -247,6 +247,25 @@ PreparedStyle::PreparedStyle(const DataStyle& style, const RenderContext& contex
         first_.limit == 0)
         first_.comparison = Comparison::GreaterEqual;
 
+    // A section that only negative numbers reach shows their magnitude, its own text carrying
+    // the sign.
+    const bool zeroLimits = first_.limit == 0 && second_.limit == 0;
+    const auto is = [](const Condition& condition,
+                       std::initializer_list<std::optional<Comparison>> any) {
+        return std::find(any.begin(), any.end(), condition.comparison) != any.end();
+    };
+    const std::optional<Comparison> none;
+    firstNegative_ =
+        zeroLimits &&
+        ((first_.comparison == Comparison::Less &&
+          is(second_, {Comparison::Greater, Comparison::Equal, Comparison::GreaterEqual, none})) ||
+         (first_.comparison == Comparison::LessEqual && is(second_, {none, Comparison::Greater})));
+    secondNegative_ =
+        zeroLimits &&
+        ((first_.comparison == Comparison::GreaterEqual && !second_.comparison) ||
+         (first_.comparison == Comparison::Greater && second_.comparison == Comparison::Less) ||
+         (!first_.comparison && !second_.comparison));
+
     // The office holds a currency cell to the first symbol that names its locale, in the order
     // of the sections; an empty symbol takes the locale's own currency.
     const StylePart* named = nullptr;
@@ -308,26 +327,9 @@ std::optional<std::string> PreparedStyle::render(double value, std::string_view 
         return text;
     }
     const std::size_t index = std::min(sectionOf(value), sections_.size() - 1);
-    // A section that only negative numbers reach shows their magnitude, its own text carrying
-    // the sign; beyond the first section no number gets a minus sign at all.
-    const bool zeroLimits = first_.limit == 0 && second_.limit == 0;
-    const auto is = [](const Condition& condition,
-                       std::initializer_list<std::optional<Comparison>> any) {
-        return std::find(any.begin(), any.end(), condition.comparison) != any.end();
-    };
-    const std::optional<Comparison> none;
-    const bool firstNegative =
-        zeroLimits &&
-        ((first_.comparison == Comparison::Less &&
-          is(second_, {Comparison::Greater, Comparison::Equal, Comparison::GreaterEqual, none})) ||
-         (first_.comparison == Comparison::LessEqual && is(second_, {none, Comparison::Greater})));
-    const bool secondNegative =
-        zeroLimits &&
-        ((first_.comparison == Comparison::GreaterEqual && !second_.comparison) ||
-         (first_.comparison == Comparison::Greater && second_.comparison == Comparison::Less) ||
-         (!first_.comparison && !second_.comparison));
-    if (value < 0 && ((index == 0 && firstNegative) || (index == 1 && secondNegative)))
+    if (value < 0 && ((index == 0 && firstNegative_) || (index == 1 && secondNegative_)))
         value = -value;
+    // Beyond the first section no number gets a minus sign at all.
     if (!renderSection(*text, *sections_[index], value, index == 0))
         text.reset();
     return text;

@@ -69,6 +69,8 @@ private:
     std::vector<std::unique_ptr<Section>> sections_;
     Condition first_;
     Condition second_;
+    bool firstNegative_ = false;  ///< the first section shows negative numbers only
+    bool secondNegative_ = false; ///< so does the second
     bool invalid_ = false; ///< a code the office refuses; it shows the General format instead
     const StylePart* currencyPart_ = nullptr; ///< the symbol a cell's currency is held to
 };
