@@ -682,6 +682,10 @@ std::optional<std::string> DataStyles::dataStyleName(std::string_view cellStyleN
     return d.defaultDataStyle;
 }
 
+long long DataStyles::nullDate() const noexcept {
+    return impl_->nullDate;
+}
+
 void DataStyles::setOfficeLocale(std::string_view language, std::string_view country) {
     impl_->officeLanguage = language;
     impl_->officeCountry = country;

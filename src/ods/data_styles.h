@@ -63,6 +63,8 @@ public:
     /// The name of the data style a cell of that cell style shows values with (through the
     /// style's parents and the default cell style); nothing for the general format.
     std::optional<std::string> dataStyleName(std::string_view cellStyleName) const;
+    /// The document's day 0 read so far, in days after 1899-12-30.
+    long long nullDate() const noexcept;
 
     /// The locale the office shows documents in, as language and country ("de", "DE"): it
     /// applies to data styles that name no language and to cells without a data style. English

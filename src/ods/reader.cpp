@@ -154,6 +154,7 @@ void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptio
         refuse(package, "it is no spreadsheet (content.xml holds no office:spreadsheet)");
     }
     output.dataStyles(styles.takeDataStyleXml());
+    output.nullDate(styles.nullDate());
 }
 
 Workbook readWorkbook(const std::string& path, const ReadOptions& options) {
@@ -200,6 +201,7 @@ Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
         throw Error("cannot read " + path +
                     ": it is no spreadsheet (no office:spreadsheet element)");
     builder.dataStyles(styles.takeDataStyleXml());
+    builder.nullDate(styles.nullDate());
     return builder.take();
 }
 
