@@ -167,6 +167,7 @@ Workbook readWorkbook(const std::string& path, const ReadOptions& options) {
 // The flat file holds the parts of a package one after the other under office:document; the
 // content context takes the styles it meets on its way to the body, as it does in content.xml.
 Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
+    requireFile(path);
     std::ifstream in(path, std::ios::binary);
     std::string text;
     if (in) {

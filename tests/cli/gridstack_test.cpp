@@ -485,6 +485,11 @@ TEST_F(GridstackTest, HelpDocumentsTheCommand) {
 
 TEST_F(GridstackTest, ListsSheetNamesForShellCompletion) {
     EXPECT_EQ(run({"--list-sheets", people}).out, "Staff\nTotals\n");
+    // Every file a stack reads: flat XML, and CSV as one sheet named after the file.
+    EXPECT_EQ(run({"--list-sheets", data + "/values.fods"}).out, "Kinds\n");
+    EXPECT_EQ(run({"--list-sheets", data + "/more-orders.csv"}).out, "more-orders\n");
+    expectError({"--list-sheets", "missing.fods"},
+                "cannot read missing.fods: the file does not exist");
     expectError({"--list-sheets", "missing.ods"},
                 "cannot read missing.ods: the file does not exist");
     // Only alone: on a longer line it is an unknown option like any other.
