@@ -4,11 +4,14 @@
 #include "cli/interruption.h"
 #include "ods/csv.h"
 #include "ods/error.h"
+#include "ods/format/calendar.h"
 #include "ods/ods_automation.h"
 #include "ods/writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -401,9 +404,10 @@ std::string renamedStyles(const std::string& xml, const std::string& prefix) {
 /// Copies a table's values into the result sheet, their formats with the data styles renamed.
 class ValueCopier {
 public:
-    ValueCopier(const ods::Sheet& source, const std::string& prefix, ods::Sheet& result)
-        : source_(source), prefix_(prefix), result_(result),
-          formats_(source.formats().size(), unknown) {}
+    ValueCopier(const ods::Workbook& workbook, const ods::Sheet& source, const std::string& prefix,
+                ods::Sheet& result)
+        : workbook_(workbook), source_(source), prefix_(prefix), result_(result),
+          formats_(source.formats().size()) {}
 
     /// The CellRun::value in the result of a source cell's value, or 0 where it is better left a
     /// text.
@@ -417,24 +421,76 @@ public:
         if (format.dataStyle.empty() &&
             (value.kind != ods::ValueKind::Float || text != value.value))
             return 0;
-        std::uint32_t& placed = formats_[value.format];
-        if (placed == unknown) {
+        Placed& placed = formats_[value.format];
+        if (placed.index == unknown) {
             ods::ValueFormat renamed = format;
-            if (!renamed.dataStyle.empty())
+            if (!renamed.dataStyle.empty()) {
+                const auto style = workbook_.dataStyles().find(renamed.dataStyle);
+                placed.showsDates = style != workbook_.dataStyles().end() &&
+                                    style->second.starts_with("<number:date-style ");
                 renamed.dataStyle = prefix_ + renamed.dataStyle;
+            }
             result_.formats().push_back(std::move(renamed));
-            placed = static_cast<std::uint32_t>(result_.formats().size() - 1);
+            placed.index = static_cast<std::uint32_t>(result_.formats().size() - 1);
         }
-        result_.values().push_back(ods::CellValueData{value.value, placed, value.kind});
+        ods::CellValueData copied{value.value, placed.index, value.kind};
+        if (workbook_.nullDate() != 0)
+            countFromStackNullDate(copied, placed.showsDates);
+        result_.values().push_back(std::move(copied));
         return static_cast<std::uint32_t>(result_.values().size());
     }
 
 private:
+    struct Placed {
+        std::uint32_t index = unknown; ///< the format in the result
+        bool showsDates = false;       ///< its data style shows a value as a day
+    };
+
+    /// The stack counts serial days from 1899-12-30, its document from another day (1904-01-01
+    /// in spreadsheets of the old Macintosh): a number shown as a date moves by the days between
+    /// the two, and a date shown as a number becomes the number its document showed, so that
+    /// the office shows both as their document did and computes with them.
+    void countFromStackNullDate(ods::CellValueData& value, bool showsDates) const {
+        std::optional<double> serial;
+        if (value.kind == ods::ValueKind::Date) {
+            // The office reads a date it cannot make out (1900-02-29) as its document's day 0.
+            serial = ods::format::serialOfDate(value.value, workbook_.nullDate()).value_or(0.0);
+            if (showsDates && *serial != 0)
+                return; // a day of the calendar, the same under any null date
+        } else if (showsDates) {
+            if (value.kind == ods::ValueKind::Time)
+                serial = ods::format::daysOfDuration(value.value);
+            else if (value.kind == ods::ValueKind::Boolean)
+                serial = value.value == "true" ? 1.0 : 0.0;
+            else
+                serial = numberOf(value.value);
+        }
+        if (serial && showsDates)
+            *serial += static_cast<double>(workbook_.nullDate());
+        if (!serial)
+            return;
+        std::array<char, 32> digits{};
+        const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), *serial);
+        value.value.assign(digits.data(), written.ptr);
+        if (value.kind == ods::ValueKind::Date || value.kind == ods::ValueKind::Time ||
+            value.kind == ods::ValueKind::Boolean)
+            value.kind = ods::ValueKind::Float;
+    }
+
+    static std::optional<double> numberOf(const std::string& text) {
+        double number = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (error != std::errc() || end != text.data() + text.size())
+            return std::nullopt;
+        return number;
+    }
+
     static constexpr std::uint32_t unknown = ~std::uint32_t{0};
+    const ods::Workbook& workbook_;
     const ods::Sheet& source_;
     const std::string& prefix_;
     ods::Sheet& result_;
-    std::vector<std::uint32_t> formats_; ///< result format of each source format
+    std::vector<Placed> formats_; ///< of each source format
 };
 
 } // namespace
@@ -606,7 +662,7 @@ ods::Workbook Stack::workbook() const {
         }
         std::optional<ValueCopier> values;
         if (prefix)
-            values.emplace(table.sheet(), *prefix, result);
+            values.emplace(*table.source, table.sheet(), *prefix, result);
         visitTable(table, [&](std::int32_t row, std::int32_t repeat,
                               std::span<const RangeCell> cells) {
             ods::RowRun copied{row, repeat, {}};

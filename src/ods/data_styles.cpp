@@ -25,6 +25,7 @@ constexpr std::string_view loextNs =
     "urn:org:documentfoundation:names:experimental:office:xmlns:loext:1.0";
 
 constexpr std::string_view textNs = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+constexpr std::string_view tableNs = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
 constexpr std::string_view foNs = "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0";
 
 using format::DataStyle;
@@ -227,6 +228,7 @@ std::optional<PartKind> partKind(std::string_view local) {
         {"week-of-year", PartKind::WeekOfYear},
         {"boolean", PartKind::Boolean},
         {"text-content", PartKind::TextContent},
+        {"fill-character", PartKind::FillCharacter},
     };
     const auto found = kinds.find(local);
     if (found == kinds.end())
@@ -300,14 +302,15 @@ StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
     return part;
 }
 
-std::optional<double> numericValue(const CellValue& value) {
+std::optional<double> numericValue(const CellValue& value, long long nullDate) {
     switch (value.type) {
     case ValueType::Float:
     case ValueType::Percentage:
     case ValueType::Currency:
         return value.number;
     case ValueType::Date:
-        return format::serialOfDate(value.dateValue);
+        // The office reads a date it cannot make out as its document's day 0.
+        return format::serialOfDate(value.dateValue, nullDate).value_or(0.0);
     case ValueType::Time:
         return format::daysOfDuration(value.timeValue);
     case ValueType::Boolean:
@@ -361,6 +364,7 @@ struct DataStyles::Impl {
         bool showsStandard = false;
         std::string language;
         std::string country;
+        long long nullDate = 0;
         std::array<bool, standardKinds.size()> standardTried{};
         std::array<std::unique_ptr<const DataStyle>, standardKinds.size()> standardStyles;
         std::array<std::optional<format::PreparedStyle>, standardKinds.size()> standard;
@@ -370,7 +374,9 @@ struct DataStyles::Impl {
                 standardTried[index] = true;
                 if (auto made = format::standardStyle(standardKinds[index], language, country)) {
                     standardStyles[index] = std::make_unique<const DataStyle>(std::move(*made));
-                    standard[index].emplace(*standardStyles[index], format::RenderContext{});
+                    format::RenderContext context;
+                    context.nullDate = nullDate;
+                    standard[index].emplace(*standardStyles[index], context);
                 }
             }
             return standard[index] ? &*standard[index] : nullptr;
@@ -386,6 +392,7 @@ struct DataStyles::Impl {
     std::unordered_map<std::string, CellStyle, NameHash, std::equal_to<>> cellStyles;
     std::optional<std::string> defaultDataStyle;
     int generalDecimals = -1; ///< the document's limit on the decimals of General numbers
+    long long nullDate = 0;   ///< the document's day 0, in days after 1899-12-30
     std::string officeLanguage = "en";
     std::string officeCountry = "US";
     bool inDefaultCellStyle = false;
@@ -398,6 +405,9 @@ struct DataStyles::Impl {
     bool unsupported = false; ///< a calendar other than the Gregorian one
     int depth = 0;
     enum class TextTarget { None, Part, Embedded } textTarget = TextTarget::None;
+    // The office keeps the text of elements of other vocabularies inside a text part (other
+    // spreadsheets mark padding and fill characters so), and what follows them.
+    int textDepth = 0; ///< the depth of the element the text goes to
 
     // Filled while values are shown and dropped whenever a style or the locale changes, since
     // its entries point into the styles above. Cells of a row cycle through a few cell styles,
@@ -452,6 +462,7 @@ struct DataStyles::Impl {
         if (rendering.showsStandard) {
             rendering.language = language;
             rendering.country = country;
+            rendering.nullDate = nullDate;
         }
         if (style) {
             format::RenderContext context;
@@ -459,6 +470,7 @@ struct DataStyles::Impl {
             context.generalDecimals = generalDecimals;
             context.officeLanguage = officeLanguage;
             context.officeCountry = officeCountry;
+            context.nullDate = nullDate;
             rendering.prepared.emplace(*style, context);
         }
         return rendering;
@@ -494,6 +506,7 @@ struct DataStyles::Impl {
             current->parts.back().embedded.push_back(
                 {countAttribute(attributes, "position", 0, 0, INT_MAX), std::string()});
             textTarget = TextTarget::Embedded;
+            textDepth = depth;
             return;
         }
         if (depth != 2)
@@ -505,13 +518,16 @@ struct DataStyles::Impl {
             calendar && *calendar != "gregorian")
             unsupported = true;
         current->parts.push_back(readPart(*kind, attributes));
-        if (*kind == PartKind::Text || *kind == PartKind::CurrencySymbol)
+        if (*kind == PartKind::Text || *kind == PartKind::CurrencySymbol) {
             textTarget = TextTarget::Part;
+            textDepth = depth;
+        }
     }
 
     void endInside() {
+        if (depth == textDepth)
+            textTarget = TextTarget::None;
         --depth;
-        textTarget = TextTarget::None;
         if (depth == 0) {
             if (!unsupported) {
                 forgetRenderings();
@@ -582,6 +598,14 @@ void DataStyles::startElement(std::string_view ns, std::string_view local,
     }
     if (ns == styleNs && (local == "style" || local == "default-style"))
         d.startCellStyle(local, attributes);
+    if (ns == tableNs && local == "null-date") {
+        // Documents of other origins count their serial numbers from another day 0 (1904-01-01
+        // for old spreadsheets of the Macintosh).
+        const auto day = attribute(attributes, tableNs, "date-value");
+        const auto serial = day ? format::serialOfDate(*day) : std::optional<double>(0);
+        d.nullDate = serial ? static_cast<long long>(std::floor(*serial)) : 0;
+        d.forgetRenderings();
+    }
     if (ns == styleNs && local == "table-cell-properties" && d.inDefaultCellStyle) {
         if (const auto decimals = attribute(attributes, styleNs, "decimal-places")) {
             d.generalDecimals = countValue(decimals, -1, 0, kMaxFormatDigits);
@@ -617,7 +641,7 @@ void DataStyles::characters(std::string_view text) {
 
 std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
                                                  const CellValue& value) const {
-    const auto number = numericValue(value);
+    const auto number = numericValue(value, impl_->nullDate);
     if (!number)
         return std::nullopt;
     Impl::Rendering& rendering = impl_->renderingOf(cellStyleName);
@@ -656,6 +680,10 @@ std::optional<std::string> DataStyles::dataStyleName(std::string_view cellStyleN
         name = found->second.parent;
     }
     return d.defaultDataStyle;
+}
+
+long long DataStyles::nullDate() const noexcept {
+    return impl_->nullDate;
 }
 
 void DataStyles::setOfficeLocale(std::string_view language, std::string_view country) {

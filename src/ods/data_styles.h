@@ -40,7 +40,8 @@ public:
     DataStyles& operator=(DataStyles&&) noexcept;
 
     /// The SAX events of everything inside office:styles and office:automatic-styles, first of
-    /// styles.xml, then of content.xml (the containers' own elements included).
+    /// styles.xml, then of content.xml (the containers' own elements included), and the start of
+    /// a table:null-date, which moves the day that serial numbers of dates count from.
     void startElement(std::string_view ns, std::string_view local,
                       std::span<const XmlAttribute> attributes);
     void endElement(std::string_view ns, std::string_view local);
@@ -62,6 +63,8 @@ public:
     /// The name of the data style a cell of that cell style shows values with (through the
     /// style's parents and the default cell style); nothing for the general format.
     std::optional<std::string> dataStyleName(std::string_view cellStyleName) const;
+    /// The document's day 0 read so far, in days after 1899-12-30.
+    long long nullDate() const noexcept;
 
     /// The locale the office shows documents in, as language and country ("de", "DE"): it
     /// applies to data styles that name no language and to cells without a data style. English

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace gridwork {
@@ -228,10 +229,7 @@ bool isFlatSpreadsheet(const std::string& path) {
     return extension == ".fods";
 }
 
-} // namespace
-
-ods::Workbook readSpreadsheet(const std::string& path, bool keepValues,
-                             const std::function<bool()>& stop) {
+ods::Workbook readAsTheOffice(const std::string& path, const ods::ReadOptions& options) {
     std::error_code ec;
     // The office opens an empty file as an empty spreadsheet.
     if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 &&
@@ -240,11 +238,6 @@ ods::Workbook readSpreadsheet(const std::string& path, bool keepValues,
     }
     ods::Workbook workbook;
     try {
-        // Shown as the office started by this user would show it.
-        ods::ReadOptions options;
-        options.officeLocale = ods::environmentLocale();
-        options.keepValues = keepValues;
-        options.stop = stop;
         workbook = isFlatSpreadsheet(path) ? ods::readFlatWorkbook(path, options)
                                            : ods::readWorkbook(path, options);
     } catch (const ods::Error& error) {
@@ -258,6 +251,30 @@ ods::Workbook readSpreadsheet(const std::string& path, bool keepValues,
         workbook = withOneSheet();
     }
     return workbook;
+}
+
+} // namespace
+
+ods::Workbook readSpreadsheet(const std::string& path, bool keepValues,
+                              const std::function<bool()>& stop) {
+    // Shown as the office started by this user would show it.
+    ods::ReadOptions options;
+    options.officeLocale = ods::environmentLocale();
+    options.keepValues = keepValues;
+    options.stop = stop;
+    return readAsTheOffice(path, options);
+}
+
+std::vector<std::string> spreadsheetSheetNames(const std::string& path) {
+    // Asking for a sheet past any document's last one gives every sheet by its name alone: no
+    // cell is kept, so this stays quick on large files.
+    ods::ReadOptions options;
+    options.onlySheet = std::numeric_limits<std::size_t>::max();
+    const ods::Workbook workbook = readAsTheOffice(path, options);
+    std::vector<std::string> names;
+    for (const ods::Sheet& sheet : workbook.sheets())
+        names.push_back(sheet.name());
+    return names;
 }
 
 std::unique_ptr<Desktop> OdsAutomation::connect() {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace gridwork {
 
@@ -22,6 +23,8 @@ public:
 /// ("cannot read PATH: ..."), or ods::Stopped once `stop` (asked every few dozen kilobytes) says
 /// so. With keepValues, value cells keep their values and data styles.
 ods::Workbook readSpreadsheet(const std::string& path, bool keepValues = false,
-                             const std::function<bool()>& stop = {});
+                              const std::function<bool()>& stop = {});
+/// The names of the sheets readSpreadsheet gives, in document order, without reading their cells.
+std::vector<std::string> spreadsheetSheetNames(const std::string& path);
 
 } // namespace gridwork

@@ -170,6 +170,7 @@ void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptio
         refuse(package, "it is no spreadsheet (content.xml holds no office:spreadsheet)");
     }
     output.dataStyles(styles.takeDataStyleXml());
+    output.nullDate(styles.nullDate());
 }
 
 Workbook readWorkbook(const std::string& path, const ReadOptions& options) {
@@ -182,6 +183,7 @@ Workbook readWorkbook(const std::string& path, const ReadOptions& options) {
 // The flat file holds the parts of a package one after the other under office:document; the
 // content context takes the styles it meets on its way to the body, as it does in content.xml.
 Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
+    requireFile(path);
     std::ifstream in(path, std::ios::binary);
     std::string text;
     if (in) {
@@ -220,6 +222,7 @@ Workbook readFlatWorkbook(const std::string& path, const ReadOptions& options) {
         throw Error("cannot read " + path +
                     ": it is no spreadsheet (no office:spreadsheet element)");
     builder.dataStyles(styles.takeDataStyleXml());
+    builder.nullDate(styles.nullDate());
     return builder.take();
 }
 

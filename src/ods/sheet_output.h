@@ -24,6 +24,8 @@ public:
     virtual std::uint32_t format(ValueFormat&& /*format*/) { return 0; }
     /// The data styles of the document's values, once read.
     virtual void dataStyles(std::map<std::string, std::string>&& /*styles*/) {}
+    /// The document's null date (see Workbook::nullDate), once read.
+    virtual void nullDate(long long /*days*/) {}
 };
 
 /// Collects everything into a Workbook.
@@ -50,6 +52,7 @@ public:
     void dataStyles(std::map<std::string, std::string>&& styles) override {
         workbook_.dataStyles() = std::move(styles);
     }
+    void nullDate(long long days) override { workbook_.setNullDate(days); }
     Workbook take() { return std::move(workbook_); }
 
 private:

@@ -6,6 +6,10 @@ namespace ods {
 
 bool StyleForwarder::startElement(std::string_view ns, std::string_view local,
                                   std::span<const XmlAttribute> attributes) {
+    if (depth_ == 0 && ns::is(ns, ns::table) && local == "null-date") {
+        styles_.startElement(ns, local, attributes);
+        return true;
+    }
     if (depth_ == 0 && (ns != ns::office || (local != "styles" && local != "automatic-styles"))) {
         return false;
     }

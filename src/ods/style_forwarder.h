@@ -1,7 +1,8 @@
 #pragma once
 
-// Hands everything inside office:styles and office:automatic-styles (the containers included)
-// to the data styles; every other event is left to the caller.
+// Hands everything inside office:styles and office:automatic-styles (the containers included),
+// and the document's table:null-date, to the data styles; every other event is left to the
+// caller.
 
 #include "ods/data_styles.h"
 

@@ -97,9 +97,15 @@ public:
     std::map<std::string, std::string>& dataStyles() noexcept { return dataStyles_; }
     const std::map<std::string, std::string>& dataStyles() const noexcept { return dataStyles_; }
 
+    /// The day that serial numbers of dates count from, in days after 1899-12-30 (the office's
+    /// default; 1462 for the 1904-01-01 of old spreadsheets of the Macintosh).
+    long long nullDate() const noexcept { return nullDate_; }
+    void setNullDate(long long days) noexcept { nullDate_ = days; }
+
 private:
     std::vector<Sheet> sheets_;
     std::map<std::string, std::string> dataStyles_;
+    long long nullDate_ = 0;
 };
 
 } // namespace ods

@@ -184,7 +184,7 @@ void ZipPackage::fail(const std::string& problem) const {
     failFor(label_, problem);
 }
 
-ZipPackage ZipPackage::openFile(const std::string& path) {
+void requireFile(const std::string& path) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status)) {
@@ -193,11 +193,15 @@ ZipPackage ZipPackage::openFile(const std::string& path) {
     if (std::filesystem::is_directory(status)) {
         throw Error("cannot read " + path + ": it is a folder, not a file");
     }
-    // A pipe or a device would be read for ever, or not at all, by the zip reader.
+    // A pipe or a device would be read for ever, or not at all.
     if (!std::filesystem::is_regular_file(status)) {
         throw Error("cannot read " + path +
                     ": it is no file but a pipe, device or socket; save the document as a file");
     }
+}
+
+ZipPackage ZipPackage::openFile(const std::string& path) {
+    requireFile(path);
     int code = 0;
     zip* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
     if (archive == nullptr) {

@@ -49,4 +49,8 @@ private:
     std::string label_;
 };
 
+/// Throws Error ("cannot read PATH: ...") unless path names a file that can be read to its end
+/// (not a folder, pipe or device).
+void requireFile(const std::string& path);
+
 } // namespace ods

@@ -38,6 +38,8 @@ const std::string data = GRIDSTACK_DATA_DIR;
 const fs::path closedPipe = "<closed pipe>";
 const std::string people = data + "/people.ods";
 const std::string orders = data + "/orders.ods";
+/// Counts its serial days from 1904-01-01.
+const std::string dates1904 = data + "/../format/dates-1904.fods";
 
 const std::string peopleCsv =
     "Name,Born,Salary,Note,,\r\n"
@@ -281,8 +283,12 @@ TEST_F(GridstackTest, StackOptionsTogether) {
 // Values keep their formats: the texts read back are the plain stack's, also where two files
 // name different formats alike ("N1" in values.fods and people.fods).
 TEST_F(GridstackTest, ValuesShowAsThePlainStack) {
-    const std::vector<std::string> tables{data + "/values.ods", data + "/values.fods",
-                                          data + "/people.fods", "--all-sheets", orders};
+    const std::vector<std::string> tables{data + "/values.ods",
+                                          data + "/values.fods",
+                                          data + "/people.fods",
+                                          "--all-sheets",
+                                          orders,
+                                          dates1904};
     std::vector<std::string> values{"--values", "-o", "values.ods"};
     values.insert(values.end(), tables.begin(), tables.end());
     const Outcome stored = run(values);
@@ -314,6 +320,11 @@ TEST_F(GridstackTest, ValuesShowAsThePlainStack) {
     EXPECT_EQ(valueAt(10, 4), "5 ");   // a formula's result, general format
     EXPECT_EQ(valueAt(10, 5), "text"); // an error is its text
     EXPECT_EQ(valueAt(11, 5), "text");
+    // The stack counts days from 1899-12-30: a number shown as a date moves, a date shown as a
+    // number becomes the number it showed, a date shown as a date stays.
+    EXPECT_EQ(valueAt(1, 19), "1462 gs5-iso");
+    EXPECT_EQ(valueAt(6, 41), "-1401 gs5-num");
+    EXPECT_EQ(valueAt(1, 41), "1900-03-01 gs5-iso");
 
     // More cell styles in a row than the reader remembers at once, there and back again.
     std::string styles;
@@ -490,6 +501,11 @@ TEST_F(GridstackTest, HelpDocumentsTheCommand) {
 
 TEST_F(GridstackTest, ListsSheetNamesForShellCompletion) {
     EXPECT_EQ(run({"--list-sheets", people}).out, "Staff\nTotals\n");
+    // Every file a stack reads: flat XML, and CSV as one sheet named after the file.
+    EXPECT_EQ(run({"--list-sheets", data + "/values.fods"}).out, "Kinds\n");
+    EXPECT_EQ(run({"--list-sheets", data + "/more-orders.csv"}).out, "more-orders\n");
+    expectError({"--list-sheets", "missing.fods"},
+                "cannot read missing.fods: the file does not exist");
     expectError({"--list-sheets", "missing.ods"},
                 "cannot read missing.ods: the file does not exist");
     // Only alone: on a longer line it is an unknown option like any other.
@@ -531,9 +547,16 @@ TEST_F(GridstackTest, OfficeComputesWithKeptValues) {
     // Measure -1000.0004 shows as -1000.000; the sums see every digit.
     addFormulaRow(folder_ / "values.ods",
                   {"SUM([.A1:.A12])", "SUM([.C8:.C12])", "SUM([.E1:.E12])", "SUM([.F1:.F12])"});
-    const Outcome summed = run({"--office", "-o", "-", "values.ods", "--rows", "13:13"}, office);
+    // Sums show in the general format of the office's locale: an English one here.
+    std::vector<std::string> english = office;
+    english.emplace_back("LC_ALL=C.UTF-8");
+    const Outcome summed = run({"--office", "-o", "-", "values.ods", "--rows", "13:13"}, english);
     EXPECT_EQ(summed.status, 0) << summed.err;
     EXPECT_EQ(summed.out, "-1995.0008,100006.932,2469,1999985.5\r\n");
+    // Beside a document that counts days from 1904-01-01 every date shows its own day.
+    ASSERT_EQ(run({"--values", "-o", "dates.ods", data + "/values.fods", dates1904}).status, 0);
+    EXPECT_EQ(run({"--office", "-o", "-", "dates.ods"}, office).out,
+              run({"-o", "-", data + "/values.fods", dates1904}).out);
 }
 
 /// The office gives every cell the same text as the engine, for CSV and for a stored .ods.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string>
 
 namespace ods::format {
 
@@ -12,9 +13,8 @@ namespace {
 constexpr long long unixToOffice = 25569;
 // The Julian day number of 1899-12-30.
 constexpr long long julianDayOfSerialZero = 2415019;
-// Beyond these a date's year or a time's hours or minutes are all alike.
+// Beyond it a date's years are all alike.
 constexpr long long kFarYear = 1'000'000'000;
-constexpr long long kFarHours = 1'000'000'000'000;
 
 long long floorDiv(long long a, long long b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
@@ -28,6 +28,12 @@ long long daysFromCivil(long long y, int m, int d) {
     const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe - 719468;
+}
+
+int daysInMonth(long long year, int month) {
+    constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return month == 2 && leap ? 29 : days[month - 1];
 }
 
 class Cursor {
@@ -44,13 +50,21 @@ public:
     }
     char peek() const { return done() ? '\0' : text_[pos_]; }
 
-    std::optional<long long> integer() {
+    // The decimal digits from here on, passed over.
+    std::string_view digitRun() {
+        const std::size_t start = pos_;
+        while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9')
+            ++pos_;
+        return text_.substr(start, pos_ - start);
+    }
+
+    // A number of decimal digits only, at least `least` and at most `most` of them.
+    std::optional<long long> digits(std::size_t least, std::size_t most) {
+        const std::string_view run = digitRun();
         long long value = 0;
-        const auto [end, error] =
-            std::from_chars(text_.data() + pos_, text_.data() + text_.size(), value);
-        if (error != std::errc())
+        if (run.size() < least || run.size() > most ||
+            std::from_chars(run.data(), run.data() + run.size(), value).ec != std::errc())
             return std::nullopt;
-        pos_ = static_cast<std::size_t>(end - text_.data());
         return value;
     }
 
@@ -72,45 +86,57 @@ private:
 
 } // namespace
 
-std::optional<double> serialOfDate(std::string_view text) {
+std::optional<double> serialOfDate(std::string_view text, long long nullDate) {
+    // The office reads dates as ISO 8601 writes them, with two digits for each part but the
+    // year, and seconds to every time; blanks around them do not count.
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
     Cursor cursor(text);
     const bool negativeYear = cursor.accept('-');
-    const auto year = cursor.integer();
+    const auto year = cursor.digits(1, 24);
     if (!year || !cursor.accept('-'))
         return std::nullopt;
-    const auto month = cursor.integer();
+    const auto month = cursor.digits(2, 2);
     if (!month || !cursor.accept('-'))
         return std::nullopt;
-    const auto day = cursor.integer();
+    const auto day = cursor.digits(2, 2);
     if (!day || *month < 1 || *month > 12 || *day < 1 || *day > 31)
         return std::nullopt;
-    // Years and hours far beyond any calendar count as the farthest one kept, so that the
-    // arithmetic below cannot overflow; the office cannot show such dates either.
-    const long long farYear = std::clamp(*year, -kFarYear, kFarYear);
-    const long long serial = serialFromCivil(
-        {negativeYear ? -farYear : farYear, static_cast<int>(*month), static_cast<int>(*day)});
     double seconds = 0;
     if (cursor.accept('T')) {
-        const auto hours = cursor.integer();
+        const auto hours = cursor.digits(2, 2);
         if (!hours || !cursor.accept(':'))
             return std::nullopt;
-        const auto minutes = cursor.integer();
-        if (!minutes)
+        const auto minutes = cursor.digits(2, 2);
+        if (!minutes || !cursor.accept(':'))
             return std::nullopt;
-        double secs = 0;
-        if (cursor.accept(':')) {
-            const auto s = cursor.number();
-            if (!s)
+        const auto wholeSeconds = cursor.digits(2, 2);
+        if (!wholeSeconds)
+            return std::nullopt;
+        double fraction = 0;
+        if (cursor.accept('.')) {
+            const std::string decimals = "0." + std::string(cursor.digitRun());
+            if (decimals.size() == 2)
                 return std::nullopt;
-            secs = *s;
+            std::from_chars(decimals.data(), decimals.data() + decimals.size(), fraction);
         }
-        seconds = static_cast<double>(std::clamp(*hours, -kFarHours, kFarHours) * 3600 +
-                                      std::clamp(*minutes, -kFarHours, kFarHours) * 60) +
-                  secs;
+        seconds = static_cast<double>(*hours * 3600 + *minutes * 60 + *wholeSeconds) + fraction;
     }
     // A time zone suffix does not move the shown clock time.
     if (!cursor.done() && cursor.peek() != 'Z' && cursor.peek() != '+' && cursor.peek() != '-')
         return std::nullopt;
+    // Years far beyond any calendar count as the farthest one kept, so that the arithmetic
+    // below cannot overflow; the office cannot show such dates either.
+    const long long farYear = std::min(*year, kFarYear);
+    // The office counts no year 0: year -1 is the one before year 1. A date no calendar has
+    // (year 0, a 29th of February in a common year) is its document's day 0.
+    const long long civilYear = negativeYear ? 1 - farYear : farYear;
+    if (farYear == 0 || *day > daysInMonth(civilYear, static_cast<int>(*month)))
+        return 0.0;
+    const long long serial =
+        serialFromCivil({civilYear, static_cast<int>(*month), static_cast<int>(*day)}) - nullDate;
     return static_cast<double>(serial) + seconds / 86400.0;
 }
 

@@ -14,9 +14,10 @@ struct CivilDate {
     int day = 30;
 };
 
-/// The serial number of an office:date-value such as "2024-03-01" or "2024-03-01T12:30:00.5";
-/// nothing when the text is no such date.
-std::optional<double> serialOfDate(std::string_view text);
+/// The serial number of an office:date-value such as "2024-03-01" or "2024-03-01T12:30:00.5",
+/// counted from a null date `nullDate` days after 1899-12-30; nothing when the text is no such
+/// date.
+std::optional<double> serialOfDate(std::string_view text, long long nullDate = 0);
 
 /// The length in days of an office:time-value such as "PT12H30M00S" or "-P1DT2H"; nothing when
 /// the text is no such duration.

@@ -30,8 +30,9 @@ bool parseCondition(const std::string& condition, StyleMap& map) {
         rest.remove_prefix(op.text.size());
         double limit = 0;
         const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), limit);
+        // The office compares with 0 where no number follows.
         if (error != std::errc() || end != rest.data() + rest.size())
-            return false;
+            limit = 0;
         map.comparison = op.comparison;
         map.limit = limit;
         return true;

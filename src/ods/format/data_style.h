@@ -29,6 +29,7 @@ enum class PartKind {
     WeekOfYear,
     Boolean,
     TextContent,
+    FillCharacter, ///< repeated to fill the cell's width, which a cell's text does not show
 };
 
 /// A piece of text placed among the digits, counted from the decimal point leftwards.

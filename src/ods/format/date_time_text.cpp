@@ -35,8 +35,8 @@ void appendYear(std::string& out, long long year, bool longForm) {
     const bool beforeChrist = year <= 0;
     const long long shown = beforeChrist ? 1 - year : year;
     const long long value = longForm ? shown : shown % 100;
-    // A two-digit year of the first century keeps the single digit of its year.
-    const int width = longForm ? 4 : (shown < 100 && !beforeChrist ? 1 : 2);
+    // A two-digit year of the first century, before or after Christ, keeps its single digit.
+    const int width = longForm ? 4 : (shown < 100 ? 1 : 2);
     if (beforeChrist)
         out.push_back('-');
     int digits = 1;
@@ -76,7 +76,7 @@ int weekOfYear(long long serial, bool usWeeks) {
 } // namespace
 
 bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
-                        const LocaleData& locale) {
+                        const LocaleData& locale, long long nullDate) {
     int secondDecimals = 0;
     bool hasAmPm = false;
     bool hasDate = false;
@@ -123,8 +123,9 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
                 return part.kind == PartKind::Hours || part.kind == PartKind::Minutes ||
                        part.kind == PartKind::Seconds;
             });
-        const double day = std::floor(value);
-        const double raw = (value - day) * 86400.0 * scale;
+        const double whole = std::floor(value);
+        const double day = whole + static_cast<double>(nullDate);
+        const double raw = (value - whole) * 86400.0 * scale;
         const bool dayInRange = std::fabs(day) <= maxDaySerial;
         if (hasDate && !dayInRange) {
             text += "#FMT";

@@ -13,11 +13,11 @@ namespace ods::format {
 /// Whether a part belongs to a date or a time (day, month, hours, am-pm, ...).
 bool isDateOrTimePart(PartKind kind);
 
-/// Writes a serial number (days since 1899-12-30) under a date or time style onto the end of
-/// `out`: "#FMT" where the office shows that; false, and nothing written, where the value cannot
-/// be shown.
+/// Writes a serial number (days since the document's null date, `nullDate` days after
+/// 1899-12-30) under a date or time style onto the end of `out`: "#FMT" where the office shows
+/// that; false, and nothing written, where the value cannot be shown.
 bool appendDateTimeText(std::string& out, const DataStyle& style, double value,
-                        const LocaleData& locale);
+                        const LocaleData& locale, long long nullDate = 0);
 
 /// A date style whose order follows the locale, rearranged as the USA write dates.
 DataStyle orderedForUsa(const DataStyle& style);

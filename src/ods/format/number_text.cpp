@@ -222,8 +222,9 @@ NumberPieces fractionText(const StylePart& part, double magnitude, const LocaleD
         whole += 1;
         numerator = 0;
     }
-    const int numeratorWidth = std::max(part.minNumeratorDigits, 1);
-    const int denominatorWidth = fixed ? 0 : std::max(part.minDenominatorDigits, 1);
+    // Digits below the minimum are '#' to the office: they take no room when absent.
+    const int numeratorWidth = std::max(part.minNumeratorDigits, 0);
+    const int denominatorWidth = fixed ? 0 : std::max(part.minDenominatorDigits, 0);
     std::string text;
     if (whole != 0 || part.minIntegerDigits > 0 || numerator == 0) {
         std::string digits = integerDigits(shortestDecimal(whole));
@@ -232,8 +233,10 @@ NumberPieces fractionText(const StylePart& part, double magnitude, const LocaleD
         text = groupDigits(digits, locale.groupSeparator, part.grouping);
     }
     if (numerator == 0) {
-        // The office keeps the room of the fraction, so that columns of fractions line up.
-        text.append(static_cast<std::size_t>(numeratorWidth + denominatorWidth + 2), ' ');
+        // The office keeps the room of the fraction's digits, so that columns of fractions line
+        // up, unless none of them is kept.
+        if (numeratorWidth + denominatorWidth > 0)
+            text.append(static_cast<std::size_t>(numeratorWidth + denominatorWidth + 2), ' ');
         return {text, whole == 0};
     }
     std::string numeratorText = std::to_string(numerator);
@@ -242,7 +245,9 @@ NumberPieces fractionText(const StylePart& part, double magnitude, const LocaleD
     std::string denominatorText = std::to_string(denominator);
     if (static_cast<int>(denominatorText.size()) < denominatorWidth)
         denominatorText.append(denominatorWidth - denominatorText.size(), ' ');
-    return {text + " " + numeratorText + "/" + denominatorText, false};
+    // Without a whole number, a numerator of '#' digits takes the blank before it along.
+    const std::string_view blank = text.empty() && numeratorWidth == 0 ? "" : " ";
+    return {text + std::string(blank) + numeratorText + "/" + denominatorText, false};
 }
 
 // A text format shows a number as the input line would: up to 15 significant digits without

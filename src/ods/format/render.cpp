@@ -125,12 +125,20 @@ std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& langua
     return style;
 }
 
-struct PreparedStyle::Map {
-    Comparison comparison;
-    double limit;
-    std::size_t section;
-    bool negativeOnly; ///< the section shows the magnitude only, its own text carries the sign
-};
+// Blanks that open a currency, date or time format are no text to the office: it writes them
+// into the format code without quotes, and its formatter skips blanks at the start of a section.
+// A currency format of a language that groups digits with a blank quotes them, and keeps them.
+std::size_t unquotedLeadingBlanks(const DataStyle& style, const LocaleData& locale) {
+    const bool skipped = style.kind == StyleKind::Date || style.kind == StyleKind::Time ||
+                         (style.kind == StyleKind::Currency && locale.groupSeparator != " " &&
+                          locale.groupSeparator != "\u00a0");
+    std::size_t count = 0;
+    if (skipped)
+        while (count < style.parts.size() && style.parts[count].kind == PartKind::Text &&
+               (style.parts[count].text == " " || style.parts[count].text == "  "))
+            ++count;
+    return count;
+}
 
 struct PreparedStyle::Section {
     enum class Shape { Unknown, DateTime, Boolean, Text, Number };
@@ -144,6 +152,12 @@ struct PreparedStyle::Section {
         const auto has = [&own](auto predicate) {
             return std::any_of(own.parts.begin(), own.parts.end(), predicate);
         };
+        if (const std::size_t blanks = unquotedLeadingBlanks(own, localeOf(own, context))) {
+            DataStyle& trimmed = owned.emplace(own);
+            trimmed.parts.erase(trimmed.parts.begin(),
+                                trimmed.parts.begin() + static_cast<std::ptrdiff_t>(blanks));
+            style = &trimmed;
+        }
         if (has([](const StylePart& part) { return isDateOrTimePart(part.kind); })) {
             shape = Shape::DateTime;
             const bool officeInUsa =
@@ -153,8 +167,10 @@ struct PreparedStyle::Section {
                 own.language.empty()
                     ? officeInUsa
                     : own.language == "en" && (own.country.empty() || own.country == "US");
-            if (own.automaticOrder && usaOrder)
-                style = &owned.emplace(orderedForUsa(own));
+            if (own.automaticOrder && usaOrder) {
+                DataStyle ordered = orderedForUsa(*style);
+                style = &owned.emplace(std::move(ordered));
+            }
             return;
         }
         if (has([](const StylePart& part) { return part.kind == PartKind::Boolean; })) {
@@ -167,20 +183,25 @@ struct PreparedStyle::Section {
             return;
         }
         shape = Shape::Number;
-        percent = has([](const StylePart& part) {
-            return part.kind == PartKind::Text && part.text.find('%') != std::string::npos;
-        });
+        // The office's import leaves a percent sign unquoted in percentage styles only; in any
+        // other style it is text and multiplies nothing.
+        percent =
+            own.kind == StyleKind::Percentage && has([](const StylePart& part) {
+                return part.kind == PartKind::Text && part.text.find('%') != std::string::npos;
+            });
+        currency = has([](const StylePart& part) { return part.kind == PartKind::CurrencySymbol; });
         composed = own.parts.size() > 1 || !main.maps.empty();
         // A currency format without its decimals shows two.
         const bool defaultDecimals = has([](const StylePart& part) {
             return part.kind == PartKind::Number && part.decimals < 0;
         });
         if (own.kind == StyleKind::Currency && defaultDecimals) {
-            DataStyle& adjusted = owned.emplace(own);
-            for (auto& part : adjusted.parts)
+            if (!owned)
+                owned.emplace(own);
+            for (auto& part : owned->parts)
                 if (part.kind == PartKind::Number && part.decimals < 0)
                     part.decimals = 2;
-            style = &adjusted;
+            style = &*owned;
         }
     }
 
@@ -189,34 +210,76 @@ struct PreparedStyle::Section {
     std::optional<DataStyle> owned; ///< the style reordered or completed, when it had to be
     const LocaleData* textLocale = nullptr;
     bool percent = false;
+    bool currency = false; ///< a currency symbol is among the parts
     bool composed = false;
 };
 
 PreparedStyle::PreparedStyle(const DataStyle& style, const RenderContext& context)
-    : main_(&style), locale_(&localeOf(style, context)), generalDecimals_(context.generalDecimals) {
-    sections_.push_back(std::make_unique<Section>(style, style, *locale_, context));
-    for (const auto& map : style.maps) {
-        const DataStyle* target = context.lookup ? context.lookup(map.styleName) : nullptr;
-        if (!target)
-            continue;
-        const bool negativeOnly = map.limit == 0 && (map.comparison == Comparison::Less ||
-                                                     map.comparison == Comparison::LessEqual);
-        maps_.push_back({map.comparison, map.limit, sections_.size(), negativeOnly});
+    : locale_(&localeOf(style, context)), generalDecimals_(context.generalDecimals),
+      nullDate_(context.nullDate) {
+    // A map whose target is missing is left out of the code.
+    std::vector<std::pair<const DataStyle*, Condition>> targets;
+    for (const auto& map : style.maps)
+        if (const DataStyle* target = context.lookup ? context.lookup(map.styleName) : nullptr)
+            targets.push_back({target, Condition{map.comparison, map.limit}});
+    const bool textStyle = style.kind == StyleKind::Text;
+    // The last map of a text style takes all numbers the others leave.
+    if (textStyle && !targets.empty())
+        targets.back().second.comparison.reset();
+    for (const auto& [target, condition] : targets)
         sections_.push_back(std::make_unique<Section>(*target, style, *locale_, context));
-    }
-    for (const auto& part : style.parts) {
-        // The office compares only a written symbol that names its locale; an empty one takes
-        // the locale's own currency.
-        if (part.kind != PartKind::CurrencySymbol || part.text.empty() || part.country.empty())
-            continue;
-        // A symbol written as a code (CHF) is never replaced.
-        const bool codeLike =
-            part.text.size() == 3 && std::all_of(part.text.begin(), part.text.end(),
-                                                 [](char c) { return c >= 'A' && c <= 'Z'; });
-        if (!codeLike)
-            currencyPart_ = &part;
-        break;
-    }
+    if (!textStyle || targets.empty())
+        sections_.push_back(std::make_unique<Section>(style, style, *locale_, context));
+    // The office's formatter takes conditions in the first two sections only, and turns the
+    // sections without one into the usual positive, negative and zero sections.
+    const std::size_t count = sections_.size();
+    if (count > 0 && !targets.empty())
+        first_ = targets[0].second;
+    if (count > 1 && targets.size() > 1)
+        second_ = targets[1].second;
+    for (std::size_t i = 2; i < targets.size(); ++i)
+        invalid_ = invalid_ || targets[i].second.comparison.has_value();
+    if (count > 1 && !first_.comparison)
+        first_ = {Comparison::Greater, 0};
+    if (count > 2 && !second_.comparison)
+        second_ = {Comparison::Less, 0};
+    if (count < 3 && first_.comparison == Comparison::Greater && !second_.comparison &&
+        first_.limit == 0)
+        first_.comparison = Comparison::GreaterEqual;
+
+    // A section that only negative numbers reach shows their magnitude, its own text carrying
+    // the sign.
+    const bool zeroLimits = first_.limit == 0 && second_.limit == 0;
+    const auto is = [](const Condition& condition,
+                       std::initializer_list<std::optional<Comparison>> any) {
+        return std::find(any.begin(), any.end(), condition.comparison) != any.end();
+    };
+    const std::optional<Comparison> none;
+    firstNegative_ =
+        zeroLimits &&
+        ((first_.comparison == Comparison::Less &&
+          is(second_, {Comparison::Greater, Comparison::Equal, Comparison::GreaterEqual, none})) ||
+         (first_.comparison == Comparison::LessEqual && is(second_, {none, Comparison::Greater})));
+    secondNegative_ =
+        zeroLimits &&
+        ((first_.comparison == Comparison::GreaterEqual && !second_.comparison) ||
+         (first_.comparison == Comparison::Greater && second_.comparison == Comparison::Less) ||
+         (!first_.comparison && !second_.comparison));
+
+    // The office holds a currency cell to the first symbol that names its locale, in the order
+    // of the sections; an empty symbol takes the locale's own currency.
+    const StylePart* named = nullptr;
+    for (const auto& section : sections_)
+        for (const auto& part : section->style->parts)
+            if (!named && part.kind == PartKind::CurrencySymbol && !part.text.empty() &&
+                !part.country.empty())
+                named = &part;
+    // A symbol written as a code (CHF) is never replaced.
+    const bool codeLike = named && named->text.size() == 3 &&
+                          std::all_of(named->text.begin(), named->text.end(),
+                                      [](char c) { return c >= 'A' && c <= 'Z'; });
+    if (!codeLike)
+        currencyPart_ = named;
 }
 
 PreparedStyle::~PreparedStyle() = default;
@@ -246,27 +309,34 @@ bool PreparedStyle::otherCurrencyText(std::string& text, double value,
     return true;
 }
 
+std::size_t PreparedStyle::sectionOf(double value) const {
+    const auto fails = [value](const Condition& condition) {
+        return condition.comparison && !holds(*condition.comparison, value, condition.limit);
+    };
+    if (!fails(first_))
+        return 0;
+    return fails(second_) ? 2 : 1;
+}
+
 std::optional<std::string> PreparedStyle::render(double value, std::string_view currency) const {
     std::optional<std::string> text(std::in_place);
     if (otherCurrencyText(*text, value, currency))
         return text;
-    const Section* section = sections_.front().get();
-    // The last section takes what no condition took; its own text carries any sign.
-    bool magnitudeOnly = !main_->maps.empty();
-    for (const auto& map : maps_) {
-        if (holds(map.comparison, value, map.limit)) {
-            section = sections_[map.section].get();
-            magnitudeOnly = map.negativeOnly;
-            break;
-        }
+    if (invalid_ || sections_.empty()) {
+        *text = generalText(value, *locale_, generalDecimals_);
+        return text;
     }
-    if (!renderSection(*text, *section, value, magnitudeOnly))
+    const std::size_t index = std::min(sectionOf(value), sections_.size() - 1);
+    if (value < 0 && ((index == 0 && firstNegative_) || (index == 1 && secondNegative_)))
+        value = -value;
+    // Beyond the first section no number gets a minus sign at all.
+    if (!renderSection(*text, *sections_[index], value, index == 0))
         text.reset();
     return text;
 }
 
 bool PreparedStyle::renderSection(std::string& text, const Section& section, double value,
-                                  bool magnitudeOnly) const {
+                                  bool withSign) const {
     // The office merges the conditional sections into one format of the main style's language.
     const LocaleData& locale = *locale_;
     const DataStyle& style = *section.style;
@@ -274,7 +344,7 @@ bool PreparedStyle::renderSection(std::string& text, const Section& section, dou
     case Section::Shape::Unknown:
         return false;
     case Section::Shape::DateTime:
-        return appendDateTimeText(text, style, value, locale);
+        return appendDateTimeText(text, style, value, locale, nullDate_);
     case Section::Shape::Boolean:
         text += value != 0 ? locale.trueWord : locale.falseWord;
         return true;
@@ -341,9 +411,19 @@ bool PreparedStyle::renderSection(std::string& text, const Section& section, dou
             break;
         }
     }
-    if (!anyNumber)
-        zero = value == 0;
-    if (value < 0 && !magnitudeOnly && !zero)
+    if (!anyNumber && section.currency) {
+        // The office's formatter gives a currency format without digits the whole number in
+        // front of all its text.
+        StylePart whole;
+        whole.kind = PartKind::Number;
+        whole.decimals = 0;
+        std::string digits;
+        zero = appendNumberText(digits, whole, magnitude, locale);
+        text.insert(0, digits);
+        anyNumber = true;
+    }
+    // Only digits carry a sign: a section of text alone shows as it is.
+    if (value < 0 && withSign && anyNumber && !zero)
         text.insert(text.begin(), '-');
     return true;
 }

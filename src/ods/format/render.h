@@ -24,6 +24,7 @@ struct RenderContext {
     int generalDecimals = -1;        ///< the document's limit on General decimals, -1: none
     std::string_view officeLanguage; ///< the office's locale, for styles that name none
     std::string_view officeCountry;
+    long long nullDate = 0; ///< the document's day 0, in days after 1899-12-30
 };
 
 /// A data style with everything that does not depend on the value worked out once: the targets
@@ -45,20 +46,33 @@ public:
 
 private:
     struct Section;
-    struct Map;
+
+    /// A section's condition as the office's format code holds it.
+    struct Condition {
+        std::optional<Comparison> comparison; ///< nothing: none given
+        double limit = 0;
+    };
 
     // Both write onto the end of `text`; false: nothing to write (the value is not theirs, or
     // cannot be shown).
     bool otherCurrencyText(std::string& text, double value, std::string_view currency) const;
     bool renderSection(std::string& text, const Section& section, double value,
-                       bool magnitudeOnly) const;
+                       bool withSign) const;
+    std::size_t sectionOf(double value) const;
 
-    const DataStyle* main_;
     const LocaleData* locale_;
     int generalDecimals_;
-    std::vector<Map> maps_;
-    std::vector<std::unique_ptr<Section>> sections_; ///< the main style's own section first
-    const StylePart* currencyPart_ = nullptr;        ///< the symbol a cell's currency is held to
+    long long nullDate_;
+    /// The office joins a style and the targets of its maps into one format code of up to
+    /// three sections for numbers: the targets in the order of the maps, each behind its
+    /// condition, then the style itself (which a text style keeps for text only).
+    std::vector<std::unique_ptr<Section>> sections_;
+    Condition first_;
+    Condition second_;
+    bool firstNegative_ = false;  ///< the first section shows negative numbers only
+    bool secondNegative_ = false; ///< so does the second
+    bool invalid_ = false; ///< a code the office refuses; it shows the General format instead
+    const StylePart* currencyPart_ = nullptr; ///< the symbol a cell's currency is held to
 };
 
 /// What a General cell style shows for a date, time, percentage or boolean cell: the standard
