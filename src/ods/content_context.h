@@ -59,6 +59,13 @@ private:
     void storeCell();
     void startInCell(std::string_view ns, std::string_view local,
                      std::span<const XmlAttribute> attributes);
+    /// Decides at a formula cell's start whether the office works its result out anew.
+    void checkFormula(std::string_view formula, bool cachedResult, bool ownStyle);
+    /// At the cell's end: a formula's cached text where it stands for the office's, and the
+    /// note that the office recalculates the cell.
+    void finishFormula(std::int32_t first, std::int32_t count);
+    /// A text cell's text through the text format of its style, where one applies.
+    void addStringCell(std::int32_t first, std::int32_t count);
     void keepValue(ValueType type, std::string_view number, const CellValue& value);
     std::uint32_t valueFormat(std::string_view style);
     void addText(std::int32_t first, std::int32_t count, std::string_view text,
@@ -108,9 +115,19 @@ private:
     int paragraphs_ = 0;
     std::int32_t cellRepeat_ = 1;
     std::optional<ValueType> valueType_;
-    bool renderedEarly_ = false; ///< rendered at its start: shown_ is its text if set
-    bool textDecided_ = false;   ///< its paragraphs need not be collected
-    bool maybeError_ = false;    ///< a formula's zero that an error paragraph overrides
+    bool renderedEarly_ = false;  ///< rendered at its start: shown_ is its text if set
+    bool textDecided_ = false;    ///< its paragraphs need not be collected
+    bool maybeError_ = false;     ///< a formula's zero that an error paragraph overrides
+    bool recalculated_ = false;   ///< a formula whose result the office works out anew
+    bool inferredFormat_ = false; ///< its paragraph may show the format the office infers
+    bool zeroResult_ = false;     ///< a formula's zero, which an empty paragraph makes unsure
+    bool richText_ = false;       ///< fields or formatted runs: the text is shown as it is
+    bool formatText_ = false;     ///< a text cell of a document that has text formats
+    std::string textStyle_;       ///< its own or its row's style; empty: its column's
+    /// The document's writer shows formula results in the formats the office infers for them.
+    bool writerInfersFormats_ = false;
+    bool inGenerator_ = false;
+    std::string generator_;
     std::optional<std::string> shown_;
     // A value left to render at the cell's end, for each column style it spans.
     double number_ = 0;

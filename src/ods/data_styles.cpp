@@ -389,6 +389,7 @@ struct DataStyles::Impl {
     std::string officeLanguage = "en";
     std::string officeCountry = "US";
     bool inDefaultCellStyle = false;
+    bool textFormats = false; ///< a number:text-style was read
 
     std::optional<DataStyleCopier> copier;
 
@@ -515,6 +516,7 @@ struct DataStyles::Impl {
         if (depth == 0) {
             if (!unsupported) {
                 forgetRenderings();
+                textFormats = textFormats || current->kind == StyleKind::Text;
                 dataStyles[currentName] = std::move(*current);
             }
             current.reset();
@@ -633,6 +635,25 @@ std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
         return format::generalText(*number, *rendering.locale, impl_->generalDecimals);
     return rendering.prepared->render(
         *number, value.type == ValueType::Currency ? value.currency : std::string_view());
+}
+
+std::optional<std::string> DataStyles::shownString(std::string_view cellStyleName,
+                                                   std::string_view text) const {
+    const DataStyle* style = impl_->renderingOf(cellStyleName).style;
+    if (!style || style->kind != StyleKind::Text)
+        return std::nullopt;
+    std::string shown;
+    for (const StylePart& part : style->parts) {
+        if (part.kind == PartKind::Text)
+            shown += part.text;
+        else if (part.kind == PartKind::TextContent)
+            shown += text;
+    }
+    return shown;
+}
+
+bool DataStyles::hasTextFormats() const noexcept {
+    return impl_->textFormats;
 }
 
 void DataStyles::keepDataStyleXml() {

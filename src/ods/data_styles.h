@@ -54,6 +54,15 @@ public:
     std::optional<std::string> shownText(std::string_view cellStyleName,
                                          const CellValue& value) const;
 
+    /// The text the office shows for a text cell of that cell style: the text set into the
+    /// style's text format (number:text-style, `"avant "@`), or nothing when the style shows
+    /// texts as they are. Same caching and threading as shownText.
+    std::optional<std::string> shownString(std::string_view cellStyleName,
+                                           std::string_view text) const;
+    /// Whether any data style read so far is a text format: without one, no text needs
+    /// shownString.
+    bool hasTextFormats() const noexcept;
+
     /// Keeps, from now on, the XML of every data style read (see dataStyleXml).
     void keepDataStyleXml();
     /// The data styles read since keepDataStyleXml, as XML elements by name: what a document

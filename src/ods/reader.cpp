@@ -149,6 +149,10 @@ void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptio
         parsePart(package, "styles.xml", context, options);
     }
     ContentContext content(styles, output, contentOptionsOf(options), package.label());
+    // The writer named there decides how far its cached formula results are the office's.
+    if (package.hasEntry("meta.xml")) {
+        parsePart(package, "meta.xml", content, options);
+    }
     parsePart(package, "content.xml", content, options, [&] { return content.done(); });
     if (!content.sawSpreadsheet()) {
         refuse(package, "it is no spreadsheet (content.xml holds no office:spreadsheet)");

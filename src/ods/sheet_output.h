@@ -22,6 +22,9 @@ public:
     virtual std::uint32_t value(CellValueData&& /*value*/) { return 0; }
     /// A format of the current sheet's values; gives its CellValueData::format.
     virtual std::uint32_t format(ValueFormat&& /*format*/) { return 0; }
+    /// Cells of the current sheet that the office recalculates, so that their texts may differ
+    /// from the ones read; in row order.
+    virtual void recalculated(const CellArea& /*cells*/) {}
     /// The data styles of the document's values, once read.
     virtual void dataStyles(std::map<std::string, std::string>&& /*styles*/) {}
 };
@@ -46,6 +49,9 @@ public:
             return static_cast<std::uint32_t>(known - formats.begin());
         formats.push_back(std::move(format));
         return static_cast<std::uint32_t>(formats.size() - 1);
+    }
+    void recalculated(const CellArea& cells) override {
+        workbook_.sheets().back().recalculated().push_back(cells);
     }
     void dataStyles(std::map<std::string, std::string>&& styles) override {
         workbook_.dataStyles() = std::move(styles);
