@@ -4,7 +4,6 @@
 #include "ods/namespaces.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -209,6 +208,10 @@ bool infersFormulaFormats(std::string_view generator) {
     return false;
 }
 
+bool isAsciiAlnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 // A call of a function whose result changes whenever the office recalculates: the clock's and
 // random numbers.
 bool callsVolatileFunction(std::string_view formula) {
@@ -216,14 +219,14 @@ bool callsVolatileFunction(std::string_view formula) {
     for (std::size_t open = formula.find('('); open != std::string_view::npos;
          open = formula.find('(', open + 1)) {
         std::size_t start = open;
-        while (start > 0 && std::isalnum(static_cast<unsigned char>(formula[start - 1])) != 0) {
+        while (start > 0 && isAsciiAlnum(formula[start - 1])) {
             --start;
         }
         const std::string_view name = formula.substr(start, open - start);
         for (const std::string_view known : kNames) {
             if (name.size() == known.size() &&
                 std::equal(name.begin(), name.end(), known.begin(), [](char a, char b) {
-                    return std::toupper(static_cast<unsigned char>(a)) == b;
+                    return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
                 })) {
                 return true;
             }
