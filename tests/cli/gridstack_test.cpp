@@ -262,6 +262,37 @@ TEST_F(GridstackTest, StackOptionsTogether) {
     }
 }
 
+// Formula cells whose texts the office works out anew on opening are counted within the
+// stacked ranges and told in one line, also with --quiet; the run succeeds.
+TEST_F(GridstackTest, TellsOfFormulaCellsTheOfficeRecalculates) {
+    const std::string formulas = data + "/../foreign/formulas.ods";
+    const std::string line =
+        " of the stack may show another text in the office, which recalculates ";
+    const std::string advice = "; --office stacks the texts the office shows\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{formulas},
+         "gridstack: 9 formula cells" + line + "them on opening (the first: " + formulas +
+             ", sheet \"Sheet1\", cell A2)" + advice},
+        {{formulas, "--rows", "2:3", "--columns", "C:E"},
+         "gridstack: 2 formula cells" + line + "them on opening (the first: " + formulas +
+             ", sheet \"Sheet1\", cell C2)" + advice},
+        {{orders, "--rows", "1:1", formulas, "--rows", "3:4", "--columns", "E:E"},
+         "gridstack: 1 formula cell" + line + "it on opening (the first: " + formulas +
+             ", sheet \"Sheet1\", cell E4)" + advice},
+        {{formulas, "--rows", "1:1", formulas, "--rows", "3:3"}, ""},
+    };
+    for (const auto& stack : cases) {
+        std::vector<std::string> args{"--quiet", "-o", "-"};
+        args.insert(args.end(), stack.args.begin(), stack.args.end());
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, 0) << stack.err;
+        EXPECT_EQ(outcome.err, stack.err);
+    }
+}
+
 // Values keep their formats: the texts read back are the plain stack's, also where two files
 // name different formats alike ("N1" in values.fods and people.fods).
 TEST_F(GridstackTest, ValuesShowAsThePlainStack) {
