@@ -5,7 +5,6 @@
 #include "ods/reader.h"
 #include "ods_test_support.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -16,16 +15,6 @@ namespace fs = std::filesystem;
 
 const fs::path kData = fs::path(GRIDWORK_SOURCE_DIR) / "tests" / "data" / "ods";
 const fs::path kForeign = fs::path(GRIDWORK_SOURCE_DIR) / "tests" / "data" / "foreign";
-
-bool recalculated(const Sheet& sheet, std::size_t column, std::size_t row) {
-    return std::any_of(sheet.recalculated().begin(), sheet.recalculated().end(),
-                       [&](const CellArea& a) {
-                           return column >= static_cast<std::size_t>(a.column) &&
-                                  column < static_cast<std::size_t>(a.column + a.columns) &&
-                                  row >= static_cast<std::size_t>(a.row) &&
-                                  row < static_cast<std::size_t>(a.row + a.rows);
-                       });
-}
 
 // Every cell as the office shows it, apart from the cells the engine names as recalculated.
 void expectSheetsAsShown(const std::string& document, std::size_t sheetCount,
@@ -46,7 +35,7 @@ void expectSheetsAsShown(const std::string& document, std::size_t sheetCount,
                     rows = std::max(rows, r + 1);
                     columns = std::max(columns, c + 1);
                 }
-                if (recalculated(sheet, c, r))
+                if (test::isRecalculated(sheet, c, r))
                     continue;
                 EXPECT_EQ(sheet.text(static_cast<std::int32_t>(c), static_cast<std::int32_t>(r)),
                           shown[r][c])
