@@ -556,6 +556,12 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
         }
         return;
     }
+    // A value cell without its value holds 0 to the office: the null date, no time.
+    if (*valueType_ == ValueType::Date && value.dateValue.empty()) {
+        value.dateValue = "1899-12-30";
+    } else if (*valueType_ == ValueType::Time && value.timeValue.empty()) {
+        value.timeValue = "PT0S";
+    }
     if (options_.keepValues) {
         keepValue(*valueType_, number, value);
     }
