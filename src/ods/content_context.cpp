@@ -318,6 +318,9 @@ void ContentContext::endElement(std::string_view ns, std::string_view local) {
         if (skipFrom_ == cellDepth_) {
             skipFrom_ = 0;
         }
+        if (linkFrom_ == cellDepth_) {
+            linkFrom_ = 0;
+        }
         if (cellDepth_ == 1) {
             inParagraph_ = false;
         }
@@ -451,6 +454,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     inCell_ = true;
     cellDepth_ = 0;
     skipFrom_ = 0;
+    linkFrom_ = 0;
     inParagraph_ = false;
     paragraphs_ = 0;
     text_.clear();
@@ -625,7 +629,7 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
         return;
     }
     if (ns::is(ns, ns::text)) {
-        if (named(local, "s")) {
+        if (named(local, "s") && linkFrom_ == 0) {
             const std::int64_t blanks = blankCount(attribute(attributes, ns::text, "c"));
             if (blanks > 0) {
                 spendExpansion(static_cast<std::uint64_t>(blanks));
@@ -639,7 +643,11 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
             skipFrom_ = depth;
         } else if (named(local, "span")) {
             richText_ = richText_ || !attribute(attributes, ns::text, "style-name").empty();
-        } else if (!named(local, "tab") && !named(local, "line-break") &&
+        } else if (named(local, "a")) {
+            // A link shows the characters it holds, without the blanks of text:s.
+            richText_ = true;
+            linkFrom_ = linkFrom_ == 0 ? depth : linkFrom_;
+        } else if (!named(local, "s") && !named(local, "tab") && !named(local, "line-break") &&
                    !named(local, "soft-page-break") && !named(local, "bookmark")) {
             // Links and the other fields make the office keep the text as it is.
             richText_ = true;

@@ -111,6 +111,7 @@ private:
     bool keepCell_ = false;
     int cellDepth_ = 0; ///< open elements below the cell
     int skipFrom_ = 0;  ///< depth of an element whose text is no cell text, 0 when none
+    int linkFrom_ = 0;  ///< depth of the link (text:a) the text is in, 0 when none
     bool inParagraph_ = false;
     int paragraphs_ = 0;
     std::int32_t cellRepeat_ = 1;
