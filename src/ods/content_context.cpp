@@ -235,10 +235,36 @@ bool callsVolatileFunction(std::string_view formula) {
     return false;
 }
 
-// A paragraph that spells a number without any format: digits, a sign and separators only.
+// A formula whose result the office shows in the format of the cells it refers to: a reference
+// alone, or one of the functions that pass their arguments' format on over references. (An
+// operator does not: A1*2 of a fraction shows as a plain number.)
+bool passesFormatOn(std::string_view formula) {
+    formula.remove_prefix(std::min(formula.find('=') + 1, formula.size()));
+    if (formula.starts_with('[')) {
+        return formula.find(']') + 1 == formula.size();
+    }
+    for (const std::string_view call : {"SUM(", "MIN(", "MAX(", "AVERAGE("}) {
+        if (formula.starts_with(call) && formula.ends_with(')')) {
+            const std::string_view arguments = formula.substr(call.size());
+            return arguments.find('(') == std::string_view::npos;
+        }
+    }
+    return false;
+}
+
+// A paragraph that spells a number as the general format does, in any locale: a sign, digits and
+// at most one decimal separator.
 bool isPlainNumber(std::string_view text) {
-    return text.find_first_of("0123456789") != std::string_view::npos &&
-           text.find_first_not_of("0123456789-.,") == std::string_view::npos;
+    text.remove_prefix(text.starts_with('-') ? 1 : 0);
+    const std::size_t separator = text.find_first_of(".,");
+    const std::string_view whole = text.substr(0, separator);
+    const std::string_view decimals =
+        separator == std::string_view::npos ? std::string_view() : text.substr(separator + 1);
+    const auto digits = [](std::string_view part) {
+        return std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return !whole.empty() && digits(whole) && digits(decimals) &&
+           (separator == std::string_view::npos || !decimals.empty());
 }
 
 } // namespace
@@ -666,7 +692,7 @@ void ContentContext::checkFormula(std::string_view formula, bool cachedResult, b
     if (!recalculated_ && !ownStyle && valueType_ && *valueType_ != ValueType::String &&
         !writerInfersFormats_ && formula.find_first_of("[(") != std::string_view::npos) {
         recalculated_ = true;
-        inferredFormat_ = true;
+        inferredFormat_ = passesFormatOn(formula);
     }
 }
 

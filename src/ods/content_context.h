@@ -120,7 +120,7 @@ private:
     bool textDecided_ = false;    ///< its paragraphs need not be collected
     bool maybeError_ = false;     ///< a formula's zero that an error paragraph overrides
     bool recalculated_ = false;   ///< a formula whose result the office works out anew
-    bool inferredFormat_ = false; ///< its paragraph may show the format the office infers
+    bool inferredFormat_ = false; ///< its paragraph may show the format the office passes on
     bool zeroResult_ = false;     ///< a formula's zero, which an empty paragraph makes unsure
     bool richText_ = false;       ///< fields or formatted runs: the text is shown as it is
     bool formatText_ = false;     ///< a text cell of a document that has text formats

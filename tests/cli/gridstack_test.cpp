@@ -274,7 +274,7 @@ TEST_F(GridstackTest, TellsOfFormulaCellsTheOfficeRecalculates) {
         std::string err;
     } cases[] = {
         {{formulas},
-         "gridstack: 9 formula cells" + line + "them on opening (the first: " + formulas +
+         "gridstack: 10 formula cells" + line + "them on opening (the first: " + formulas +
              ", sheet \"Sheet1\", cell A2)" + advice},
         {{formulas, "--rows", "2:3", "--columns", "C:E"},
          "gridstack: 2 formula cells" + line + "them on opening (the first: " + formulas +
