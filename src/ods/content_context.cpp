@@ -284,6 +284,10 @@ ContentContext::ContentContext(DataStyles& styles, SheetOutput& output, ContentO
     text_.reserve(256);
 }
 
+void ContentContext::setGenerator(std::string_view generator) {
+    writerInfersFormats_ = infersFormulaFormats(generator);
+}
+
 bool ContentContext::wantRows() const {
     return (!options_.onlySheet || *options_.onlySheet == sheetIndex_) && row_ <= options_.lastRow;
 }
@@ -362,7 +366,7 @@ void ContentContext::endElement(std::string_view ns, std::string_view local) {
     }
     if (inGenerator_) {
         inGenerator_ = false;
-        writerInfersFormats_ = infersFormulaFormats(generator_);
+        setGenerator(generator_);
         return;
     }
     if (!ns::is(ns, ns::table)) {

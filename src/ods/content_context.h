@@ -41,6 +41,8 @@ public:
     /// Everything asked for has been read; the rest of the stream may be dropped.
     bool done() const noexcept { return done_; }
     bool sawSpreadsheet() const noexcept { return sawSpreadsheet_; }
+    /// The document's writer as meta.xml names it; a flat document names it on the way.
+    void setGenerator(std::string_view generator);
 
 private:
     struct ColumnStyle {
