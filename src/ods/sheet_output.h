@@ -51,7 +51,14 @@ public:
         return static_cast<std::uint32_t>(formats.size() - 1);
     }
     void recalculated(const CellArea& cells) override {
-        workbook_.sheets().back().recalculated().push_back(cells);
+        // Side by side in a row they are one area: a row of formulas costs one entry.
+        auto& areas = workbook_.sheets().back().recalculated();
+        if (!areas.empty() && areas.back().row == cells.row && areas.back().rows == cells.rows &&
+            areas.back().column + areas.back().columns == cells.column) {
+            areas.back().columns += cells.columns;
+            return;
+        }
+        areas.push_back(cells);
     }
     void dataStyles(std::map<std::string, std::string>&& styles) override {
         workbook_.dataStyles() = std::move(styles);
