@@ -738,10 +738,11 @@ void runStack(const Arguments& arguments, const SourceReader& reader, std::ostre
         progress.finish();
         const bool one = recalculated.count == 1;
         std::cerr << "gridstack: " << withThousands(static_cast<std::int64_t>(recalculated.count))
-                  << (one ? " formula cell" : " formula cells")
-                  << " of the stack may show another text in the office, which recalculates "
-                  << (one ? "it" : "them") << " on opening (the first: " << recalculated.first
-                  << "); --office stacks the texts the office shows\n";
+                  << (one ? " cell" : " cells")
+                  << " of the stack may show another text in the office, which works "
+                  << (one ? "it" : "them")
+                  << " out anew on opening (formulas, today's date; the first: "
+                  << recalculated.first << "); --office stacks the texts the office shows\n";
     }
 }
 

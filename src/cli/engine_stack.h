@@ -79,8 +79,8 @@ public:
     void checkSpreadsheetTexts() const;
     /// The stack's used area as CSV from A1. False when the stream failed.
     bool writeCsv(std::ostream& out, Progress& progress, const Checkpoint& checkpoint) const;
-    /// Formula cells of the stack whose texts the office works out anew when it opens their
-    /// files (see ods::Sheet::recalculated), so that it may show other texts.
+    /// Cells of the stack whose texts the office works out anew when it opens their files (see
+    /// ods::Sheet::recalculated), so that it may show other texts.
     struct RecalculatedCells {
         std::uint64_t count = 0;
         std::string first; ///< FILE, sheet and cell of the first in stack order

@@ -235,6 +235,14 @@ bool callsVolatileFunction(std::string_view formula) {
     return false;
 }
 
+// Fields of a cell's paragraphs whose text the office drops.
+bool isDroppedField(std::string_view local) {
+    static constexpr std::string_view kFields[] = {
+        "time",        "page-number",     "page-count", "page-continuation", "file-name",
+        "author-name", "author-initials", "chapter",    "template-name"};
+    return std::find(std::begin(kFields), std::end(kFields), local) != std::end(kFields);
+}
+
 // A formula whose result the office shows in the format of the cells it refers to: a reference
 // alone, or one of the functions that pass their arguments' format on over references. (An
 // operator does not: A1*2 of a fraction shows as a plain number.)
@@ -677,6 +685,21 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
             // A link shows the characters it holds, without the blanks of text:s.
             richText_ = true;
             linkFrom_ = linkFrom_ == 0 ? depth : linkFrom_;
+        } else if (named(local, "sheet-name")) {
+            // Fields show what the office knows at opening: the sheet's name, today's date.
+            richText_ = true;
+            skipFrom_ = depth;
+            if (!textDecided_) {
+                growCellText(sheetName_);
+                text_.append(sheetName_);
+            }
+        } else if (named(local, "date")) {
+            richText_ = true;
+            recalculated_ = true;
+        } else if (isDroppedField(local)) {
+            // The office shows nothing of these fields in a cell.
+            richText_ = true;
+            skipFrom_ = depth;
         } else if (!named(local, "s") && !named(local, "tab") && !named(local, "line-break") &&
                    !named(local, "soft-page-break") && !named(local, "bookmark")) {
             // Links and the other fields make the office keep the text as it is.

@@ -64,7 +64,7 @@ private:
     /// Decides at a formula cell's start whether the office works its result out anew.
     void checkFormula(std::string_view formula, bool cachedResult, bool ownStyle);
     /// At the cell's end: a formula's cached text where it stands for the office's, and the
-    /// note that the office recalculates the cell.
+    /// note that the office works the cell's text out anew (a formula, today's date).
     void finishFormula(std::int32_t first, std::int32_t count);
     /// A text cell's text through the text format of its style, where one applies.
     void addStringCell(std::int32_t first, std::int32_t count);
@@ -121,7 +121,7 @@ private:
     bool renderedEarly_ = false;  ///< rendered at its start: shown_ is its text if set
     bool textDecided_ = false;    ///< its paragraphs need not be collected
     bool maybeError_ = false;     ///< a formula's zero that an error paragraph overrides
-    bool recalculated_ = false;   ///< a formula whose result the office works out anew
+    bool recalculated_ = false;   ///< a text the office works out anew on opening
     bool inferredFormat_ = false; ///< its paragraph may show the format the office passes on
     bool zeroResult_ = false;     ///< a formula's zero, which an empty paragraph makes unsure
     bool richText_ = false;       ///< fields or formatted runs: the text is shown as it is

@@ -22,8 +22,8 @@ public:
     virtual std::uint32_t value(CellValueData&& /*value*/) { return 0; }
     /// A format of the current sheet's values; gives its CellValueData::format.
     virtual std::uint32_t format(ValueFormat&& /*format*/) { return 0; }
-    /// Cells of the current sheet that the office recalculates, so that their texts may differ
-    /// from the ones read; in row order.
+    /// Cells of the current sheet whose texts the office works out anew (see
+    /// Sheet::recalculated); in row order.
     virtual void recalculated(const CellArea& /*cells*/) {}
     /// The data styles of the document's values, once read.
     virtual void dataStyles(std::map<std::string, std::string>&& /*styles*/) {}

@@ -84,8 +84,9 @@ public:
     std::vector<ValueFormat>& formats() noexcept { return formats_; }
     const std::vector<ValueFormat>& formats() const noexcept { return formats_; }
 
-    /// Formula cells whose text the office works out anew when it opens the document (it
-    /// recalculates them), so that it may show another text than the one read; in row order.
+    /// Cells whose text the office works out anew when it opens the document (formulas it
+    /// recalculates, fields of today's date), so that it may show another text than the one
+    /// read; in row order.
     std::vector<CellArea>& recalculated() noexcept { return recalculated_; }
     const std::vector<CellArea>& recalculated() const noexcept { return recalculated_; }
 
