@@ -448,14 +448,17 @@ void ContentContext::startColumn(std::span<const XmlAttribute> attributes) {
 }
 
 std::string_view ContentContext::columnStyle(std::int32_t column, std::int32_t& runEnd) const {
+    // A column the sheet declares without a style of its own has the default cell style; beyond
+    // the declared columns a cell has no style at all, and the office shows its value as a bare
+    // number (a date as its serial day).
+    if (column >= nextColumnStyle_) {
+        runEnd = kMaxColumns;
+        return {};
+    }
     const auto it = std::partition_point(columnStyles_.begin(), columnStyles_.end(),
                                          [&](const ColumnStyle& s) { return s.end <= column; });
-    if (it == columnStyles_.end()) {
-        runEnd = kMaxColumns;
-        return kDefaultCellStyle;
-    }
-    if (it->first > column) {
-        runEnd = it->first;
+    if (it == columnStyles_.end() || it->first > column) {
+        runEnd = it == columnStyles_.end() ? nextColumnStyle_ : it->first;
         return kDefaultCellStyle;
     }
     runEnd = it->end;

@@ -547,9 +547,14 @@ struct DataStyles::Impl {
         return found == dataStyles.end() ? nullptr : &found->second;
     }
 
+    // A cell without any style still has the format of the default cell style.
+    static std::string_view styleOrDefault(std::string_view cellStyleName) {
+        return cellStyleName.empty() ? std::string_view("Default") : cellStyleName;
+    }
+
     // The data style a cell style ends up with through its parents; null: the general format.
     const DataStyle* dataStyleOfCell(std::string_view cellStyleName) const {
-        std::string name(cellStyleName);
+        std::string name(styleOrDefault(cellStyleName));
         // Parent chains are short; the bound only stops a cycle in a broken file.
         for (int step = 0; step < 64 && !name.empty(); ++step) {
             const auto found = cellStyles.find(name);
@@ -666,7 +671,7 @@ std::map<std::string, std::string> DataStyles::takeDataStyleXml() {
 
 std::optional<std::string> DataStyles::dataStyleName(std::string_view cellStyleName) const {
     const Impl& d = *impl_;
-    std::string name(cellStyleName);
+    std::string name(Impl::styleOrDefault(cellStyleName));
     // As dataStyleOfCell: short chains, the bound only stops a cycle.
     for (int step = 0; step < 64 && !name.empty(); ++step) {
         const auto found = d.cellStyles.find(name);

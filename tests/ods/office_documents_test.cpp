@@ -77,6 +77,9 @@ TEST(OfficeDocuments, ForeignTextsAndFormulaResults) {
     EXPECT_EQ(named, 10u);
     EXPECT_EQ(formulas.text(0, 1), "3 1/2");   // the writer showed the format the office infers
     EXPECT_EQ(formulas.text(5, 1), "2469134"); // an operator passes no format on
+    // Values without a style: standard formats in declared columns, bare numbers beyond them.
+    expectSheetsAsShown("values", 1, kForeign);
+    expectSheetsAsShown("default-format", 1, kForeign);
 }
 
 } // namespace
