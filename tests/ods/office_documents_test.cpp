@@ -80,6 +80,8 @@ TEST(OfficeDocuments, ForeignTextsAndFormulaResults) {
     // Values without a style: standard formats in declared columns, bare numbers beyond them.
     expectSheetsAsShown("values", 1, kForeign);
     expectSheetsAsShown("default-format", 1, kForeign);
+    // General numbers, also under a text format, limited to 13 decimals as Gnumeric writes.
+    expectSheetsAsShown("limited", 1, kForeign);
 }
 
 } // namespace
