@@ -26,6 +26,7 @@ constexpr std::string_view loextNs =
 
 constexpr std::string_view textNs = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
 constexpr std::string_view foNs = "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0";
+constexpr std::string_view kDefaultStyle = "Default";
 
 using format::DataStyle;
 using format::PartKind;
@@ -384,7 +385,6 @@ struct DataStyles::Impl {
 
     std::unordered_map<std::string, DataStyle, NameHash, std::equal_to<>> dataStyles;
     std::unordered_map<std::string, CellStyle, NameHash, std::equal_to<>> cellStyles;
-    std::optional<std::string> defaultDataStyle;
     int generalDecimals = -1; ///< the document's limit on the decimals of General numbers
     std::string officeLanguage = "en";
     std::string officeCountry = "US";
@@ -529,8 +529,7 @@ struct DataStyles::Impl {
         forgetRenderings();
         const auto dataStyle = attribute(attributes, styleNs, "data-style-name");
         if (local == "default-style") {
-            if (dataStyle)
-                defaultDataStyle = std::string(*dataStyle);
+            // The office takes no format from the default style: its data style is ignored.
             inDefaultCellStyle = true;
             return;
         }
@@ -547,24 +546,28 @@ struct DataStyles::Impl {
         return found == dataStyles.end() ? nullptr : &found->second;
     }
 
-    // A cell without any style still has the format of the default cell style.
-    static std::string_view styleOrDefault(std::string_view cellStyleName) {
-        return cellStyleName.empty() ? std::string_view("Default") : cellStyleName;
-    }
-
-    // The data style a cell style ends up with through its parents; null: the general format.
-    const DataStyle* dataStyleOfCell(std::string_view cellStyleName) const {
-        std::string name(styleOrDefault(cellStyleName));
+    // The name of the data style a cell style ends up with through its parents. Every cell
+    // style, a missing or unknown one too, ends in the default cell style "Default"; the
+    // document's style:default-style gives no format.
+    std::optional<std::string> dataStyleNameOf(std::string_view cellStyleName) const {
+        std::string name(cellStyleName);
         // Parent chains are short; the bound only stops a cycle in a broken file.
         for (int step = 0; step < 64 && !name.empty(); ++step) {
             const auto found = cellStyles.find(name);
             if (found == cellStyles.end())
                 break;
             if (found->second.dataStyle)
-                return findDataStyle(*found->second.dataStyle);
+                return found->second.dataStyle;
             name = found->second.parent;
         }
-        return defaultDataStyle ? findDataStyle(*defaultDataStyle) : nullptr;
+        const auto fallback = cellStyles.find(kDefaultStyle);
+        return fallback == cellStyles.end() ? std::nullopt : fallback->second.dataStyle;
+    }
+
+    // The data style a cell style ends up with; null: the general format.
+    const DataStyle* dataStyleOfCell(std::string_view cellStyleName) const {
+        const auto name = dataStyleNameOf(cellStyleName);
+        return name ? findDataStyle(*name) : nullptr;
     }
 };
 
@@ -670,18 +673,7 @@ std::map<std::string, std::string> DataStyles::takeDataStyleXml() {
 }
 
 std::optional<std::string> DataStyles::dataStyleName(std::string_view cellStyleName) const {
-    const Impl& d = *impl_;
-    std::string name(Impl::styleOrDefault(cellStyleName));
-    // As dataStyleOfCell: short chains, the bound only stops a cycle.
-    for (int step = 0; step < 64 && !name.empty(); ++step) {
-        const auto found = d.cellStyles.find(name);
-        if (found == d.cellStyles.end())
-            break;
-        if (found->second.dataStyle)
-            return found->second.dataStyle;
-        name = found->second.parent;
-    }
-    return d.defaultDataStyle;
+    return impl_->dataStyleNameOf(cellStyleName);
 }
 
 void DataStyles::setOfficeLocale(std::string_view language, std::string_view country) {
