@@ -452,8 +452,9 @@ std::string_view ContentContext::columnStyle(std::int32_t column, std::int32_t& 
     // the declared columns a cell has no style at all, and the office shows its value as a bare
     // number (a date as its serial day).
     if (column >= nextColumnStyle_) {
+        std::int32_t lastEnd = 0;
         runEnd = kMaxColumns;
-        return {};
+        return runType_ ? columnStyle(nextColumnStyle_ - 1, lastEnd) : std::string_view();
     }
     const auto it = std::partition_point(columnStyles_.begin(), columnStyles_.end(),
                                          [&](const ColumnStyle& s) { return s.end <= column; });
@@ -465,12 +466,28 @@ std::string_view ContentContext::columnStyle(std::int32_t column, std::int32_t& 
     return it->name;
 }
 
+void ContentContext::followRun(bool unstyled, std::string_view currency) {
+    // The office styles like cells side by side without a style of their own as one range: a
+    // run that starts in a declared column carries the last declared column's style on beyond.
+    const bool continues =
+        unstyled && valueType_ && runType_ == valueType_ && runCurrency_ == currency;
+    if (continues) {
+        return;
+    }
+    runType_.reset();
+    if (unstyled && valueType_ && *valueType_ != ValueType::Void && column_ < nextColumnStyle_) {
+        runType_ = valueType_;
+        runCurrency_.assign(currency);
+    }
+}
+
 void ContentContext::startRow(std::span<const XmlAttribute> attributes) {
     inRow_ = true;
     column_ = 0;
     cells_.clear();
     rowRepeat_ = repeatCount(attribute(attributes, ns::table, "number-rows-repeated"), kMaxRows);
     rowStyle_.assign(attribute(attributes, ns::table, "default-cell-style-name"));
+    runType_.reset();
 }
 
 void ContentContext::endRow() {
@@ -586,6 +603,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
             valueType_.reset();
         }
     }
+    followRun(cellStyle.empty() && rowStyle_.empty(), value.currency);
     if (valueType_ && *valueType_ != ValueType::String) {
         formatText_ = false;
     } else {

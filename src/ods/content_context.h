@@ -73,6 +73,7 @@ private:
     void addText(std::int32_t first, std::int32_t count, std::string_view text,
                  std::string_view style = {});
     std::string_view columnStyle(std::int32_t column, std::int32_t& runEnd) const;
+    void followRun(bool unstyled, std::string_view currency);
     std::optional<std::string> renderValue(std::string_view styleName,
                                            const CellValue& value) const;
     void spendExpansion(std::uint64_t bytes);
@@ -105,6 +106,8 @@ private:
     std::int64_t row_ = 0;
     std::int32_t rowRepeat_ = 1;
     std::string rowStyle_;
+    std::optional<ValueType> runType_; ///< of the run of unstyled cells the current cell is in
+    std::string runCurrency_;
     std::vector<CellRun> cells_;
     std::int64_t column_ = 0;
 

@@ -340,8 +340,9 @@ TEST(ReaderCellText, ValuesRenderPerColumnStyleAndFallBackToAllTheirParagraphs) 
     EXPECT_EQ(sheet.text(0, 0), "1.50");
     EXPECT_EQ(sheet.text(1, 0), "1.5");
     EXPECT_EQ(sheet.text(2, 0), "1.50");
-    EXPECT_EQ(sheet.text(3, 0), "4");
-    EXPECT_EQ(sheet.text(4, 0), "4");
+    // Beyond the declared columns, side by side with like cells, the last column's style holds.
+    EXPECT_EQ(sheet.text(3, 0), "4.00");
+    EXPECT_EQ(sheet.text(4, 0), "4.00");
     EXPECT_EQ(sheet.text(0, 1), "a  b\nc");
     EXPECT_EQ(sheet.text(1, 1), "1.00");
 }
