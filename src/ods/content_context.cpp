@@ -450,7 +450,7 @@ void ContentContext::startColumn(std::span<const XmlAttribute> attributes) {
 std::string_view ContentContext::columnStyle(std::int32_t column, std::int32_t& runEnd) const {
     // A column the sheet declares without a style of its own has the default cell style; beyond
     // the declared columns a cell has no style at all, and the office shows its value as a bare
-    // number (a date as its serial day).
+    // number (a date as its serial day), unless its run (followRun) started in a declared column.
     if (column >= nextColumnStyle_) {
         std::int32_t lastEnd = 0;
         runEnd = kMaxColumns;
