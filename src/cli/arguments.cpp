@@ -300,6 +300,15 @@ Other options (anywhere on the line):
   --version        the version
   --               everything after it is a FILE
 
+Formula cells: the built-in engine shows a formula's result as the file keeps it. The
+office works some results out anew when it opens a file: those of formulas with the clock
+or a random number (NOW, TODAY, RAND), those the file keeps no value for, and, from files
+of writers other than LibreOffice 5 or later, those of formulas without a number format of
+their own that refer to cells or call functions (it shows them in the format it infers from
+the formula); a date field in a text shows the day it is opened. Where the stack holds such
+cells, one line on standard error (also with --quiet) tells how many and names the first
+(file, sheet, cell); --office then stacks the texts the office shows.
+
 OUTPUT is written to a temporary file beside it (on Linux one without a name) and put into
 place only when complete, so an interrupted, failed or killed run leaves no partial OUTPUT.
 

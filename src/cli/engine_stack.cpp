@@ -548,6 +548,7 @@ Stack::Stack(const std::vector<TableSource>& tables, const StackLayout& layout, 
             table.source = read.workbook;
             table.sheetIndex = sheetIndex;
             table.name = source.path;
+            table.file = source.path;
             const ods::Extent extent = table.sheet().extent();
             if (source.allSheets && extent.rows == 0)
                 continue;
@@ -679,6 +680,29 @@ ods::Workbook Stack::workbook() const {
     return stack;
 }
 
+Stack::RecalculatedCells Stack::recalculatedCells() const {
+    RecalculatedCells cells;
+    for (const Table& table : tables_) {
+        if (!table.range)
+            continue;
+        const CellRange& range = *table.range;
+        for (const ods::CellArea& area : table.sheet().recalculated()) {
+            const std::int32_t left = std::max(area.column + 1, range.firstColumn);
+            const std::int32_t right = std::min(area.column + area.columns, range.lastColumn);
+            const std::int32_t top = std::max(area.row + 1, range.firstRow);
+            const std::int32_t bottom = std::min(area.row + area.rows, range.lastRow);
+            if (left > right || top > bottom)
+                continue;
+            if (cells.count == 0)
+                cells.first = table.file + ", sheet \"" + table.sheet().name() + "\", cell " +
+                              columnName(left) + std::to_string(top);
+            cells.count += static_cast<std::uint64_t>(right - left + 1) *
+                           static_cast<std::uint64_t>(bottom - top + 1);
+        }
+    }
+    return cells;
+}
+
 void Stack::checkSpreadsheetTexts() const {
     const auto unwritable = [](unsigned char c) {
         return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
@@ -777,6 +801,18 @@ void runStack(const Arguments& arguments, const SourceReader& reader, std::ostre
         progress.finish();
         for (const std::string& line : stack.columnReport())
             std::cerr << "gridstack: " << line << '\n';
+    }
+    // Told even with --quiet: the stack holds texts that may not be the ones the office shows.
+    if (const Stack::RecalculatedCells recalculated = stack.recalculatedCells();
+        recalculated.count > 0) {
+        progress.finish();
+        const bool one = recalculated.count == 1;
+        std::cerr << "gridstack: " << withThousands(static_cast<std::int64_t>(recalculated.count))
+                  << (one ? " cell" : " cells")
+                  << " of the stack may show another text in the office, which works "
+                  << (one ? "it" : "them")
+                  << " out anew on opening (formulas, today's date; the first: "
+                  << recalculated.first << "); --office stacks the texts the office shows\n";
     }
 }
 

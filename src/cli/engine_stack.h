@@ -79,6 +79,13 @@ public:
     void checkSpreadsheetTexts() const;
     /// The stack's used area as CSV from A1. False when the stream failed.
     bool writeCsv(std::ostream& out, Progress& progress, const Checkpoint& checkpoint) const;
+    /// Cells of the stack whose texts the office works out anew when it opens their files (see
+    /// ods::Sheet::recalculated), so that it may show other texts.
+    struct RecalculatedCells {
+        std::uint64_t count = 0;
+        std::string first; ///< FILE, sheet and cell of the first in stack order
+    };
+    RecalculatedCells recalculatedCells() const;
     /// With --match-columns, one line per table: the columns it added or left empty.
     const std::vector<std::string>& columnReport() const noexcept { return report_; }
 
@@ -87,6 +94,7 @@ public:
         std::shared_ptr<const ods::Workbook> source;
         std::size_t sheetIndex = 0;
         std::string name;                ///< FILE, and ":sheet" where the sheet must be told
+        std::string file;                ///< FILE alone
         std::optional<CellRange> range;  ///< without header rows; none: the table adds nothing
         std::vector<std::int32_t> place; ///< stack column of each range column; empty: its own
         std::string label;               ///< the --source text; empty without --source

@@ -193,6 +193,88 @@ bool isLinkedSheetCopy(std::string_view name) {
            hash + 1 < url.size();
 }
 
+// LibreOffice from release 5 on shows a formula cell without a format of its own in the format
+// it infers from the formula, as the office does, and keeps a format it infers with the cell;
+// other writers and older releases leave the office a format to infer that they did not show.
+bool infersFormulaFormats(std::string_view generator) {
+    for (const std::string_view name : {"LibreOffice/", "LibreOfficeDev/"}) {
+        if (generator.starts_with(name)) {
+            int major = 0;
+            const std::string_view version = generator.substr(name.size());
+            std::from_chars(version.data(), version.data() + version.size(), major);
+            return major >= 5;
+        }
+    }
+    return false;
+}
+
+bool isAsciiAlnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// A call of a function whose result changes whenever the office recalculates: the clock's and
+// random numbers.
+bool callsVolatileFunction(std::string_view formula) {
+    static constexpr std::string_view kNames[] = {"NOW", "TODAY", "RAND", "RANDBETWEEN"};
+    for (std::size_t open = formula.find('('); open != std::string_view::npos;
+         open = formula.find('(', open + 1)) {
+        std::size_t start = open;
+        while (start > 0 && isAsciiAlnum(formula[start - 1])) {
+            --start;
+        }
+        const std::string_view name = formula.substr(start, open - start);
+        for (const std::string_view known : kNames) {
+            if (name.size() == known.size() &&
+                std::equal(name.begin(), name.end(), known.begin(), [](char a, char b) {
+                    return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
+                })) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Fields of a cell's paragraphs whose text the office drops.
+bool isDroppedField(std::string_view local) {
+    static constexpr std::string_view kFields[] = {
+        "time",        "page-number",     "page-count", "page-continuation", "file-name",
+        "author-name", "author-initials", "chapter",    "template-name"};
+    return std::find(std::begin(kFields), std::end(kFields), local) != std::end(kFields);
+}
+
+// A formula whose result the office shows in the format of the cells it refers to: a reference
+// alone, or one of the functions that pass their arguments' format on over references. (An
+// operator does not: A1*2 of a fraction shows as a plain number.)
+bool passesFormatOn(std::string_view formula) {
+    formula.remove_prefix(std::min(formula.find('=') + 1, formula.size()));
+    if (formula.starts_with('[')) {
+        return formula.find(']') + 1 == formula.size();
+    }
+    for (const std::string_view call : {"SUM(", "MIN(", "MAX(", "AVERAGE("}) {
+        if (formula.starts_with(call) && formula.ends_with(')')) {
+            const std::string_view arguments = formula.substr(call.size());
+            return arguments.find('(') == std::string_view::npos;
+        }
+    }
+    return false;
+}
+
+// A paragraph that spells a number as the general format does, in any locale: a sign, digits and
+// at most one decimal separator.
+bool isPlainNumber(std::string_view text) {
+    text.remove_prefix(text.starts_with('-') ? 1 : 0);
+    const std::size_t separator = text.find_first_of(".,");
+    const std::string_view whole = text.substr(0, separator);
+    const std::string_view decimals =
+        separator == std::string_view::npos ? std::string_view() : text.substr(separator + 1);
+    const auto digits = [](std::string_view part) {
+        return std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return !whole.empty() && digits(whole) && digits(decimals) &&
+           (separator == std::string_view::npos || !decimals.empty());
+}
+
 } // namespace
 
 void ContentContext::FreeLocale::operator()(locale_t locale) const noexcept {
@@ -208,6 +290,10 @@ ContentContext::ContentContext(DataStyles& styles, SheetOutput& output, ContentO
     }
     cells_.reserve(64);
     text_.reserve(256);
+}
+
+void ContentContext::setGenerator(std::string_view generator) {
+    writerInfersFormats_ = infersFormulaFormats(generator);
 }
 
 bool ContentContext::wantRows() const {
@@ -228,6 +314,11 @@ void ContentContext::startElement(std::string_view ns, std::string_view local,
         return;
     }
     if (forwarder_.startElement(ns, local, attributes)) {
+        return;
+    }
+    if (ns::is(ns, ns::meta) && named(local, "generator")) {
+        inGenerator_ = true;
+        generator_.clear();
         return;
     }
     if (ns::is(ns, ns::table)) {
@@ -265,6 +356,9 @@ void ContentContext::endElement(std::string_view ns, std::string_view local) {
         if (skipFrom_ == cellDepth_) {
             skipFrom_ = 0;
         }
+        if (linkFrom_ == cellDepth_) {
+            linkFrom_ = 0;
+        }
         if (cellDepth_ == 1) {
             inParagraph_ = false;
         }
@@ -276,6 +370,11 @@ void ContentContext::endElement(std::string_view ns, std::string_view local) {
         return;
     }
     if (forwarder_.endElement(ns, local)) {
+        return;
+    }
+    if (inGenerator_) {
+        inGenerator_ = false;
+        setGenerator(generator_);
         return;
     }
     if (!ns::is(ns, ns::table)) {
@@ -297,6 +396,9 @@ void ContentContext::characters(std::string_view text) {
             text_.append(text);
         }
         return;
+    }
+    if (inGenerator_ && generator_.size() < 256) {
+        generator_.append(text);
     }
     if (!done_ && skipDepth_ == 0) {
         forwarder_.characters(text);
@@ -346,18 +448,37 @@ void ContentContext::startColumn(std::span<const XmlAttribute> attributes) {
 }
 
 std::string_view ContentContext::columnStyle(std::int32_t column, std::int32_t& runEnd) const {
+    // A column the sheet declares without a style of its own has the default cell style; beyond
+    // the declared columns a cell has no style at all, and the office shows its value as a bare
+    // number (a date as its serial day), unless its run (followRun) started in a declared column.
+    if (column >= nextColumnStyle_) {
+        std::int32_t lastEnd = 0;
+        runEnd = kMaxColumns;
+        return runType_ ? columnStyle(nextColumnStyle_ - 1, lastEnd) : std::string_view();
+    }
     const auto it = std::partition_point(columnStyles_.begin(), columnStyles_.end(),
                                          [&](const ColumnStyle& s) { return s.end <= column; });
-    if (it == columnStyles_.end()) {
-        runEnd = kMaxColumns;
-        return kDefaultCellStyle;
-    }
-    if (it->first > column) {
-        runEnd = it->first;
+    if (it == columnStyles_.end() || it->first > column) {
+        runEnd = it == columnStyles_.end() ? nextColumnStyle_ : it->first;
         return kDefaultCellStyle;
     }
     runEnd = it->end;
     return it->name;
+}
+
+void ContentContext::followRun(bool unstyled, std::string_view currency) {
+    // The office styles like cells side by side without a style of their own as one range: a
+    // run that starts in a declared column carries the last declared column's style on beyond.
+    const bool continues =
+        unstyled && valueType_ && runType_ == valueType_ && runCurrency_ == currency;
+    if (continues) {
+        return;
+    }
+    runType_.reset();
+    if (unstyled && valueType_ && *valueType_ != ValueType::Void && column_ < nextColumnStyle_) {
+        runType_ = valueType_;
+        runCurrency_.assign(currency);
+    }
 }
 
 void ContentContext::startRow(std::span<const XmlAttribute> attributes) {
@@ -366,6 +487,7 @@ void ContentContext::startRow(std::span<const XmlAttribute> attributes) {
     cells_.clear();
     rowRepeat_ = repeatCount(attribute(attributes, ns::table, "number-rows-repeated"), kMaxRows);
     rowStyle_.assign(attribute(attributes, ns::table, "default-cell-style-name"));
+    runType_.reset();
 }
 
 void ContentContext::endRow() {
@@ -390,12 +512,17 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     inCell_ = true;
     cellDepth_ = 0;
     skipFrom_ = 0;
+    linkFrom_ = 0;
     inParagraph_ = false;
     paragraphs_ = 0;
     text_.clear();
     cellUnitsCounted_ = false;
     textDecided_ = false;
     maybeError_ = false;
+    recalculated_ = false;
+    inferredFormat_ = false;
+    zeroResult_ = false;
+    richText_ = false;
     shown_.reset();
     renderedEarly_ = false;
     valueType_.reset();
@@ -404,9 +531,10 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     std::string_view number;
     std::string_view cellStyle;
     std::string_view stringValue;
-    bool hasStringValue = false;
     bool error = false;
     bool formula = false;
+    std::string_view formulaText;
+    bool hasBoolean = false;
     bool typedResult = false;
     CellValue value;
     for (const XmlAttribute& a : attributes) {
@@ -416,7 +544,6 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
             } else if (named(a.local, "value")) {
                 number = a.value;
             } else if (named(a.local, "string-value")) {
-                hasStringValue = true;
                 stringValue = a.value;
             } else if (named(a.local, "date-value")) {
                 value.dateValue = a.value;
@@ -424,6 +551,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
                 value.timeValue = a.value;
             } else if (named(a.local, "boolean-value")) {
                 value.boolean = named(a.value, "true") || named(a.value, "1");
+                hasBoolean = !a.value.empty();
             } else if (named(a.local, "currency")) {
                 value.currency = a.value;
             }
@@ -433,7 +561,8 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
             } else if (named(a.local, "number-columns-repeated")) {
                 repeat = a.value;
             } else if (named(a.local, "formula")) {
-                formula = true;
+                formula = !a.value.empty();
+                formulaText = a.value;
             }
         } else if (ns::is(a.ns, ns::calcext) && named(a.local, "value-type")) {
             typedResult = true;
@@ -450,16 +579,51 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     if (!keepCell_) {
         return;
     }
-    if (valueType_ == ValueType::String) {
-        if (hasStringValue && !stringValue.empty()) {
+    if (formula && !error) {
+        bool cached = !stringValue.empty();
+        switch (valueType_.value_or(ValueType::String)) {
+        case ValueType::String:
+        case ValueType::Void:
+            break;
+        case ValueType::Date:
+            cached = !value.dateValue.empty();
+            break;
+        case ValueType::Time:
+            cached = !value.timeValue.empty();
+            break;
+        case ValueType::Boolean:
+            cached = hasBoolean;
+            break;
+        default:
+            cached = !number.empty();
+        }
+        checkFormula(formulaText, cached, !cellStyle.empty());
+        // A result type without its value: the paragraph is the best guess at the result.
+        if (!cached) {
+            valueType_.reset();
+        }
+    }
+    followRun(cellStyle.empty() && rowStyle_.empty(), value.currency);
+    if (valueType_ && *valueType_ != ValueType::String) {
+        formatText_ = false;
+    } else {
+        // A text, also one without a type, is its string value where there is one.
+        formatText_ = !error && styles_.hasTextFormats();
+        if (formatText_) {
+            textStyle_.assign(!cellStyle.empty() ? cellStyle : std::string_view(rowStyle_));
+        }
+        if (!error && !stringValue.empty()) {
             growCellText(stringValue);
             text_.assign(stringValue);
             textDecided_ = true;
         }
         return;
     }
-    if (!valueType_) {
-        return;
+    // A value cell without its value holds 0 to the office: the null date, no time.
+    if (*valueType_ == ValueType::Date && value.dateValue.empty()) {
+        value.dateValue = "1899-12-30";
+    } else if (*valueType_ == ValueType::Time && value.timeValue.empty()) {
+        value.timeValue = "PT0S";
     }
     if (options_.keepValues) {
         keepValue(*valueType_, number, value);
@@ -474,6 +638,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
     // and the error's text: a paragraph that starts with '#' or "Err:" is then what the office
     // shows (#N/A, Err:502, a localised #NV alike).
     maybeError_ = formula && !typedResult && value.number == 0.0;
+    zeroResult_ = formula && !recalculated_ && !number.empty() && value.number == 0.0;
     const auto first = static_cast<std::int32_t>(column_);
     const std::int32_t count = std::min(cellRepeat_, kMaxColumns - first);
     std::string_view style = !cellStyle.empty() ? cellStyle : std::string_view(rowStyle_);
@@ -485,7 +650,8 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
         valueStyle_.assign(style);
         shown_ = renderValue(style, value);
         renderedEarly_ = true;
-        textDecided_ = shown_.has_value() && !maybeError_;
+        // A formula's paragraph may still tell what the office shows.
+        textDecided_ = shown_.has_value() && !maybeError_ && !zeroResult_ && !inferredFormat_;
         // A format may ask for millions of digits; what it adds counts like expanded blanks.
         if (shown_) {
             checkShownText(*shown_);
@@ -522,7 +688,7 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
         return;
     }
     if (ns::is(ns, ns::text)) {
-        if (named(local, "s")) {
+        if (named(local, "s") && linkFrom_ == 0) {
             const std::int64_t blanks = blankCount(attribute(attributes, ns::text, "c"));
             if (blanks > 0) {
                 spendExpansion(static_cast<std::uint64_t>(blanks));
@@ -534,9 +700,89 @@ void ContentContext::startInCell(std::string_view ns, std::string_view local,
         } else if (named(local, "note") || named(local, "ruby-text")) {
             // Footnotes and ruby annotations are not part of the shown text.
             skipFrom_ = depth;
+        } else if (named(local, "span")) {
+            richText_ = richText_ || !attribute(attributes, ns::text, "style-name").empty();
+        } else if (named(local, "a")) {
+            // A link shows the characters it holds, without the blanks of text:s.
+            richText_ = true;
+            linkFrom_ = linkFrom_ == 0 ? depth : linkFrom_;
+        } else if (named(local, "sheet-name")) {
+            // Fields show what the office knows at opening: the sheet's name, today's date.
+            richText_ = true;
+            skipFrom_ = depth;
+            if (!textDecided_) {
+                growCellText(sheetName_);
+                text_.append(sheetName_);
+            }
+        } else if (named(local, "date")) {
+            richText_ = true;
+            recalculated_ = true;
+        } else if (isDroppedField(local)) {
+            // The office shows nothing of these fields in a cell.
+            richText_ = true;
+            skipFrom_ = depth;
+        } else if (!named(local, "s") && !named(local, "tab") && !named(local, "line-break") &&
+                   !named(local, "soft-page-break") && !named(local, "bookmark")) {
+            // Links and the other fields make the office keep the text as it is.
+            richText_ = true;
         }
     } else if (ns::is(ns, ns::office) && named(local, "annotation")) {
         skipFrom_ = depth;
+    }
+}
+
+void ContentContext::checkFormula(std::string_view formula, bool cachedResult, bool ownStyle) {
+    // Without a cached result, or with the clock or a random number in it, the office works the
+    // result out anew.
+    recalculated_ = !cachedResult || callsVolatileFunction(formula);
+    // Without a style of its own the office shows the result in the format it infers from the
+    // formula: that of the cells it refers to, or of the functions it calls.
+    if (!recalculated_ && !ownStyle && valueType_ && *valueType_ != ValueType::String &&
+        !writerInfersFormats_ && formula.find_first_of("[(") != std::string_view::npos) {
+        recalculated_ = true;
+        inferredFormat_ = passesFormatOn(formula);
+    }
+}
+
+void ContentContext::finishFormula(std::int32_t first, std::int32_t count) {
+    // A zero over an empty paragraph may stand for an empty result, which the office works out.
+    if (zeroResult_ && paragraphs_ > 0 && text_.empty()) {
+        recalculated_ = true;
+    }
+    // A writer that showed the result in a format of its own choosing (a fraction, blanks) shows
+    // the format the office infers: nothing tells it better.
+    if (inferredFormat_ && shown_ && paragraphs_ == 1 && !text_.empty() && text_ != *shown_ &&
+        !isPlainNumber(text_) && !text_.starts_with('#') && !text_.starts_with("Err:")) {
+        shown_ = text_;
+    }
+    if (recalculated_) {
+        const std::int64_t room = static_cast<std::int64_t>(options_.lastRow) + 1 - row_;
+        output_.recalculated(
+            CellArea{first, static_cast<std::int32_t>(row_), count,
+                     static_cast<std::int32_t>(std::min<std::int64_t>(rowRepeat_, room))});
+    }
+}
+
+void ContentContext::addStringCell(std::int32_t first, std::int32_t count) {
+    // The office sets a text into the text format of its cell's style (`"avant "@`), unless it
+    // keeps it as an edited text: several paragraphs, formatted runs or fields.
+    const bool fromStringValue = textDecided_;
+    if (!formatText_ || (!fromStringValue && (paragraphs_ != 1 || richText_))) {
+        addText(first, count, text_);
+        return;
+    }
+    for (std::int32_t column = first; column < first + count;) {
+        std::int32_t runEnd = first + count;
+        const std::string_view style =
+            !textStyle_.empty() ? std::string_view(textStyle_) : columnStyle(column, runEnd);
+        const std::int32_t end = std::min(runEnd, first + count);
+        const std::optional<std::string> shown = styles_.shownString(style, text_);
+        if (shown) {
+            checkShownText(*shown);
+            spendExpansion(shown->size());
+        }
+        addText(column, end - column, shown ? std::string_view(*shown) : std::string_view(text_));
+        column = end;
     }
 }
 
@@ -657,14 +903,19 @@ void ContentContext::endCell() {
 void ContentContext::storeCell() {
     const auto first = static_cast<std::int32_t>(column_);
     const std::int32_t count = std::min(cellRepeat_, kMaxColumns - first);
+    finishFormula(first, count);
     if (maybeError_ && (text_.starts_with('#') || text_.starts_with("Err:"))) {
         value_.reset(); // an error is kept as its text
         addText(first, count, std::string_view(text_).substr(0, text_.find('\n')));
         return;
     }
-    if (!valueType_ || *valueType_ == ValueType::String || renderedEarly_) {
+    if (renderedEarly_) {
         addText(first, count, shown_ ? std::string_view(*shown_) : std::string_view(text_),
                 valueStyle_);
+        return;
+    }
+    if (!valueType_ || *valueType_ == ValueType::String) {
+        addStringCell(first, count);
         return;
     }
     CellValue value;

@@ -41,6 +41,8 @@ public:
     /// Everything asked for has been read; the rest of the stream may be dropped.
     bool done() const noexcept { return done_; }
     bool sawSpreadsheet() const noexcept { return sawSpreadsheet_; }
+    /// The document's writer as meta.xml names it; a flat document names it on the way.
+    void setGenerator(std::string_view generator);
 
 private:
     struct ColumnStyle {
@@ -59,11 +61,19 @@ private:
     void storeCell();
     void startInCell(std::string_view ns, std::string_view local,
                      std::span<const XmlAttribute> attributes);
+    /// Decides at a formula cell's start whether the office works its result out anew.
+    void checkFormula(std::string_view formula, bool cachedResult, bool ownStyle);
+    /// At the cell's end: a formula's cached text where it stands for the office's, and the
+    /// note that the office works the cell's text out anew (a formula, today's date).
+    void finishFormula(std::int32_t first, std::int32_t count);
+    /// A text cell's text through the text format of its style, where one applies.
+    void addStringCell(std::int32_t first, std::int32_t count);
     void keepValue(ValueType type, std::string_view number, const CellValue& value);
     std::uint32_t valueFormat(std::string_view style);
     void addText(std::int32_t first, std::int32_t count, std::string_view text,
                  std::string_view style = {});
     std::string_view columnStyle(std::int32_t column, std::int32_t& runEnd) const;
+    void followRun(bool unstyled, std::string_view currency);
     std::optional<std::string> renderValue(std::string_view styleName,
                                            const CellValue& value) const;
     void spendExpansion(std::uint64_t bytes);
@@ -96,6 +106,8 @@ private:
     std::int64_t row_ = 0;
     std::int32_t rowRepeat_ = 1;
     std::string rowStyle_;
+    std::optional<ValueType> runType_; ///< of the run of unstyled cells the current cell is in
+    std::string runCurrency_;
     std::vector<CellRun> cells_;
     std::int64_t column_ = 0;
 
@@ -104,13 +116,24 @@ private:
     bool keepCell_ = false;
     int cellDepth_ = 0; ///< open elements below the cell
     int skipFrom_ = 0;  ///< depth of an element whose text is no cell text, 0 when none
+    int linkFrom_ = 0;  ///< depth of the link (text:a) the text is in, 0 when none
     bool inParagraph_ = false;
     int paragraphs_ = 0;
     std::int32_t cellRepeat_ = 1;
     std::optional<ValueType> valueType_;
-    bool renderedEarly_ = false; ///< rendered at its start: shown_ is its text if set
-    bool textDecided_ = false;   ///< its paragraphs need not be collected
-    bool maybeError_ = false;    ///< a formula's zero that an error paragraph overrides
+    bool renderedEarly_ = false;  ///< rendered at its start: shown_ is its text if set
+    bool textDecided_ = false;    ///< its paragraphs need not be collected
+    bool maybeError_ = false;     ///< a formula's zero that an error paragraph overrides
+    bool recalculated_ = false;   ///< a text the office works out anew on opening
+    bool inferredFormat_ = false; ///< its paragraph may show the format the office passes on
+    bool zeroResult_ = false;     ///< a formula's zero, which an empty paragraph makes unsure
+    bool richText_ = false;       ///< fields or formatted runs: the text is shown as it is
+    bool formatText_ = false;     ///< a text cell of a document that has text formats
+    std::string textStyle_;       ///< its own or its row's style; empty: its column's
+    /// The document's writer shows formula results in the formats the office infers for them.
+    bool writerInfersFormats_ = false;
+    bool inGenerator_ = false;
+    std::string generator_;
     std::optional<std::string> shown_;
     // A value left to render at the cell's end, for each column style it spans.
     double number_ = 0;

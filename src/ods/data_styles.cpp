@@ -27,6 +27,7 @@ constexpr std::string_view loextNs =
 constexpr std::string_view textNs = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
 constexpr std::string_view tableNs = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
 constexpr std::string_view foNs = "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0";
+constexpr std::string_view kDefaultStyle = "Default";
 
 using format::DataStyle;
 using format::PartKind;
@@ -390,12 +391,12 @@ struct DataStyles::Impl {
 
     std::unordered_map<std::string, DataStyle, NameHash, std::equal_to<>> dataStyles;
     std::unordered_map<std::string, CellStyle, NameHash, std::equal_to<>> cellStyles;
-    std::optional<std::string> defaultDataStyle;
     int generalDecimals = -1; ///< the document's limit on the decimals of General numbers
     long long nullDate = 0;   ///< the document's day 0, in days after 1899-12-30
     std::string officeLanguage = "en";
     std::string officeCountry = "US";
     bool inDefaultCellStyle = false;
+    bool textFormats = false; ///< a number:text-style was read
 
     std::optional<DataStyleCopier> copier;
 
@@ -531,6 +532,7 @@ struct DataStyles::Impl {
         if (depth == 0) {
             if (!unsupported) {
                 forgetRenderings();
+                textFormats = textFormats || current->kind == StyleKind::Text;
                 dataStyles[currentName] = std::move(*current);
             }
             current.reset();
@@ -543,8 +545,7 @@ struct DataStyles::Impl {
         forgetRenderings();
         const auto dataStyle = attribute(attributes, styleNs, "data-style-name");
         if (local == "default-style") {
-            if (dataStyle)
-                defaultDataStyle = std::string(*dataStyle);
+            // The office takes no format from the default style: its data style is ignored.
             inDefaultCellStyle = true;
             return;
         }
@@ -561,8 +562,10 @@ struct DataStyles::Impl {
         return found == dataStyles.end() ? nullptr : &found->second;
     }
 
-    // The data style a cell style ends up with through its parents; null: the general format.
-    const DataStyle* dataStyleOfCell(std::string_view cellStyleName) const {
+    // The name of the data style a cell style ends up with through its parents. Every cell
+    // style, a missing or unknown one too, ends in the default cell style "Default"; the
+    // document's style:default-style gives no format.
+    std::optional<std::string> dataStyleNameOf(std::string_view cellStyleName) const {
         std::string name(cellStyleName);
         // Parent chains are short; the bound only stops a cycle in a broken file.
         for (int step = 0; step < 64 && !name.empty(); ++step) {
@@ -570,10 +573,17 @@ struct DataStyles::Impl {
             if (found == cellStyles.end())
                 break;
             if (found->second.dataStyle)
-                return findDataStyle(*found->second.dataStyle);
+                return found->second.dataStyle;
             name = found->second.parent;
         }
-        return defaultDataStyle ? findDataStyle(*defaultDataStyle) : nullptr;
+        const auto fallback = cellStyles.find(kDefaultStyle);
+        return fallback == cellStyles.end() ? std::nullopt : fallback->second.dataStyle;
+    }
+
+    // The data style a cell style ends up with; null: the general format.
+    const DataStyle* dataStyleOfCell(std::string_view cellStyleName) const {
+        const auto name = dataStyleNameOf(cellStyleName);
+        return name ? findDataStyle(*name) : nullptr;
     }
 };
 
@@ -659,6 +669,25 @@ std::optional<std::string> DataStyles::shownText(std::string_view cellStyleName,
         *number, value.type == ValueType::Currency ? value.currency : std::string_view());
 }
 
+std::optional<std::string> DataStyles::shownString(std::string_view cellStyleName,
+                                                   std::string_view text) const {
+    const DataStyle* style = impl_->renderingOf(cellStyleName).style;
+    if (!style || style->kind != StyleKind::Text)
+        return std::nullopt;
+    std::string shown;
+    for (const StylePart& part : style->parts) {
+        if (part.kind == PartKind::Text)
+            shown += part.text;
+        else if (part.kind == PartKind::TextContent)
+            shown += text;
+    }
+    return shown;
+}
+
+bool DataStyles::hasTextFormats() const noexcept {
+    return impl_->textFormats;
+}
+
 void DataStyles::keepDataStyleXml() {
     impl_->copier.emplace();
 }
@@ -668,18 +697,7 @@ std::map<std::string, std::string> DataStyles::takeDataStyleXml() {
 }
 
 std::optional<std::string> DataStyles::dataStyleName(std::string_view cellStyleName) const {
-    const Impl& d = *impl_;
-    std::string name(cellStyleName);
-    // As dataStyleOfCell: short chains, the bound only stops a cycle.
-    for (int step = 0; step < 64 && !name.empty(); ++step) {
-        const auto found = d.cellStyles.find(name);
-        if (found == d.cellStyles.end())
-            break;
-        if (found->second.dataStyle)
-            return found->second.dataStyle;
-        name = found->second.parent;
-    }
-    return d.defaultDataStyle;
+    return impl_->dataStyleNameOf(cellStyleName);
 }
 
 long long DataStyles::nullDate() const noexcept {

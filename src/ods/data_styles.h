@@ -47,13 +47,24 @@ public:
     void endElement(std::string_view ns, std::string_view local);
     void characters(std::string_view text);
 
-    /// The text the office shows for a value in a cell of that cell style (empty name: the
-    /// default cell style), or nothing when the value type or the format is not known, in which
-    /// case the caller falls back to the text cached in the file. What depends only on the cell
-    /// style is worked out on its first value and kept until a style or the locale changes, so
-    /// one DataStyles must not show values on two threads at once.
+    /// The text the office shows for a value in a cell of that cell style (empty name: a cell
+    /// without any style, which has the default cell style's format but shows dates, times,
+    /// percentages and booleans of a General format as bare numbers), or nothing when the value
+    /// type or the format is not known, in which case the caller falls back to the text cached in
+    /// the file. What depends only on the cell style is worked out on its first value and kept
+    /// until a style or the locale changes, so one DataStyles must not show values on two threads
+    /// at once.
     std::optional<std::string> shownText(std::string_view cellStyleName,
                                          const CellValue& value) const;
+
+    /// The text the office shows for a text cell of that cell style: the text set into the
+    /// style's text format (number:text-style, `"avant "@`), or nothing when the style shows
+    /// texts as they are. Same caching and threading as shownText.
+    std::optional<std::string> shownString(std::string_view cellStyleName,
+                                           std::string_view text) const;
+    /// Whether any data style read so far is a text format: without one, no text needs
+    /// shownString.
+    bool hasTextFormats() const noexcept;
 
     /// Keeps, from now on, the XML of every data style read (see dataStyleXml).
     void keepDataStyleXml();

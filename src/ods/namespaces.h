@@ -17,6 +17,7 @@ inline constexpr char text[] = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
 inline constexpr char calcext[] =
     "urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0";
 inline constexpr char manifest[] = "urn:oasis:names:tc:opendocument:xmlns:manifest:1.0";
+inline constexpr char meta[] = "urn:oasis:names:tc:opendocument:xmlns:meta:1.0";
 } // namespace uri
 
 inline constexpr std::string_view office{uri::office, sizeof uri::office - 1};
@@ -24,6 +25,7 @@ inline constexpr std::string_view table{uri::table, sizeof uri::table - 1};
 inline constexpr std::string_view text{uri::text, sizeof uri::text - 1};
 inline constexpr std::string_view calcext{uri::calcext, sizeof uri::calcext - 1};
 inline constexpr std::string_view manifest{uri::manifest, sizeof uri::manifest - 1};
+inline constexpr std::string_view meta{uri::meta, sizeof uri::meta - 1};
 
 /// The URIs above, the ones the quick reader gives out as they are.
 inline constexpr std::string_view known[] = {office, table, text, calcext, manifest};

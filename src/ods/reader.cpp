@@ -4,6 +4,7 @@
 #include "ods/error.h"
 #include "ods/fast_xml_reader.h"
 #include "ods/manifest_context.h"
+#include "ods/namespaces.h"
 #include "ods/style_forwarder.h"
 
 #include <algorithm>
@@ -70,6 +71,26 @@ void feedFlat(Reader& reader, std::string_view text, const ReadOptions& options)
     }
     reader.finish();
 }
+
+// meta.xml: the name of the writer (meta:generator), nothing else.
+class GeneratorContext : public XmlHandler {
+public:
+    void startElement(std::string_view ns, std::string_view local,
+                      std::span<const XmlAttribute>) override {
+        inGenerator_ = ns::is(ns, ns::meta) && local == "generator";
+    }
+    void endElement(std::string_view, std::string_view) override { inGenerator_ = false; }
+    void characters(std::string_view text) override {
+        if (inGenerator_ && generator_.size() < 256) {
+            generator_.append(text);
+        }
+    }
+    const std::string& generator() const noexcept { return generator_; }
+
+private:
+    bool inGenerator_ = false;
+    std::string generator_;
+};
 
 template <typename Reader>
 void readInto(Reader& reader, const ZipPackage& package, std::string_view part,
@@ -165,6 +186,16 @@ void readPackage(const ZipPackage& package, SheetOutput& output, const ReadOptio
         parsePart(package, "styles.xml", context, options);
     }
     ContentContext content(styles, output, contentOptionsOf(options), package.label());
+    // The writer decides how far its cached formula results are the office's. The office opens
+    // a document whose meta.xml it cannot read, and so does the engine.
+    if (package.hasEntry("meta.xml")) {
+        GeneratorContext meta;
+        try {
+            parsePart(package, "meta.xml", meta, options);
+        } catch (const Error&) {
+        }
+        content.setGenerator(meta.generator());
+    }
     parsePart(package, "content.xml", content, options, [&] { return content.done(); });
     if (!content.sawSpreadsheet()) {
         refuse(package, "it is no spreadsheet (content.xml holds no office:spreadsheet)");

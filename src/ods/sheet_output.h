@@ -22,6 +22,9 @@ public:
     virtual std::uint32_t value(CellValueData&& /*value*/) { return 0; }
     /// A format of the current sheet's values; gives its CellValueData::format.
     virtual std::uint32_t format(ValueFormat&& /*format*/) { return 0; }
+    /// Cells of the current sheet whose texts the office works out anew (see
+    /// Sheet::recalculated); in row order.
+    virtual void recalculated(const CellArea& /*cells*/) {}
     /// The data styles of the document's values, once read.
     virtual void dataStyles(std::map<std::string, std::string>&& /*styles*/) {}
     /// The document's null date (see Workbook::nullDate), once read.
@@ -48,6 +51,16 @@ public:
             return static_cast<std::uint32_t>(known - formats.begin());
         formats.push_back(std::move(format));
         return static_cast<std::uint32_t>(formats.size() - 1);
+    }
+    void recalculated(const CellArea& cells) override {
+        // Side by side in a row they are one area: a row of formulas costs one entry.
+        auto& areas = workbook_.sheets().back().recalculated();
+        if (!areas.empty() && areas.back().row == cells.row && areas.back().rows == cells.rows &&
+            areas.back().column + areas.back().columns == cells.column) {
+            areas.back().columns += cells.columns;
+            return;
+        }
+        areas.push_back(cells);
     }
     void dataStyles(std::map<std::string, std::string>&& styles) override {
         workbook_.dataStyles() = std::move(styles);

@@ -45,6 +45,14 @@ struct RowRun {
     std::vector<CellRun> cells; ///< ascending, non-overlapping, texts never empty
 };
 
+/// A block of cells: `columns` x `rows` from (column, row), 0-based.
+struct CellArea {
+    std::int32_t column = 0;
+    std::int32_t row = 0;
+    std::int32_t columns = 1;
+    std::int32_t rows = 1;
+};
+
 /// Last used column and row, 1-based counts from A1 (0 x 0 when the sheet is empty).
 struct Extent {
     std::int32_t columns = 0;
@@ -76,6 +84,12 @@ public:
     std::vector<ValueFormat>& formats() noexcept { return formats_; }
     const std::vector<ValueFormat>& formats() const noexcept { return formats_; }
 
+    /// Cells whose text the office works out anew when it opens the document (formulas it
+    /// recalculates, fields of today's date), so that it may show another text than the one
+    /// read; in row order.
+    std::vector<CellArea>& recalculated() noexcept { return recalculated_; }
+    const std::vector<CellArea>& recalculated() const noexcept { return recalculated_; }
+
 private:
     std::vector<RowRun>::iterator splitRowAt(std::int32_t row);
 
@@ -83,6 +97,7 @@ private:
     std::vector<RowRun> rows_; ///< ascending, non-overlapping
     std::vector<CellValueData> values_;
     std::vector<ValueFormat> formats_;
+    std::vector<CellArea> recalculated_;
 };
 
 class Workbook {

@@ -280,6 +280,40 @@ TEST_F(GridstackTest, StackOptionsTogether) {
     }
 }
 
+// Cells whose texts the office works out anew on opening (formulas, a date field) are counted
+// within the stacked ranges and told in one line, also with --quiet; the run succeeds.
+TEST_F(GridstackTest, TellsOfCellsTheOfficeWorksOutAnew) {
+    const std::string formulas = data + "/../foreign/formulas.ods";
+    const std::string texts = data + "/../foreign/texts.ods";
+    const auto told = [](const std::string& count, const std::string& first) {
+        return "gridstack: " + count +
+               " of the stack may show another text in the office, which works " +
+               (count.starts_with("1 ") ? "it" : "them") +
+               " out anew on opening (formulas, today's date; the first: " + first +
+               "); --office stacks the texts the office shows\n";
+    };
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{formulas}, told("10 cells", formulas + ", sheet \"Sheet1\", cell A2")},
+        {{formulas, "--rows", "2:3", "--columns", "C:E"},
+         told("2 cells", formulas + ", sheet \"Sheet1\", cell C2")},
+        {{orders, "--rows", "1:1", formulas, "--rows", "3:4", "--columns", "E:E"},
+         told("1 cell", formulas + ", sheet \"Sheet1\", cell E4")},
+        {{texts, formulas, "--rows", "4:4"},
+         told("6 cells", texts + ", sheet \"Sheet1\", cell I1")},
+        {{formulas, "--rows", "1:1", formulas, "--rows", "3:3"}, ""},
+    };
+    for (const auto& stack : cases) {
+        std::vector<std::string> args{"--quiet", "-o", "-"};
+        args.insert(args.end(), stack.args.begin(), stack.args.end());
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, 0) << stack.err;
+        EXPECT_EQ(outcome.err, stack.err);
+    }
+}
+
 // Values keep their formats: the texts read back are the plain stack's, also where two files
 // name different formats alike ("N1" in values.fods and people.fods).
 TEST_F(GridstackTest, ValuesShowAsThePlainStack) {

@@ -2,6 +2,7 @@
 
 #include "ods/reader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -144,6 +145,16 @@ int convertToCsv(const std::string& document, const std::filesystem::path& folde
         "true,false,false,-1' --outdir '" +
         folder.string() + "' '" + document + "' >/dev/null 2>&1";
     return std::system(command.c_str());
+}
+
+bool isRecalculated(const Sheet& sheet, std::size_t column, std::size_t row) {
+    return std::any_of(sheet.recalculated().begin(), sheet.recalculated().end(),
+                       [&](const CellArea& a) {
+                           return column >= static_cast<std::size_t>(a.column) &&
+                                  column < static_cast<std::size_t>(a.column + a.columns) &&
+                                  row >= static_cast<std::size_t>(a.row) &&
+                                  row < static_cast<std::size_t>(a.row + a.rows);
+                       });
 }
 
 } // namespace ods::test

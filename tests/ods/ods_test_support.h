@@ -38,6 +38,8 @@ std::string contentXml(const std::string& tables);
 Workbook readTables(const std::string& tables);
 
 std::string readFile(const std::string& path);
+/// Whether the engine named the cell as one the office recalculates on opening.
+bool isRecalculated(const Sheet& sheet, std::size_t column, std::size_t row);
 /// Parses CSV as the office writes it (comma, double quotes, LF between records).
 std::vector<std::vector<std::string>> parseCsv(const std::string& text);
 

@@ -275,6 +275,19 @@ std::string inputLineText(double value, const LocaleData& locale, int maxDecimal
 std::string generalText(double value, const LocaleData& locale, int maxDecimals) {
     if (value == 0 || !std::isfinite(value))
         return "0";
+    // A document that limits the decimals of General numbers shows beyond 10^15 a mantissa of
+    // that many decimals (14 at most), trailing zeros kept, whole numbers included.
+    if (maxDecimals >= 0 && std::fabs(value) > 1e15) {
+        const int decimals = std::min(maxDecimals, 14);
+        const Decimal digits = roundToSignificant(officeDecimal(std::fabs(value)), decimals + 1);
+        std::string text = value < 0 ? "-" : "";
+        text += digits.digits.front();
+        if (decimals > 0) {
+            text += locale.decimalSeparator;
+            text += fractionDigits(Decimal{false, digits.digits, 1}, decimals);
+        }
+        return text + "E" + exponentText(digits.scientificExponent(), 2, true);
+    }
     // Whole numbers that a double holds exactly show all their digits, whatever the limit on
     // decimals: the usual ids and counts take this way.
     if (std::fabs(value) < exactIntegers && std::trunc(value) == value) {

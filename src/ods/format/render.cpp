@@ -349,7 +349,9 @@ bool PreparedStyle::renderSection(std::string& text, const Section& section, dou
         text += value != 0 ? locale.trueWord : locale.falseWord;
         return true;
     case Section::Shape::Text:
-        text += inputLineText(value, *section.textLocale, -1);
+        // Under a limit on the decimals of General numbers, a number in a text format is one.
+        text += generalDecimals_ >= 0 ? generalText(value, *section.textLocale, generalDecimals_)
+                                      : inputLineText(value, *section.textLocale, -1);
         return true;
     case Section::Shape::Number:
         break;
