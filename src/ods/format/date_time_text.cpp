@@ -73,6 +73,49 @@ int weekOfYear(long long serial, bool usWeeks) {
     return static_cast<int>((saturday - firstOfYear) / 7 + 1);
 }
 
+enum class MonthCase { Nominative, Genitive, Partitive };
+
+// The case of month names in a style, as the office decides it once for the whole style: the
+// month followed by the day of the month is its genitive (the month's 17th), the month after the
+// day its partitive (17 of the month); a month name glued to other text stays nominative.
+MonthCase monthCaseOf(const std::vector<StylePart>& parts) {
+    bool daySeen = false;
+    bool monthSeen = false;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const StylePart& part = parts[i];
+        if (part.kind == PartKind::Day) {
+            if (monthSeen)
+                return MonthCase::Genitive;
+            daySeen = true;
+        } else if (part.kind == PartKind::Month && part.textual) {
+            const bool gluedAfter = i + 1 < parts.size() && parts[i + 1].kind == PartKind::Text &&
+                                    !parts[i + 1].text.empty() && parts[i + 1].text.front() != ' ';
+            const bool gluedBefore = i > 0 && parts[i - 1].kind == PartKind::Text &&
+                                     !parts[i - 1].text.empty() && parts[i - 1].text.back() != ' ';
+            if (gluedAfter || gluedBefore)
+                return MonthCase::Nominative;
+            if (daySeen)
+                return MonthCase::Partitive;
+            monthSeen = true;
+        }
+    }
+    return MonthCase::Nominative;
+}
+
+std::string_view monthName(const LocaleData& locale, MonthCase monthCase, bool longForm,
+                           int month) {
+    const auto index = static_cast<std::size_t>(month - 1);
+    switch (monthCase) {
+    case MonthCase::Genitive:
+        return longForm ? locale.genitiveMonthsLong[index] : locale.genitiveMonthsShort[index];
+    case MonthCase::Partitive:
+        return longForm ? locale.partitiveMonthsLong[index] : locale.partitiveMonthsShort[index];
+    case MonthCase::Nominative:
+        break;
+    }
+    return longForm ? locale.monthsLong[index] : locale.monthsShort[index];
+}
+
 } // namespace
 
 bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
@@ -167,6 +210,7 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
     for (long long rest = fraction, i = secondDecimals - 1; i >= 0; --i, rest /= 10)
         fractionDigits[static_cast<std::size_t>(i)] = static_cast<char>('0' + rest % 10);
     int fractionShown = 0;
+    const MonthCase monthCase = monthCaseOf(style.parts);
     if (negative && elapsed)
         text += '-';
     bool leadingUnit = true;
@@ -180,8 +224,7 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
             break;
         case PartKind::Month:
             if (part.textual)
-                text += part.longForm ? locale.monthsLong[date.month - 1]
-                                      : locale.monthsShort[date.month - 1];
+                text += monthName(locale, monthCase, part.longForm, date.month);
             else
                 appendTwoDigits(text, date.month, part.longForm);
             break;
@@ -200,7 +243,10 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
             appendInteger(text, weekOfYear(daySerial, locale.usWeeks));
             break;
         case PartKind::Era:
-            text += part.longForm ? locale.eraLong : locale.eraShort;
+            if (date.year <= 0)
+                text += part.longForm ? locale.eraBeforeLong : locale.eraBeforeShort;
+            else
+                text += part.longForm ? locale.eraLong : locale.eraShort;
             break;
         case PartKind::Hours: {
             long long shown = hour;

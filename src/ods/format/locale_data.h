@@ -1,41 +1,65 @@
 #pragma once
 
-// The words and separators the office uses for a language, for the languages whose documents we
-// meet most; anything else falls back to English.
+// The words, separators and standard formats the office uses for a locale, from the office's
+// own locale data (see locale_table.h).
 
 #include <array>
-#include <string>
 #include <string_view>
 
 namespace ods::format {
 
+using MonthNames = std::array<std::string_view, 12>;
+using DayNames = std::array<std::string_view, 7>; ///< Sunday first
+
 struct LocaleData {
     std::string_view decimalSeparator;
     std::string_view groupSeparator;
-    std::array<std::string_view, 12> monthsShort;
-    std::array<std::string_view, 12> monthsLong;
-    std::array<std::string_view, 7> daysShort; ///< Sunday first
-    std::array<std::string_view, 7> daysLong;
+    MonthNames monthsShort;
+    MonthNames monthsLong;
+    /// The month as the day of the month's own (the 17th of March): "березня".
+    MonthNames genitiveMonthsShort;
+    MonthNames genitiveMonthsLong;
+    /// The month after the day of the month, in the languages that inflect it so (Finnish).
+    MonthNames partitiveMonthsShort;
+    MonthNames partitiveMonthsLong;
+    DayNames daysShort;
+    DayNames daysLong;
     std::string_view am;
     std::string_view pm;
     std::string_view trueWord;
     std::string_view falseWord;
     std::array<std::string_view, 4> quartersShort;
     std::array<std::string_view, 4> quartersLong;
-    std::string_view eraShort;
+    std::string_view eraShort; ///< the era of the years from 1 on
     std::string_view eraLong;
-    /// The symbol the office puts for an empty number:currency-symbol: the first currency of
+    std::string_view eraBeforeShort; ///< the era of the years before 1
+    std::string_view eraBeforeLong;
+    /// The symbol the office puts for an empty number:currency-symbol: the default currency of
     /// the locale's data, which for several European countries is the one before the euro.
     std::string_view currencySymbol;
-    bool usWeeks = false; ///< weeks start on Sunday, week 1 holds January 1st
-    bool known = true;    ///< false: the English fallback stands in for the language
+    /// Where the locale's own currency format puts the symbol: "$1", "1$", "$ 1" or "1 $",
+    /// the blank being the one of that format.
+    std::string_view currencyPosition;
+    /// The standard formats of the locale, encoded: text, and keywords marked by \x01 followed
+    /// by a letter and a form digit (see standardStyle). Empty: the engine cannot show it.
+    std::string_view standardDateTime;
+    std::string_view standardTime;
+    std::string_view standardPercent;
+    bool gregorian = true; ///< false: dates are shown in another calendar by default
+    bool usWeeks = false;  ///< weeks start on Sunday, week 1 holds January 1st
+    bool known = true;     ///< false: the English fallback stands in for the language
 };
 
-/// The data for a language and country as written in number:language / number:country (empty
-/// strings: the office's own locale, which is English (USA) for our documents).
+/// The data for a language and country as written in number:language / number:country. An
+/// unknown country falls back to the language's main country, as the office does; an unknown
+/// language to English (USA), marked as not known. Empty strings: English (USA).
 const LocaleData& localeData(std::string_view language, std::string_view country);
 
-/// The usual symbol of a currency given by its ISO 4217 code ("" when not known).
-std::string_view currencySymbol(std::string_view code);
+/// Whether the office knows a currency by that ISO 4217 code.
+bool knownCurrency(std::string_view code);
+
+/// Whether `symbol` is a symbol of the currency `code` in one of the office's locales (the yen is
+/// "¥" in some, "￥" in others).
+bool isCurrencySymbol(std::string_view code, std::string_view symbol);
 
 } // namespace ods::format

@@ -59,68 +59,87 @@ bool isGeneral(const DataStyle& style) {
 
 std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& language,
                                        const std::string& country) {
-    const bool english = language.empty() || language == "en";
-    if (!english && language != "de")
+    const LocaleData& locale = localeData(language, country);
+    std::string_view code;
+    switch (kind) {
+    case StyleKind::Date:
+        code = locale.standardDateTime;
+        break;
+    case StyleKind::Time:
+        code = locale.standardTime;
+        break;
+    case StyleKind::Percentage:
+        code = locale.standardPercent;
+        break;
+    case StyleKind::Boolean:
+        code = "\x01"
+               "b0";
+        break;
+    default:
+        break;
+    }
+    if (code.empty() || !locale.known || !locale.gregorian)
         return std::nullopt;
     DataStyle style;
     style.kind = kind;
     style.language = language;
     style.country = country;
-    auto add = [&style](PartKind part, bool longForm = false, std::string text = {}) {
-        StylePart piece;
-        piece.kind = part;
-        piece.longForm = longForm;
-        piece.text = std::move(text);
-        style.parts.push_back(std::move(piece));
-    };
-    switch (kind) {
-    case StyleKind::Date:
-        if (english) {
-            add(PartKind::Month, true);
-            add(PartKind::Text, false, "/");
-            add(PartKind::Day, true);
-            add(PartKind::Text, false, "/");
-        } else {
-            add(PartKind::Day, true);
-            add(PartKind::Text, false, ".");
-            add(PartKind::Month, true);
-            add(PartKind::Text, false, ".");
+    // The locale table writes each keyword as \x01, a letter and a form digit; the rest is text.
+    while (!code.empty()) {
+        StylePart part;
+        if (code.front() != '\x01' || code.size() < 3) {
+            const std::size_t end = std::min(code.find('\x01', 1), code.size());
+            part.text = code.substr(0, end);
+            code.remove_prefix(end);
+            style.parts.push_back(std::move(part));
+            continue;
         }
-        add(PartKind::Year);
-        add(PartKind::Text, false, " ");
-        add(PartKind::Hours, true);
-        add(PartKind::Text, false, ":");
-        add(PartKind::Minutes, true);
-        if (english) {
-            add(PartKind::Text, false, " ");
-            add(PartKind::AmPm);
+        const char letter = code[1];
+        const char form = code[2];
+        code.remove_prefix(3);
+        part.longForm = form == '1';
+        switch (letter) {
+        case 'D':
+            part.kind = PartKind::Day;
+            break;
+        case 'M':
+        case 'N':
+            part.kind = PartKind::Month;
+            part.textual = letter == 'N';
+            break;
+        case 'Y':
+            part.kind = PartKind::Year;
+            break;
+        case 'W':
+            part.kind = PartKind::DayOfWeek;
+            break;
+        case 'h':
+            part.kind = PartKind::Hours;
+            break;
+        case 'm':
+            part.kind = PartKind::Minutes;
+            break;
+        case 's':
+            part.kind = PartKind::Seconds;
+            break;
+        case 'a':
+            part.kind = PartKind::AmPm;
+            break;
+        case 'q':
+            part.kind = PartKind::Quarter;
+            break;
+        case 'b':
+            part.kind = PartKind::Boolean;
+            break;
+        case 'n':
+            part.kind = PartKind::Number;
+            part.decimals = form - '0';
+            part.minIntegerDigits = 1;
+            break;
+        default:
+            return std::nullopt;
         }
-        break;
-    case StyleKind::Time:
-        add(PartKind::Hours, true);
-        add(PartKind::Text, false, ":");
-        add(PartKind::Minutes, true);
-        add(PartKind::Text, false, ":");
-        add(PartKind::Seconds, true);
-        if (english) {
-            add(PartKind::Text, false, " ");
-            add(PartKind::AmPm);
-        }
-        break;
-    case StyleKind::Percentage: {
-        StylePart number;
-        number.kind = PartKind::Number;
-        number.decimals = 2;
-        number.minIntegerDigits = 1;
-        style.parts.push_back(number);
-        add(PartKind::Text, false, english ? "%" : "\u00a0%");
-        break;
-    }
-    case StyleKind::Boolean:
-        add(PartKind::Boolean);
-        break;
-    default:
-        return std::nullopt;
+        style.parts.push_back(std::move(part));
     }
     return style;
 }
@@ -145,6 +164,10 @@ struct PreparedStyle::Section {
             return std::any_of(own.parts.begin(), own.parts.end(), predicate);
         };
         if (has([](const StylePart& part) { return isDateOrTimePart(part.kind); })) {
+            // The one locale whose dates are in another calendar by default keeps the file's
+            // texts.
+            if (!locale.gregorian)
+                return;
             shape = Shape::DateTime;
             const bool officeInUsa =
                 (context.officeLanguage.empty() || context.officeLanguage == "en") &&
@@ -230,8 +253,7 @@ bool PreparedStyle::otherCurrencyText(std::string& text, double value,
     if (currency.empty() || !currencyPart_)
         return false;
     const std::string& written = currencyPart_->text;
-    const std::string_view symbol = currencySymbol(currency);
-    if (written == currency || symbol.empty() || written == symbol)
+    if (written == currency || !knownCurrency(currency) || isCurrencySymbol(currency, written))
         return false;
     StylePart number;
     number.kind = PartKind::Number;
