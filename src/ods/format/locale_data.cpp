@@ -29,22 +29,6 @@ const LocaleData& englishUsa() {
     return *data;
 }
 
-// Orders the currency symbols by their code alone.
-struct SymbolOrder {
-    bool operator()(const detail::CurrencySymbol& entry, std::string_view code) const {
-        return entry.code < code;
-    }
-    bool operator()(std::string_view code, const detail::CurrencySymbol& entry) const {
-        return code < entry.code;
-    }
-};
-
-std::span<const detail::CurrencySymbol> symbolsOf(std::string_view code) {
-    const std::span all(detail::currencySymbols, detail::currencySymbolCount);
-    const auto [first, last] = std::equal_range(all.begin(), all.end(), code, SymbolOrder{});
-    return {first, last};
-}
-
 } // namespace
 
 const LocaleData& localeData(std::string_view language, std::string_view country) {
@@ -72,13 +56,8 @@ const LocaleData& localeData(std::string_view language, std::string_view country
 }
 
 bool knownCurrency(std::string_view code) {
-    return !symbolsOf(code).empty();
-}
-
-bool isCurrencySymbol(std::string_view code, std::string_view symbol) {
-    const auto symbols = symbolsOf(code);
-    return std::any_of(symbols.begin(), symbols.end(),
-                       [symbol](const auto& entry) { return entry.symbol == symbol; });
+    return std::binary_search(detail::currencyCodes,
+                              detail::currencyCodes + detail::currencyCodeCount, code);
 }
 
 } // namespace ods::format

@@ -37,6 +37,9 @@ struct LocaleData {
     /// The symbol the office puts for an empty number:currency-symbol: the default currency of
     /// the locale's data, which for several European countries is the one before the euro.
     std::string_view currencySymbol;
+    /// The locale's default currency: its symbol and ISO 4217 code.
+    std::string_view defaultCurrencySymbol;
+    std::string_view defaultCurrencyCode;
     /// Where the locale's own currency format puts the symbol: "$1", "1$", "$ 1" or "1 $",
     /// the blank being the one of that format.
     std::string_view currencyPosition;
@@ -45,9 +48,13 @@ struct LocaleData {
     std::string_view standardDateTime;
     std::string_view standardTime;
     std::string_view standardPercent;
-    bool gregorian = true; ///< false: dates are shown in another calendar by default
-    bool usWeeks = false;  ///< weeks start on Sunday, week 1 holds January 1st
-    bool known = true;     ///< false: the English fallback stands in for the language
+    bool gregorian = true;       ///< false: dates are shown in another calendar by default
+    bool usWeeks = false;        ///< weeks start on Sunday, week 1 holds January 1st
+    bool indianGrouping = false; ///< digits grouped 12,34,567: by three, then by two
+    /// The locale has a calendar besides its default one, which the office switches to for the
+    /// era of a date style.
+    bool otherCalendar = false;
+    bool known = true; ///< false: the English fallback stands in for the language
 };
 
 /// The data for a language and country as written in number:language / number:country. An
@@ -57,9 +64,5 @@ const LocaleData& localeData(std::string_view language, std::string_view country
 
 /// Whether the office knows a currency by that ISO 4217 code.
 bool knownCurrency(std::string_view code);
-
-/// Whether `symbol` is a symbol of the currency `code` in one of the office's locales (the yen is
-/// "¥" in some, "￥" in others).
-bool isCurrencySymbol(std::string_view code, std::string_view symbol);
 
 } // namespace ods::format

@@ -23,17 +23,12 @@ struct LanguageDefault {
     std::string_view country;
 };
 
-/// A symbol that a currency, by its ISO 4217 code, has in one of the locales.
-struct CurrencySymbol {
-    std::string_view code;
-    std::string_view symbol;
-};
-
 extern const LocaleEntry localeEntries[];
 extern const std::size_t localeEntryCount;
 extern const LanguageDefault languageDefaults[];
 extern const std::size_t languageDefaultCount;
-extern const CurrencySymbol currencySymbols[]; ///< sorted by code and symbol
-extern const std::size_t currencySymbolCount;
+/// Every ISO 4217 code of the currencies of all locales, sorted.
+extern const std::string_view currencyCodes[];
+extern const std::size_t currencyCodeCount;
 
 } // namespace ods::format::detail

@@ -164,9 +164,11 @@ struct PreparedStyle::Section {
             return std::any_of(own.parts.begin(), own.parts.end(), predicate);
         };
         if (has([](const StylePart& part) { return isDateOrTimePart(part.kind); })) {
-            // The one locale whose dates are in another calendar by default keeps the file's
+            // Dates in another calendar (by default in one locale; for the era of a locale
+            // that has a second calendar, as the office switches to it there) keep the file's
             // texts.
-            if (!locale.gregorian)
+            const bool era = has([](const StylePart& part) { return part.kind == PartKind::Era; });
+            if (!locale.gregorian || (era && locale.otherCalendar))
                 return;
             shape = Shape::DateTime;
             const bool officeInUsa =
@@ -236,8 +238,14 @@ PreparedStyle::PreparedStyle(const DataStyle& style, const RenderContext& contex
         const bool codeLike =
             part.text.size() == 3 && std::all_of(part.text.begin(), part.text.end(),
                                                  [](char c) { return c >= 'A' && c <= 'Z'; });
-        if (!codeLike)
+        if (!codeLike) {
             currencyPart_ = &part;
+            // Only the default currency of the symbol's locale ties it to a currency; any other
+            // symbol stays whatever the cell's currency.
+            const LocaleData& symbolLocale = localeData(part.language, part.country);
+            if (symbolLocale.known && symbolLocale.defaultCurrencySymbol == part.text)
+                symbolCurrency_ = symbolLocale.defaultCurrencyCode;
+        }
         break;
     }
 }
@@ -252,8 +260,8 @@ bool PreparedStyle::otherCurrencyText(std::string& text, double value,
                                       std::string_view currency) const {
     if (currency.empty() || !currencyPart_)
         return false;
-    const std::string& written = currencyPart_->text;
-    if (written == currency || !knownCurrency(currency) || isCurrencySymbol(currency, written))
+    if (symbolCurrency_.empty() || currency == symbolCurrency_ || currency == currencyPart_->text ||
+        !knownCurrency(currency))
         return false;
     StylePart number;
     number.kind = PartKind::Number;

@@ -59,6 +59,7 @@ private:
     std::vector<Map> maps_;
     std::vector<std::unique_ptr<Section>> sections_; ///< the main style's own section first
     const StylePart* currencyPart_ = nullptr;        ///< the symbol a cell's currency is held to
+    std::string_view symbolCurrency_; ///< the ISO code of that symbol, "" when the office has none
 };
 
 /// What a General cell style shows for a date, time, percentage or boolean cell: the standard

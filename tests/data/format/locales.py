@@ -8,7 +8,7 @@ LOCALES = [
     ('zh', 'CN', 'CNY', '￥'), ('ja', 'JP', 'JPY', '￥'), ('uk', 'UA', 'UAH', '₴'),
     ('ru', 'RU', 'RUB', '₽'), ('pl', 'PL', 'PLN', 'zł'), ('sv', 'SE', 'SEK', 'kr'),
     ('tr', 'TR', 'TRY', '₺'), ('ko', 'KR', 'KRW', '₩'), ('hi', 'IN', 'INR', '₹'),
-    ('ar', 'EG', 'EGP', 'ج.م.'), ('he', 'IL', 'ILS', '₪'), ('pt', 'BR', 'BRL', 'R$'),
+    ('ar', 'OM', 'OMR', 'ر.ع.'), ('he', 'IL', 'ILS', '₪'), ('pt', 'BR', 'BRL', 'R$'),
     ('de', 'CH', 'CHF', 'CHF'), ('fr', 'CH', 'CHF', 'CHF'), ('en', 'IN', 'INR', '₹'),
     ('es', 'MX', 'MXN', '$'), ('fi', 'FI', 'EUR', '€'), ('cs', 'CZ', 'CZK', 'Kč'),
     ('el', 'GR', 'EUR', '€'), ('hu', 'HU', 'HUF', 'Ft'), ('da', 'DK', 'DKK', 'kr.'),
@@ -16,6 +16,12 @@ LOCALES = [
     ('id', 'ID', 'IDR', 'Rp'), ('ro', 'RO', 'RON', 'lei'), ('lt', 'LT', 'EUR', '€'),
     ('en', 'GB', 'GBP', '£'), ('fr', 'CA', 'CAD', '$'), ('ca', 'ES', 'EUR', '€'),
 ]
+
+
+# Languages whose office switches to a second calendar for an era; the engine leaves such dates
+# to the texts the file holds, so their styles here show no era. (Most Arabic countries show
+# even their standard date and time in the Hijri calendar, hence Oman, which does not.)
+SECOND_CALENDAR = {'ja', 'ko', 'th', 'he', 'ar'}
 
 
 def lang(language, country):
@@ -45,11 +51,12 @@ def styles_of(language, country, symbol):
          '</number:date-style>' % (tag, at, text % ', ', text % ' ', text % ' ')),
         ('month-' + tag, '<number:date-style style:name="month-%s" %s>'
          '<number:month number:textual="true"/>%s<number:day/>%s<number:year/>%s'
-         '<number:day-of-week/>%s<number:quarter number:style="long"/>%s<number:era/>'
-         '</number:date-style>' % (tag, at, text % ' ', text % ', ', text % ' ', text % ' ', text % ' ')),
+         '<number:day-of-week/>%s<number:quarter number:style="long"/>%s</number:date-style>'
+         % (tag, at, text % ' ', text % ', ', text % ' ', text % ' ',
+            '' if language in SECOND_CALENDAR else text % ' ' + '<number:era/>')),
         ('bool-' + tag, '<number:boolean-style style:name="bool-%s" %s><number:boolean/>'
          '</number:boolean-style>' % (tag, at)),
-        ('std-' + tag, '<number:number-style style:name="std-%s" %s><number:number/>'
+        ('std-' + tag, '<number:number-style style:name="std-%s" %s><number:number number:min-integer-digits="1"/>'
          '</number:number-style>' % (tag, at)),
         ('ampm-' + tag, '<number:time-style style:name="ampm-%s" %s><number:hours/>%s'
          '<number:minutes number:style="long"/>%s<number:am-pm/></number:time-style>'
