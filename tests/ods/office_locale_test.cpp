@@ -74,6 +74,10 @@ TEST(OfficeLocale, TheEnvironmentDecidesHowUnstyledNumbersShow) {
         EXPECT_EQ(shown(), "2,5");
     }
     {
+        const ScopedVariable all("LC_ALL", "uk_UA.UTF-8");
+        EXPECT_EQ(shown(), "2,5") << "any locale of the office";
+    }
+    {
         const ScopedVariable all("LC_ALL", "C.UTF-8");
         const ScopedVariable lang("LANG", "de_DE.UTF-8");
         EXPECT_EQ(shown(), "2.5") << "LC_ALL comes first";
