@@ -471,6 +471,7 @@ struct DataStyles::Impl {
         current->country = numberAttribute(attributes, "country").value_or("");
         current->truncateOnOverflow = boolAttribute(attributes, "truncate-on-overflow", true);
         current->automaticOrder = boolAttribute(attributes, "automatic-order", false);
+        current->fromSystem = numberAttribute(attributes, "format-source") == "language";
         currentName = attribute(attributes, styleNs, "name").value_or("");
         unsupported = false;
         depth = 1;

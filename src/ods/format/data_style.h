@@ -77,6 +77,7 @@ struct DataStyle {
     std::string country;
     bool truncateOnOverflow = true;
     bool automaticOrder = false; ///< day, month and year follow the order of the locale
+    bool fromSystem = false;     ///< number:format-source="language": the locale's own format
     std::vector<StylePart> parts;
     std::vector<StyleMap> maps;
 };

@@ -75,6 +75,11 @@ int weekOfYear(long long serial, bool usWeeks) {
 
 enum class MonthCase { Nominative, Genitive, Partitive };
 
+// Whether a text beside a month name glues onto it: a word does, a blank or a separator does not.
+bool gluesOn(char next) {
+    return std::string_view(" ,.-/:").find(next) == std::string_view::npos;
+}
+
 // The case of month names in a style, as the office decides it once for the whole style: the
 // month followed by the day of the month is its genitive (the month's 17th), the month after the
 // day its partitive (17 of the month); a month name glued to other text stays nominative.
@@ -89,9 +94,11 @@ MonthCase monthCaseOf(const std::vector<StylePart>& parts) {
             daySeen = true;
         } else if (part.kind == PartKind::Month && part.textual) {
             const bool gluedAfter = i + 1 < parts.size() && parts[i + 1].kind == PartKind::Text &&
-                                    !parts[i + 1].text.empty() && parts[i + 1].text.front() != ' ';
+                                    !parts[i + 1].text.empty() &&
+                                    gluesOn(parts[i + 1].text.front());
             const bool gluedBefore = i > 0 && parts[i - 1].kind == PartKind::Text &&
-                                     !parts[i - 1].text.empty() && parts[i - 1].text.back() != ' ';
+                                     !parts[i - 1].text.empty() &&
+                                     gluesOn(parts[i - 1].text.back());
             if (gluedAfter || gluedBefore)
                 return MonthCase::Nominative;
             if (daySeen)
@@ -306,80 +313,4 @@ bool isDateOrTimePart(PartKind kind) {
     }
 }
 
-// A date style whose order follows the locale, rearranged as the USA write dates: month, day
-// and year with slashes, or "Wed, Jun 15, 22" when the month has a name.
-DataStyle orderedForUsa(const DataStyle& style) {
-    const StylePart* day = nullptr;
-    const StylePart* month = nullptr;
-    const StylePart* year = nullptr;
-    const StylePart* dayOfWeek = nullptr;
-    std::size_t lastDatePart = 0;
-    bool hasTime = false;
-    bool hasSeconds = false;
-    for (std::size_t i = 0; i < style.parts.size(); ++i) {
-        const StylePart& part = style.parts[i];
-        switch (part.kind) {
-        case PartKind::Day:
-            day = &part;
-            break;
-        case PartKind::Month:
-            month = &part;
-            break;
-        case PartKind::Year:
-            year = &part;
-            break;
-        case PartKind::DayOfWeek:
-            dayOfWeek = &part;
-            break;
-        case PartKind::Hours:
-        case PartKind::Minutes:
-            hasTime = true;
-            break;
-        case PartKind::Seconds:
-            hasSeconds = true;
-            break;
-        default:
-            break;
-        }
-        if (isDatePart(part.kind))
-            lastDatePart = i;
-    }
-    if (!day || !month || !year)
-        return style;
-    if (hasTime && !hasSeconds && !month->textual) {
-        if (auto standard = standardStyle(StyleKind::Date, "", "")) {
-            for (auto& part : standard->parts)
-                if (part.kind == PartKind::Year)
-                    part.longForm = year->longForm;
-            return *standard;
-        }
-    }
-    DataStyle ordered = style;
-    ordered.parts.clear();
-    auto text = [&ordered](std::string value) {
-        StylePart part;
-        part.text = std::move(value);
-        ordered.parts.push_back(std::move(part));
-    };
-    if (month->textual) {
-        if (dayOfWeek) {
-            ordered.parts.push_back(*dayOfWeek);
-            text(", ");
-        }
-        ordered.parts.push_back(*month);
-        text(" ");
-        ordered.parts.push_back(*day);
-        text(", ");
-        ordered.parts.push_back(*year);
-    } else {
-        ordered.parts.push_back(*month);
-        text("/");
-        ordered.parts.push_back(*day);
-        text("/");
-        ordered.parts.push_back(*year);
-    }
-    ordered.parts.insert(ordered.parts.end(), style.parts.begin() + lastDatePart + 1,
-                         style.parts.end());
-    return ordered;
-}
 } // namespace ods::format

@@ -48,6 +48,27 @@ struct LocaleData {
     std::string_view standardDateTime;
     std::string_view standardTime;
     std::string_view standardPercent;
+    /// The built-in date formats that a date style with number:automatic-order stands for when
+    /// it has exactly their parts, encoded as the standard formats.
+    enum DateFormat {
+        SystemShort,
+        SystemLong,
+        MonthYear,
+        DayMonthName,
+        DayMonthLongYear,
+        DayMonthYear,
+        DayMonthNameYear,
+        DayMonthNameLongYear,
+        DayLongMonthNameLongYear,
+        WeekdayDayMonthNameYear,
+        WeekdayDayLongMonthNameLongYear,
+        LongWeekdayDayLongMonthNameLongYear,
+        DateLongYearTime,
+        SystemDateTime,
+        DateTimeSeconds,
+        DateFormatCount
+    };
+    std::array<std::string_view, DateFormatCount> dateFormats;
     bool gregorian = true;       ///< false: dates are shown in another calendar by default
     bool usWeeks = false;        ///< weeks start on Sunday, week 1 holds January 1st
     bool indianGrouping = false; ///< digits grouped 12,34,567: by three, then by two

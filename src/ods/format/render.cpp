@@ -57,34 +57,18 @@ bool isGeneral(const DataStyle& style) {
            style.parts.front().kind == PartKind::Number && style.parts.front().decimals < 0;
 }
 
-std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& language,
-                                       const std::string& country) {
-    const LocaleData& locale = localeData(language, country);
-    std::string_view code;
-    switch (kind) {
-    case StyleKind::Date:
-        code = locale.standardDateTime;
-        break;
-    case StyleKind::Time:
-        code = locale.standardTime;
-        break;
-    case StyleKind::Percentage:
-        code = locale.standardPercent;
-        break;
-    case StyleKind::Boolean:
-        code = "\x01"
-               "b0";
-        break;
-    default:
-        break;
-    }
-    if (code.empty() || !locale.known || !locale.gregorian)
+namespace {
+
+// A built-in format of the locale table as a data style. The table writes each keyword as \x01,
+// a letter and a form digit; the rest is text.
+std::optional<DataStyle> decodedStyle(StyleKind kind, std::string_view code,
+                                      const std::string& language, const std::string& country) {
+    if (code.empty())
         return std::nullopt;
     DataStyle style;
     style.kind = kind;
     style.language = language;
     style.country = country;
-    // The locale table writes each keyword as \x01, a letter and a form digit; the rest is text.
     while (!code.empty()) {
         StylePart part;
         if (code.front() != '\x01' || code.size() < 3) {
@@ -144,6 +128,124 @@ std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& langua
     return style;
 }
 
+enum class Presence { None, Any, Short, Long, TextShort, TextLong };
+
+// The parts of the built-in date formats, in the order the office tries them for a date style
+// with number:automatic-order (the day of the week, day, month, year, hours, minutes, seconds)
+// and whether the style must come from the system's (format-source="language").
+struct DateFormatParts {
+    LocaleData::DateFormat format;
+    std::array<Presence, 7> parts;
+    bool system;
+};
+
+constexpr Presence None = Presence::None, Any = Presence::Any, Short = Presence::Short,
+                   Long = Presence::Long, TextShort = Presence::TextShort,
+                   TextLong = Presence::TextLong;
+
+constexpr DateFormatParts dateFormatParts[] = {
+    {LocaleData::SystemShort, {None, Any, Any, Any, None, None, None}, true},
+    {LocaleData::SystemLong, {Any, Any, Any, Any, None, None, None}, true},
+    {LocaleData::MonthYear, {None, None, Long, Short, None, None, None}, false},
+    {LocaleData::DayMonthName, {None, Long, TextShort, None, None, None, None}, false},
+    {LocaleData::DayMonthLongYear, {None, Long, Long, Long, None, None, None}, false},
+    {LocaleData::DayMonthYear, {None, Long, Long, Short, None, None, None}, false},
+    {LocaleData::DayMonthNameYear, {None, Short, TextShort, Short, None, None, None}, false},
+    {LocaleData::DayMonthNameLongYear, {None, Short, TextShort, Long, None, None, None}, false},
+    {LocaleData::DayLongMonthNameLongYear, {None, Short, TextLong, Long, None, None, None}, false},
+    {LocaleData::WeekdayDayMonthNameYear,
+     {Short, Short, TextShort, Short, None, None, None},
+     false},
+    {LocaleData::WeekdayDayLongMonthNameLongYear,
+     {Short, Short, TextLong, Long, None, None, None},
+     false},
+    {LocaleData::LongWeekdayDayLongMonthNameLongYear,
+     {Long, Short, TextLong, Long, None, None, None},
+     false},
+    {LocaleData::DateLongYearTime, {None, Any, Any, Long, Any, Any, None}, false},
+    {LocaleData::SystemDateTime, {None, Any, Any, Any, Any, Any, None}, true},
+    {LocaleData::DateTimeSeconds, {None, Any, Any, Any, Any, Any, Any}, false},
+};
+
+// The built-in date format of the locale that a date style with number:automatic-order stands
+// for: the one with exactly the style's parts, in the locale's order and with its separators.
+// Nothing for a style with other parts, which keeps its own order.
+const LocaleData::DateFormat* automaticOrderFormat(const DataStyle& style) {
+    std::array<Presence, 7> parts{};
+    parts.fill(Presence::None);
+    for (const auto& part : style.parts) {
+        const Presence form = part.longForm ? Presence::Long : Presence::Short;
+        switch (part.kind) {
+        case PartKind::Text:
+            break;
+        case PartKind::DayOfWeek:
+            parts[0] = form;
+            break;
+        case PartKind::Day:
+            parts[1] = form;
+            break;
+        case PartKind::Month:
+            parts[2] = !part.textual   ? form
+                       : part.longForm ? Presence::TextLong
+                                       : Presence::TextShort;
+            break;
+        case PartKind::Year:
+            parts[3] = form;
+            break;
+        case PartKind::Hours:
+            parts[4] = form;
+            break;
+        case PartKind::Minutes:
+            parts[5] = form;
+            break;
+        case PartKind::Seconds:
+            parts[6] = form;
+            break;
+        default:
+            return nullptr;
+        }
+    }
+    for (const auto& entry : dateFormatParts) {
+        if (entry.system != style.fromSystem)
+            continue;
+        bool matches = true;
+        for (std::size_t i = 0; i < parts.size() && matches; ++i)
+            matches = entry.parts[i] == parts[i] ||
+                      (entry.parts[i] == Presence::Any && parts[i] != Presence::None);
+        if (matches)
+            return &entry.format;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& language,
+                                       const std::string& country) {
+    const LocaleData& locale = localeData(language, country);
+    if (!locale.known || !locale.gregorian)
+        return std::nullopt;
+    std::string_view code;
+    switch (kind) {
+    case StyleKind::Date:
+        code = locale.standardDateTime;
+        break;
+    case StyleKind::Time:
+        code = locale.standardTime;
+        break;
+    case StyleKind::Percentage:
+        code = locale.standardPercent;
+        break;
+    case StyleKind::Boolean:
+        code = "\x01"
+               "b0";
+        break;
+    default:
+        break;
+    }
+    return decodedStyle(kind, code, language, country);
+}
+
 struct PreparedStyle::Map {
     Comparison comparison;
     double limit;
@@ -170,16 +272,17 @@ struct PreparedStyle::Section {
             const bool era = has([](const StylePart& part) { return part.kind == PartKind::Era; });
             if (!locale.gregorian || (era && locale.otherCalendar))
                 return;
+            if (own.automaticOrder && own.kind == StyleKind::Date) {
+                if (const auto* format = automaticOrderFormat(own)) {
+                    // A built-in format the engine cannot follow leaves the file's texts.
+                    auto ordered = decodedStyle(StyleKind::Date, locale.dateFormats[*format],
+                                                own.language, own.country);
+                    if (!ordered)
+                        return;
+                    style = &owned.emplace(std::move(*ordered));
+                }
+            }
             shape = Shape::DateTime;
-            const bool officeInUsa =
-                (context.officeLanguage.empty() || context.officeLanguage == "en") &&
-                (context.officeCountry.empty() || context.officeCountry == "US");
-            const bool usaOrder =
-                own.language.empty()
-                    ? officeInUsa
-                    : own.language == "en" && (own.country.empty() || own.country == "US");
-            if (own.automaticOrder && usaOrder)
-                style = &owned.emplace(orderedForUsa(own));
             return;
         }
         if (has([](const StylePart& part) { return part.kind == PartKind::Boolean; })) {

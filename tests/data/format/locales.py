@@ -1,7 +1,8 @@
 """Data styles in the languages of many locale families, as the office writes them: currencies
 with the locale's own symbol and with an explicit one, separators, month and day names (with the
 cases some languages inflect them in), quarters, eras, booleans, and General cells that show
-dates, times and percentages in the locale's standard formats. Each entry is (name, xml)."""
+dates, times and percentages in the locale's standard formats, and dates whose order and
+separators follow the locale. Each entry is (name, xml)."""
 
 # (language, country, ISO code of its currency, a symbol written as the office's dialog writes it)
 LOCALES = [
@@ -54,6 +55,18 @@ def styles_of(language, country, symbol):
          '<number:day-of-week/>%s<number:quarter number:style="long"/>%s</number:date-style>'
          % (tag, at, text % ' ', text % ', ', text % ' ', text % ' ',
             '' if language in SECOND_CALENDAR else text % ' ' + '<number:era/>')),
+        ('order-' + tag, '<number:date-style style:name="order-%s" %s number:automatic-order="true">'
+         '<number:day number:style="long"/>%s<number:month number:style="long"/>%s<number:year/>'
+         '</number:date-style>' % (tag, at, text % '.', text % '.')),
+        # The long date of Thailand is in the Buddhist calendar, which the engine leaves to the
+        # file's texts.
+    ] + ([] if language == 'th' else [
+        ('orderlong-' + tag, '<number:date-style style:name="orderlong-%s" %s '
+         'number:automatic-order="true"><number:day-of-week number:style="long"/>%s<number:day/>'
+         '%s<number:month number:style="long" number:textual="true"/>%s'
+         '<number:year number:style="long"/></number:date-style>'
+         % (tag, at, text % ', ', text % ' ', text % ' ')),
+    ]) + [
         ('bool-' + tag, '<number:boolean-style style:name="bool-%s" %s><number:boolean/>'
          '</number:boolean-style>' % (tag, at)),
         ('std-' + tag, '<number:number-style style:name="std-%s" %s><number:number number:min-integer-digits="1"/>'
