@@ -62,17 +62,6 @@ bool isDatePart(PartKind kind) {
     }
 }
 
-// Week numbers: the USA count weeks from Sunday with week 1 holding January 1st; elsewhere the
-// office follows ISO 8601.
-int weekOfYear(long long serial, bool usWeeks) {
-    if (!usWeeks)
-        return isoWeek(serial);
-    const long long saturday = serial + (6 - weekday(serial));
-    const CivilDate end = civilFromSerial(saturday);
-    const long long firstOfYear = serialFromCivil({end.year, 1, 1});
-    return static_cast<int>((saturday - firstOfYear) / 7 + 1);
-}
-
 enum class MonthCase { Nominative, Genitive, Partitive };
 
 // Whether a text beside a month name glues onto it: a word does, a blank or a separator does not.
@@ -247,7 +236,8 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
                                   : locale.quartersShort[(date.month - 1) / 3];
             break;
         case PartKind::WeekOfYear:
-            appendInteger(text, weekOfYear(daySerial, locale.usWeeks));
+            appendInteger(
+                text, weekOfYear(daySerial, locale.firstWeekday, locale.minimalDaysInFirstWeek));
             break;
         case PartKind::Era:
             if (date.year <= 0)

@@ -69,9 +69,10 @@ struct LocaleData {
         DateFormatCount
     };
     std::array<std::string_view, DateFormatCount> dateFormats;
-    bool gregorian = true;       ///< false: dates are shown in another calendar by default
-    bool usWeeks = false;        ///< weeks start on Sunday, week 1 holds January 1st
-    bool indianGrouping = false; ///< digits grouped 12,34,567: by three, then by two
+    bool gregorian = true;          ///< false: dates are shown in another calendar by default
+    int firstWeekday = 1;           ///< the day weeks start on, 0 = Sunday
+    int minimalDaysInFirstWeek = 4; ///< of the year, for its first week to be week 1
+    bool indianGrouping = false;    ///< digits grouped 12,34,567: by three, then by two
     /// The locale has a calendar besides its default one, which the office switches to for the
     /// era of a date style.
     bool otherCalendar = false;

@@ -1,6 +1,6 @@
 """Data styles in the languages of many locale families, as the office writes them: currencies
 with the locale's own symbol and with an explicit one, separators, month and day names (with the
-cases some languages inflect them in), quarters, eras, booleans, and General cells that show
+cases some languages inflect them in), quarters, weeks, eras, booleans, and General cells that show
 dates, times and percentages in the locale's standard formats, and dates whose order and
 separators follow the locale. Each entry is (name, xml)."""
 
@@ -52,8 +52,9 @@ def styles_of(language, country, symbol):
          '</number:date-style>' % (tag, at, text % ', ', text % ' ', text % ' ')),
         ('month-' + tag, '<number:date-style style:name="month-%s" %s>'
          '<number:month number:textual="true"/>%s<number:day/>%s<number:year/>%s'
-         '<number:day-of-week/>%s<number:quarter number:style="long"/>%s</number:date-style>'
-         % (tag, at, text % ' ', text % ', ', text % ' ', text % ' ',
+         '<number:day-of-week/>%s<number:quarter number:style="long"/>%s<number:week-of-year/>'
+         '%s</number:date-style>'
+         % (tag, at, text % ' ', text % ', ', text % ' ', text % ' ', text % ' W',
             '' if language in SECOND_CALENDAR else text % ' ' + '<number:era/>')),
         ('order-' + tag, '<number:date-style style:name="order-%s" %s number:automatic-order="true">'
          '<number:day number:style="long"/>%s<number:month number:style="long"/>%s<number:year/>'
