@@ -4,24 +4,86 @@
 
 #include <algorithm>
 #include <span>
+#include <vector>
 
 namespace ods::format {
 
 namespace {
 
-std::span<const detail::LocaleEntry> entries() {
-    return {detail::localeEntries, detail::localeEntryCount};
+std::span<const detail::LocaleRecord> records() {
+    return {detail::localeRecords, detail::localeRecordCount};
+}
+
+std::string_view textAt(std::uint32_t offset) {
+    return detail::localeTexts + offset;
+}
+
+// A record's texts, in the order scripts/make-locale-table writes them.
+LocaleData decoded(const detail::LocaleRecord& record) {
+    std::size_t next = 0;
+    const auto text = [&record, &next] { return textAt(record.texts[next++]); };
+    const auto fill = [&text](auto& names) {
+        for (auto& name : names)
+            name = text();
+    };
+    LocaleData data;
+    data.decimalSeparator = text();
+    data.groupSeparator = text();
+    fill(data.monthsShort);
+    fill(data.monthsLong);
+    fill(data.genitiveMonthsShort);
+    fill(data.genitiveMonthsLong);
+    fill(data.partitiveMonthsShort);
+    fill(data.partitiveMonthsLong);
+    fill(data.daysShort);
+    fill(data.daysLong);
+    data.am = text();
+    data.pm = text();
+    data.trueWord = text();
+    data.falseWord = text();
+    fill(data.quartersShort);
+    fill(data.quartersLong);
+    data.eraShort = text();
+    data.eraLong = text();
+    data.eraBeforeShort = text();
+    data.eraBeforeLong = text();
+    data.currencySymbol = text();
+    data.defaultCurrencySymbol = text();
+    data.defaultCurrencyCode = text();
+    data.standardDateTime = text();
+    data.standardTime = text();
+    data.standardPercent = text();
+    fill(data.dateFormats);
+    data.gregorian = record.gregorian;
+    data.firstWeekday = record.firstWeekday;
+    data.minimalDaysInFirstWeek = record.minimalDaysInFirstWeek;
+    data.indianGrouping = record.indianGrouping;
+    data.otherCalendar = record.otherCalendar;
+    return data;
+}
+
+// Every locale's data, made once on the first lookup, in the order of the records.
+const std::vector<LocaleData>& all() {
+    static const std::vector<LocaleData> data = [] {
+        std::vector<LocaleData> made;
+        made.reserve(detail::localeRecordCount);
+        for (const auto& record : records())
+            made.push_back(decoded(record));
+        return made;
+    }();
+    return data;
 }
 
 const LocaleData* find(std::string_view language, std::string_view country) {
-    const auto all = entries();
-    const auto found = std::lower_bound(all.begin(), all.end(), std::pair(language, country),
-                                        [](const detail::LocaleEntry& entry, const auto& key) {
-                                            return std::pair(entry.language, entry.country) < key;
-                                        });
-    if (found == all.end() || found->language != language || found->country != country)
+    const auto list = records();
+    const auto key = std::pair(language, country);
+    const auto found = std::lower_bound(
+        list.begin(), list.end(), key, [](const detail::LocaleRecord& record, const auto& wanted) {
+            return std::pair(textAt(record.language), textAt(record.country)) < wanted;
+        });
+    if (found == list.end() || std::pair(textAt(found->language), textAt(found->country)) != key)
         return nullptr;
-    return &found->data;
+    return &all()[static_cast<std::size_t>(found - list.begin())];
 }
 
 const LocaleData& englishUsa() {
@@ -36,13 +98,13 @@ const LocaleData& localeData(std::string_view language, std::string_view country
         return englishUsa();
     if (const LocaleData* exact = find(language, country))
         return *exact;
-    const detail::LanguageDefault* const defaults = detail::languageDefaults;
-    const auto* const end = defaults + detail::languageDefaultCount;
-    const auto* const fallback = std::lower_bound(
-        defaults, end, language, [](const detail::LanguageDefault& entry, std::string_view key) {
-            return entry.language < key;
-        });
-    if (fallback != end && fallback->language == language)
+    const std::span defaults(detail::languageDefaults, detail::languageDefaultCount);
+    const auto fallback =
+        std::lower_bound(defaults.begin(), defaults.end(), language,
+                         [](const detail::LanguageDefault& entry, std::string_view key) {
+                             return entry.language < key;
+                         });
+    if (fallback != defaults.end() && fallback->language == language)
         if (const LocaleData* main = find(language, fallback->country))
             return *main;
     // The office shows a language it has no data for in English (USA); the engine leaves the

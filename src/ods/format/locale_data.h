@@ -34,15 +34,13 @@ struct LocaleData {
     std::string_view eraLong;
     std::string_view eraBeforeShort; ///< the era of the years before 1
     std::string_view eraBeforeLong;
-    /// The symbol the office puts for an empty number:currency-symbol: the default currency of
-    /// the locale's data, which for several European countries is the one before the euro.
+    /// The symbol the office puts for an empty number:currency-symbol: the currency of the
+    /// locale's compatible formats, which for several European countries is the one before the
+    /// euro.
     std::string_view currencySymbol;
     /// The locale's default currency: its symbol and ISO 4217 code.
     std::string_view defaultCurrencySymbol;
     std::string_view defaultCurrencyCode;
-    /// Where the locale's own currency format puts the symbol: "$1", "1$", "$ 1" or "1 $",
-    /// the blank being the one of that format.
-    std::string_view currencyPosition;
     /// The standard formats of the locale, encoded: text, and keywords marked by \x01 followed
     /// by a letter and a form digit (see standardStyle). Empty: the engine cannot show it.
     std::string_view standardDateTime;

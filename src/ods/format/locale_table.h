@@ -1,19 +1,28 @@
 #pragma once
 
 // The office's locale data as a table, written by scripts/make-locale-table from the installed
-// office: one entry per locale, sorted by language and country.
-
-#include "ods/format/locale_data.h"
+// office. The texts of all locales sit once each in one string, so that the table holds offsets
+// and needs no relocation when the program starts.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace ods::format::detail {
 
-struct LocaleEntry {
-    std::string_view language;
-    std::string_view country;
-    LocaleData data;
+/// How many texts a locale has, in the order locale_data.cpp reads them.
+constexpr std::size_t localeTextCount = 125;
+
+/// A locale: offsets into localeTexts of NUL-ended texts, and numbers.
+struct LocaleRecord {
+    std::uint32_t language;
+    std::uint32_t country;
+    std::uint32_t texts[localeTextCount];
+    std::uint8_t firstWeekday;
+    std::uint8_t minimalDaysInFirstWeek;
+    bool gregorian;
+    bool indianGrouping;
+    bool otherCalendar;
 };
 
 /// The country whose data the office uses for a language given alone or with a country it does
@@ -23,8 +32,9 @@ struct LanguageDefault {
     std::string_view country;
 };
 
-extern const LocaleEntry localeEntries[];
-extern const std::size_t localeEntryCount;
+extern const char localeTexts[];
+extern const LocaleRecord localeRecords[]; ///< sorted by language and country
+extern const std::size_t localeRecordCount;
 extern const LanguageDefault languageDefaults[];
 extern const std::size_t languageDefaultCount;
 /// Every ISO 4217 code of the currencies of all locales, sorted.
