@@ -206,7 +206,6 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
     for (long long rest = fraction, i = secondDecimals - 1; i >= 0; --i, rest /= 10)
         fractionDigits[static_cast<std::size_t>(i)] = static_cast<char>('0' + rest % 10);
     int fractionShown = 0;
-    const MonthCase monthCase = monthCaseOf(style.parts);
     if (negative && elapsed)
         text += '-';
     bool leadingUnit = true;
@@ -220,7 +219,7 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
             break;
         case PartKind::Month:
             if (part.textual)
-                text += monthName(locale, monthCase, part.longForm, date.month);
+                text += monthName(locale, monthCaseOf(style.parts), part.longForm, date.month);
             else
                 appendTwoDigits(text, date.month, part.longForm);
             break;
