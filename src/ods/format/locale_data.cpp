@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <span>
+#include <tuple>
 #include <vector>
 
 namespace ods::format {
@@ -48,8 +49,6 @@ LocaleData decoded(const detail::LocaleRecord& record) {
     data.eraBeforeShort = text();
     data.eraBeforeLong = text();
     data.currencySymbol = text();
-    data.defaultCurrencySymbol = text();
-    data.defaultCurrencyCode = text();
     data.standardDateTime = text();
     data.standardTime = text();
     data.standardPercent = text();
@@ -120,6 +119,21 @@ const LocaleData& localeData(std::string_view language, std::string_view country
 bool knownCurrency(std::string_view code) {
     return std::binary_search(detail::currencyCodes,
                               detail::currencyCodes + detail::currencyCodeCount, code);
+}
+
+std::string_view currencyOfSymbol(std::string_view symbol, std::string_view language,
+                                  std::string_view country) {
+    const std::span list(detail::currencyRecords, detail::currencyRecordCount);
+    const auto key = std::tuple(language, country, symbol);
+    const auto keyOf = [](const detail::CurrencyRecord& record) {
+        return std::tuple(textAt(record.language), textAt(record.country), textAt(record.symbol));
+    };
+    const auto found =
+        std::lower_bound(list.begin(), list.end(), key,
+                         [&keyOf](const detail::CurrencyRecord& record, const auto& wanted) {
+                             return keyOf(record) < wanted;
+                         });
+    return found != list.end() && keyOf(*found) == key ? textAt(found->code) : std::string_view();
 }
 
 } // namespace ods::format

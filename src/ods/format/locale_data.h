@@ -38,9 +38,6 @@ struct LocaleData {
     /// locale's compatible formats, which for several European countries is the one before the
     /// euro.
     std::string_view currencySymbol;
-    /// The locale's default currency: its symbol and ISO 4217 code.
-    std::string_view defaultCurrencySymbol;
-    std::string_view defaultCurrencyCode;
     /// The standard formats of the locale, encoded: text, and keywords marked by \x01 followed
     /// by a letter and a form digit (see standardStyle). Empty: the engine cannot show it.
     std::string_view standardDateTime;
@@ -84,5 +81,11 @@ const LocaleData& localeData(std::string_view language, std::string_view country
 
 /// Whether the office knows a currency by that ISO 4217 code.
 bool knownCurrency(std::string_view code);
+
+/// The ISO 4217 code of the currency that a symbol written for a locale names: one of that
+/// locale's current currencies; "" for any other symbol, also one the locale keeps only for old
+/// documents.
+std::string_view currencyOfSymbol(std::string_view symbol, std::string_view language,
+                                  std::string_view country);
 
 } // namespace ods::format

@@ -11,7 +11,7 @@
 namespace ods::format::detail {
 
 /// How many texts a locale has, in the order locale_data.cpp reads them.
-constexpr std::size_t localeTextCount = 125;
+constexpr std::size_t localeTextCount = 123;
 
 /// A locale: offsets into localeTexts of NUL-ended texts, and numbers.
 struct LocaleRecord {
@@ -25,6 +25,15 @@ struct LocaleRecord {
     bool otherCalendar;
 };
 
+/// A currency of a locale that the locale's documents may name by that symbol (offsets into
+/// localeTexts).
+struct CurrencyRecord {
+    std::uint32_t language;
+    std::uint32_t country;
+    std::uint32_t symbol;
+    std::uint32_t code; ///< ISO 4217
+};
+
 /// The country whose data the office uses for a language given alone or with a country it does
 /// not know.
 struct LanguageDefault {
@@ -35,6 +44,8 @@ struct LanguageDefault {
 extern const char localeTexts[];
 extern const LocaleRecord localeRecords[]; ///< sorted by language and country
 extern const std::size_t localeRecordCount;
+extern const CurrencyRecord currencyRecords[]; ///< sorted by language, country and symbol
+extern const std::size_t currencyRecordCount;
 extern const LanguageDefault languageDefaults[];
 extern const std::size_t languageDefaultCount;
 /// Every ISO 4217 code of the currencies of all locales, sorted.

@@ -343,11 +343,9 @@ PreparedStyle::PreparedStyle(const DataStyle& style, const RenderContext& contex
                                                  [](char c) { return c >= 'A' && c <= 'Z'; });
         if (!codeLike) {
             currencyPart_ = &part;
-            // Only the default currency of the symbol's locale ties it to a currency; any other
+            // Only a current currency of the symbol's locale ties it to a currency; any other
             // symbol stays whatever the cell's currency.
-            const LocaleData& symbolLocale = localeData(part.language, part.country);
-            if (symbolLocale.known && symbolLocale.defaultCurrencySymbol == part.text)
-                symbolCurrency_ = symbolLocale.defaultCurrencyCode;
+            symbolCurrency_ = currencyOfSymbol(part.text, part.language, part.country);
         }
         break;
     }

@@ -16,6 +16,7 @@ LOCALES = [
     ('nb', 'NO', 'NOK', 'kr'), ('th', 'TH', 'THB', '฿'), ('vi', 'VN', 'VND', '₫'),
     ('id', 'ID', 'IDR', 'Rp'), ('ro', 'RO', 'RON', 'lei'), ('lt', 'LT', 'EUR', '€'),
     ('en', 'GB', 'GBP', '£'), ('fr', 'CA', 'CAD', '$'), ('ca', 'ES', 'EUR', '€'),
+    ('sr', 'RS', 'RSD', 'дин.'),
 ]
 
 
