@@ -395,7 +395,6 @@ struct DataStyles::Impl {
     // The data style being read, and where its text goes.
     std::optional<DataStyle> current;
     std::string currentName;
-    bool unsupported = false; ///< a calendar other than the Gregorian one
     int depth = 0;
     enum class TextTarget { None, Part, Embedded } textTarget = TextTarget::None;
 
@@ -473,7 +472,6 @@ struct DataStyles::Impl {
         current->automaticOrder = boolAttribute(attributes, "automatic-order", false);
         current->fromSystem = numberAttribute(attributes, "format-source") == "language";
         currentName = attribute(attributes, styleNs, "name").value_or("");
-        unsupported = false;
         depth = 1;
         textTarget = TextTarget::None;
     }
@@ -504,7 +502,7 @@ struct DataStyles::Impl {
             return;
         if (const auto calendar = numberAttribute(attributes, "calendar");
             calendar && *calendar != "gregorian")
-            unsupported = true;
+            current->otherCalendar = true;
         current->parts.push_back(readPart(*kind, attributes));
         if (*kind == PartKind::Text || *kind == PartKind::CurrencySymbol)
             textTarget = TextTarget::Part;
@@ -514,10 +512,8 @@ struct DataStyles::Impl {
         --depth;
         textTarget = TextTarget::None;
         if (depth == 0) {
-            if (!unsupported) {
-                forgetRenderings();
-                dataStyles[currentName] = std::move(*current);
-            }
+            forgetRenderings();
+            dataStyles[currentName] = std::move(*current);
             current.reset();
         }
     }

@@ -177,6 +177,7 @@ const LocaleData::DateFormat* automaticOrderFormat(const DataStyle& style) {
         const Presence form = part.longForm ? Presence::Long : Presence::Short;
         switch (part.kind) {
         case PartKind::Text:
+        case PartKind::AmPm: // the built-in formats bring their own, or none
             break;
         case PartKind::DayOfWeek:
             parts[0] = form;
@@ -266,11 +267,11 @@ struct PreparedStyle::Section {
             return std::any_of(own.parts.begin(), own.parts.end(), predicate);
         };
         if (has([](const StylePart& part) { return isDateOrTimePart(part.kind); })) {
-            // Dates in another calendar (by default in one locale; for the era of a locale
-            // that has a second calendar, as the office switches to it there) keep the file's
-            // texts.
+            // Dates in another calendar (named by the style; by default in one locale; for the
+            // era of a locale that has a second calendar, as the office switches to it there)
+            // keep the file's texts.
             const bool era = has([](const StylePart& part) { return part.kind == PartKind::Era; });
-            if (!locale.gregorian || (era && locale.otherCalendar))
+            if (own.otherCalendar || !locale.gregorian || (era && locale.otherCalendar))
                 return;
             if (own.automaticOrder && own.kind == StyleKind::Date) {
                 if (const auto* format = automaticOrderFormat(own)) {
