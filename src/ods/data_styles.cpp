@@ -42,6 +42,21 @@ std::optional<std::string_view> numberAttribute(std::span<const XmlAttribute> at
     return std::nullopt;
 }
 
+// The language of a data style or currency symbol as the locale table knows it: the language
+// alone, or, for a script (sr with Latn) or a full BCP 47 tag (ca-ES-valencia), the whole tag.
+std::string languageTag(std::span<const XmlAttribute> attributes, const std::string& country) {
+    if (const auto tag = numberAttribute(attributes, "rfc-language-tag"); tag && !tag->empty())
+        return std::string(*tag);
+    std::string language(numberAttribute(attributes, "language").value_or(""));
+    if (const auto script = numberAttribute(attributes, "script"); script && !script->empty()) {
+        language += '-';
+        language += *script;
+        if (!country.empty())
+            language += '-' + country;
+    }
+    return language;
+}
+
 std::optional<std::string_view> attribute(std::span<const XmlAttribute> attributes,
                                           std::string_view ns, std::string_view local) {
     for (const auto& a : attributes)
@@ -294,8 +309,8 @@ StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
     part.minDenominatorDigits = digitsAttribute(attributes, "min-denominator-digits", 0);
     part.denominatorValue = countAttribute(attributes, "denominator-value", 0, 1, INT_MAX);
     part.maxDenominatorValue = countAttribute(attributes, "max-denominator-value", 0, 1, INT_MAX);
-    part.language = numberAttribute(attributes, "language").value_or("");
     part.country = numberAttribute(attributes, "country").value_or("");
+    part.language = languageTag(attributes, part.country);
     fitToOfficeFormatCode(part);
     return part;
 }
@@ -466,8 +481,8 @@ struct DataStyles::Impl {
     void startDataStyle(StyleKind kind, std::span<const XmlAttribute> attributes) {
         current = DataStyle{};
         current->kind = kind;
-        current->language = numberAttribute(attributes, "language").value_or("");
         current->country = numberAttribute(attributes, "country").value_or("");
+        current->language = languageTag(attributes, current->country);
         current->truncateOnOverflow = boolAttribute(attributes, "truncate-on-overflow", true);
         current->automaticOrder = boolAttribute(attributes, "automatic-order", false);
         current->fromSystem = numberAttribute(attributes, "format-source") == "language";

@@ -106,6 +106,9 @@ const LocaleData& localeData(std::string_view language, std::string_view country
     if (fallback != defaults.end() && fallback->language == language)
         if (const LocaleData* main = find(language, fallback->country))
             return *main;
+    // A tag the office has no data for (sr-Latn-BA) falls back as its language alone does.
+    if (const std::size_t dash = language.find('-'); dash != std::string_view::npos)
+        return localeData(language.substr(0, dash), country);
     // The office shows a language it has no data for in English (USA); the engine leaves the
     // words of such a language to the texts the file holds.
     static const LocaleData unknown = [] {

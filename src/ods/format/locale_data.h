@@ -74,9 +74,10 @@ struct LocaleData {
     bool known = true; ///< false: the English fallback stands in for the language
 };
 
-/// The data for a language and country as written in number:language / number:country. An
-/// unknown country falls back to the language's main country, as the office does; an unknown
-/// language to English (USA), marked as not known. Empty strings: English (USA).
+/// The data for a language and country as written in number:language / number:country; the
+/// language may be a BCP 47 tag where a script or variant sets the locale apart (sr-Latn-RS,
+/// ca-ES-valencia). An unknown country falls back to the language's main country, as the office
+/// does; an unknown language to English (USA), marked as not known. Empty strings: English (USA).
 const LocaleData& localeData(std::string_view language, std::string_view country);
 
 /// Whether the office knows a currency by that ISO 4217 code.

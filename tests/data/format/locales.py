@@ -16,7 +16,7 @@ LOCALES = [
     ('nb', 'NO', 'NOK', 'kr'), ('th', 'TH', 'THB', '฿'), ('vi', 'VN', 'VND', '₫'),
     ('id', 'ID', 'IDR', 'Rp'), ('ro', 'RO', 'RON', 'lei'), ('lt', 'LT', 'EUR', '€'),
     ('en', 'GB', 'GBP', '£'), ('fr', 'CA', 'CAD', '$'), ('ca', 'ES', 'EUR', '€'),
-    ('sr', 'RS', 'RSD', 'дин.'),
+    ('sr', 'RS', 'RSD', 'дин.'), ('sr-Latn', 'RS', 'RSD', 'din.'),
 ]
 
 
@@ -27,7 +27,10 @@ SECOND_CALENDAR = {'ja', 'ko', 'th', 'he', 'ar'}
 
 
 def lang(language, country):
-    return 'number:language="%s" number:country="%s"' % (language, country)
+    """The attributes of a locale; a language with a script (sr-Latn) names it apart."""
+    language, _, script = language.partition('-')
+    return 'number:language="%s"%s number:country="%s"' % (
+        language, ' number:script="%s"' % script if script else '', country)
 
 
 def number(decimals=2):
@@ -36,7 +39,7 @@ def number(decimals=2):
 
 
 def styles_of(language, country, symbol):
-    tag = language + country
+    tag = language.replace('-', '') + country
     at = lang(language, country)
     text = '<number:text>%s</number:text>'
     return [
