@@ -19,6 +19,16 @@ template <std::size_t N> bool named(std::string_view local, const char (&literal
     return local.size() == N - 1 && std::memcmp(local.data(), literal, N - 1) == 0;
 }
 
+// The office reads a boolean value as "true", "false" or a number, which is true unless zero
+// (its own documents hold the number a boolean-formatted cell had).
+bool booleanValue(std::string_view text) {
+    if (named(text, "true"))
+        return true;
+    double number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return error == std::errc() && number != 0;
+}
+
 template <std::size_t N>
 std::string_view attribute(std::span<const XmlAttribute> attributes, std::string_view ns,
                            const char (&local)[N]) {
@@ -550,7 +560,7 @@ void ContentContext::startCell(std::span<const XmlAttribute> attributes) {
             } else if (named(a.local, "time-value")) {
                 value.timeValue = a.value;
             } else if (named(a.local, "boolean-value")) {
-                value.boolean = named(a.value, "true") || named(a.value, "1");
+                value.boolean = booleanValue(a.value);
                 hasBoolean = !a.value.empty();
             } else if (named(a.local, "currency")) {
                 value.currency = a.value;

@@ -44,6 +44,21 @@ std::optional<std::string_view> numberAttribute(std::span<const XmlAttribute> at
     return std::nullopt;
 }
 
+// The language of a data style or currency symbol as the locale table knows it: the language
+// alone, or, for a script (sr with Latn) or a full BCP 47 tag (ca-ES-valencia), the whole tag.
+std::string languageTag(std::span<const XmlAttribute> attributes, const std::string& country) {
+    if (const auto tag = numberAttribute(attributes, "rfc-language-tag"); tag && !tag->empty())
+        return std::string(*tag);
+    std::string language(numberAttribute(attributes, "language").value_or(""));
+    if (const auto script = numberAttribute(attributes, "script"); script && !script->empty()) {
+        language += '-';
+        language += *script;
+        if (!country.empty())
+            language += '-' + country;
+    }
+    return language;
+}
+
 std::optional<std::string_view> attribute(std::span<const XmlAttribute> attributes,
                                           std::string_view ns, std::string_view local) {
     for (const auto& a : attributes)
@@ -297,8 +312,8 @@ StylePart readPart(PartKind kind, std::span<const XmlAttribute> attributes) {
     part.minDenominatorDigits = digitsAttribute(attributes, "min-denominator-digits", 0);
     part.denominatorValue = countAttribute(attributes, "denominator-value", 0, 1, INT_MAX);
     part.maxDenominatorValue = countAttribute(attributes, "max-denominator-value", 0, 1, INT_MAX);
-    part.language = numberAttribute(attributes, "language").value_or("");
     part.country = numberAttribute(attributes, "country").value_or("");
+    part.language = languageTag(attributes, part.country);
     fitToOfficeFormatCode(part);
     return part;
 }
@@ -403,7 +418,6 @@ struct DataStyles::Impl {
     // The data style being read, and where its text goes.
     std::optional<DataStyle> current;
     std::string currentName;
-    bool unsupported = false; ///< a calendar other than the Gregorian one
     int depth = 0;
     enum class TextTarget { None, Part, Embedded } textTarget = TextTarget::None;
     // The office keeps the text of elements of other vocabularies inside a text part (other
@@ -480,12 +494,12 @@ struct DataStyles::Impl {
     void startDataStyle(StyleKind kind, std::span<const XmlAttribute> attributes) {
         current = DataStyle{};
         current->kind = kind;
-        current->language = numberAttribute(attributes, "language").value_or("");
         current->country = numberAttribute(attributes, "country").value_or("");
+        current->language = languageTag(attributes, current->country);
         current->truncateOnOverflow = boolAttribute(attributes, "truncate-on-overflow", true);
         current->automaticOrder = boolAttribute(attributes, "automatic-order", false);
+        current->fromSystem = numberAttribute(attributes, "format-source") == "language";
         currentName = attribute(attributes, styleNs, "name").value_or("");
-        unsupported = false;
         depth = 1;
         textTarget = TextTarget::None;
     }
@@ -517,7 +531,7 @@ struct DataStyles::Impl {
             return;
         if (const auto calendar = numberAttribute(attributes, "calendar");
             calendar && *calendar != "gregorian")
-            unsupported = true;
+            current->otherCalendar = true;
         current->parts.push_back(readPart(*kind, attributes));
         if (*kind == PartKind::Text || *kind == PartKind::CurrencySymbol) {
             textTarget = TextTarget::Part;
@@ -530,11 +544,9 @@ struct DataStyles::Impl {
             textTarget = TextTarget::None;
         --depth;
         if (depth == 0) {
-            if (!unsupported) {
-                forgetRenderings();
-                textFormats = textFormats || current->kind == StyleKind::Text;
-                dataStyles[currentName] = std::move(*current);
-            }
+            forgetRenderings();
+            textFormats = textFormats || current->kind == StyleKind::Text;
+            dataStyles[currentName] = std::move(*current);
             current.reset();
         }
     }

@@ -30,6 +30,9 @@ std::string upper(std::string_view text) {
 } // namespace
 
 OfficeLocale parsePosixLocale(std::string_view name) {
+    const std::size_t at = name.find('@');
+    const std::string_view modifier =
+        at == std::string_view::npos ? std::string_view() : name.substr(at + 1);
     name = name.substr(0, name.find_first_of(".@"));
     const std::size_t underscore = name.find('_');
     const std::string_view language = name.substr(0, underscore);
@@ -39,7 +42,17 @@ OfficeLocale parsePosixLocale(std::string_view name) {
         (!country.empty() && !allLetters(country, 2, 2))) {
         return {};
     }
-    return {lower(language), upper(country)};
+    OfficeLocale locale{lower(language), upper(country)};
+    // The modifiers that pick a locale the office knows by a BCP 47 tag: sr_RS@latin is
+    // sr-Latn-RS, ca_ES@valencia is ca-ES-valencia.
+    const std::string tail = locale.country.empty() ? std::string() : "-" + locale.country;
+    if (modifier == "latin")
+        locale.language += "-Latn" + tail;
+    else if (modifier == "cyrillic")
+        locale.language += "-Cyrl" + tail;
+    else if (modifier == "valencia")
+        locale.language += tail + "-valencia";
+    return locale;
 }
 
 OfficeLocale environmentLocale() {

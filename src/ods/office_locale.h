@@ -13,8 +13,9 @@ struct OfficeLocale {
     std::string country = "US";
 };
 
-/// A POSIX locale name ("de_DE.UTF-8", "fr_CA@euro", "pt") as language and country; "C",
-/// "POSIX" and names that are no locale give the office's own default, en-US.
+/// A POSIX locale name ("de_DE.UTF-8", "fr_CA@euro", "pt") as language and country; a modifier
+/// that names a script or variant makes the language a BCP 47 tag (sr_RS@latin: sr-Latn-RS).
+/// "C", "POSIX" and names that are no locale give the office's own default, en-US.
 OfficeLocale parsePosixLocale(std::string_view name);
 
 /// The locale of the environment: LC_ALL, else LC_CTYPE, else LANG, the first one set.

@@ -1,6 +1,9 @@
 #include "ods/data_styles.h"
+#include "ods/office_locale.h"
+#include "ods/reader.h"
 #include "ods_test_support.h"
 
+#include <algorithm>
 #include <expat.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -199,7 +202,7 @@ Comparison compareWithOffice(const std::filesystem::path& fods, const std::files
             ++result.equal;
         } else if (result.differences.size() < 40) {
             result.differences.push_back(
-                fods.filename().string() + " row " + std::to_string(cell.row + 1) + " column " +
+                csv.filename().string() + " row " + std::to_string(cell.row + 1) + " column " +
                 std::to_string(cell.column + 1) + " style '" + cell.style + "' value '" +
                 cell.number + cell.date + cell.time + "': office '" + office + "', engine '" +
                 (shown ? *shown : std::string("(nothing)")) + "'");
@@ -241,47 +244,69 @@ std::string cellStyle(const std::string& name, const std::string& dataStyle) {
 
 } // namespace
 
-// Compares every value cell of the format documents whose names start with `prefix` with the
-// texts of the office, and of an office whose locale is German where those were made.
-void expectTheOfficesTexts(std::string_view prefix) {
+// Compares every value cell of the format documents whose names start with one of `prefixes`
+// with the office's texts, as an office shows them whose locale is set as the environment names
+// it: NAME-S.csv for the C locale (English, USA), NAME-S.de-DE.csv, ... where those were made.
+void expectTheOfficesTexts(std::initializer_list<std::string_view> prefixes) {
+    const std::pair<const char*, const char*> environments[] = {
+        {"C.UTF-8", ""}, {"de_DE.UTF-8", ".de-DE"}, {"uk_UA.UTF-8", ".uk-UA"}};
     int documents = 0;
     for (const auto& entry : std::filesystem::directory_iterator(formatData())) {
         const std::string stem = entry.path().stem().string();
-        if (entry.path().extension() != ".fods" || !stem.starts_with(prefix))
+        if (entry.path().extension() != ".fods" ||
+            std::none_of(prefixes.begin(), prefixes.end(),
+                         [&stem](std::string_view prefix) { return stem.starts_with(prefix); }))
             continue;
-        auto csv = entry.path();
-        csv.replace_filename(stem + "-S.csv");
-        ASSERT_TRUE(std::filesystem::exists(csv)) << csv;
-        const Comparison result = compareWithOffice(entry.path(), csv);
+        ASSERT_TRUE(std::filesystem::exists(formatData() / (stem + "-S.csv"))) << stem;
         ++documents;
-        EXPECT_GT(result.cells, 0) << entry.path();
-        for (const auto& difference : result.differences)
-            ADD_FAILURE() << difference;
-        csv.replace_filename(stem + "-S.de-DE.csv");
-        if (!std::filesystem::exists(csv))
-            continue;
-        for (const auto& difference : compareWithOffice(entry.path(), csv, "de", "DE").differences)
-            ADD_FAILURE() << "office in German: " << difference;
+        for (const auto& [environment, suffix] : environments) {
+            const auto csv = formatData() / (stem + "-S" + suffix + ".csv");
+            if (!std::filesystem::exists(csv))
+                continue;
+            const ods::OfficeLocale locale = ods::parsePosixLocale(environment);
+            const Comparison result =
+                compareWithOffice(entry.path(), csv, locale.language, locale.country);
+            EXPECT_GT(result.cells, 0) << csv;
+            for (const auto& difference : result.differences)
+                ADD_FAILURE() << environment << ": " << difference;
+            // A locale document as the office saved it, its styles rewritten in the office's
+            // way, read as gridstack reads it.
+            if (!stem.starts_with("locales-"))
+                continue;
+            auto saved = entry.path();
+            saved.replace_extension(".ods");
+            ods::ReadOptions options;
+            options.officeLocale = locale;
+            const ods::Workbook book = ods::readWorkbook(saved.string(), options);
+            const auto shown = ods::test::parseCsv(ods::test::readFile(csv.string()));
+            const ods::Sheet& sheet = book.sheets().at(0);
+            for (std::size_t r = 0; r < shown.size(); ++r)
+                for (std::size_t c = 0; c < shown[r].size(); ++c)
+                    EXPECT_EQ(
+                        sheet.text(static_cast<std::int32_t>(c), static_cast<std::int32_t>(r)),
+                        shown[r][c])
+                        << environment << ": " << saved.filename() << " row " << r + 1 << " column "
+                        << c + 1;
+        }
     }
-    EXPECT_GT(documents, 0) << prefix;
+    EXPECT_GT(documents, 0) << *prefixes.begin();
 }
 
-TEST(FormatDocuments, EveryValueCellShowsTheOfficesText) {
-    expectTheOfficesTexts("styles-");
-    expectTheOfficesTexts("random-");
+TEST(FormatDocuments, EveryValueCellShowsTheOfficesTextInEachLocale) {
+    expectTheOfficesTexts({"styles-", "random-", "locales-"});
 }
 
 TEST(FormatDocuments, StylesWithMapsShowTheSectionTheOfficePicks) {
     // Sectioned formats as spreadsheets of the other family, Gnumeric and the office write them.
-    expectTheOfficesTexts("sections-");
+    expectTheOfficesTexts({"sections-"});
 }
 
 TEST(FormatDocuments, BlanksAndFillCharactersOfCurrencyFormatsAsTheOfficeShowsThem) {
-    expectTheOfficesTexts("blanks-");
+    expectTheOfficesTexts({"blanks-"});
 }
 
 TEST(FormatDocuments, DatesUnderEveryNullDateAndBeforeYearOneAsTheOfficeShowsThem) {
-    expectTheOfficesTexts("dates-");
+    expectTheOfficesTexts({"dates-"});
 }
 
 TEST(FormatDocuments, RandomDocumentWhenGenerated) {
@@ -465,15 +490,16 @@ TEST(DataStylesDates, NamesFollowTheStylesLanguage) {
     const DataStyles styles = stylesFrom(
         "<number:date-style style:name='en'>" + parts + "</number:date-style>" +
         "<number:date-style style:name='de' number:language='de' number:country='DE'>" + parts +
-        "</number:date-style>" + "<number:date-style style:name='sv' number:language='sv' " +
-        "number:country='SE'>" + parts + "</number:date-style>" + cellStyle("en", "en") +
-        cellStyle("de", "de") + cellStyle("sv", "sv"));
+        "</number:date-style>" + "<number:date-style style:name='qq' number:language='qq' " +
+        "number:country='QQ'>" + parts + "</number:date-style>" + cellStyle("en", "en") +
+        cellStyle("de", "de") + cellStyle("qq", "qq"));
     CellValue date;
     date.type = ValueType::Date;
     date.dateValue = "2024-03-01";
     EXPECT_EQ(styles.shownText("en", date), "Friday 1 Mar");
     EXPECT_EQ(styles.shownText("de", date), "Freitag 1 Mär");
-    EXPECT_EQ(styles.shownText("sv", date), std::nullopt);
+    // A language the office has no data for.
+    EXPECT_EQ(styles.shownText("qq", date), std::nullopt);
     // Years past any calendar (one once overflowed the day count) show as the far years do;
     // what is no date to the office (hours of more than two digits) is day 0.
     for (const char* far : {"40000-01-01", "6874670205051659150-03-01T12:30:00"}) {
@@ -688,7 +714,10 @@ TEST(DataStylesCells, TheOfficeLocaleAppliesToStylesWithoutALanguage) {
     boolean.type = ValueType::Boolean;
     boolean.boolean = true;
     EXPECT_EQ(styles.shownText("plain", boolean), "WAHR");
-    styles.setOfficeLocale("sv", "SE");
+    styles.setOfficeLocale("uk", "UA");
+    EXPECT_EQ(styles.shownText("plain", boolean), "ІСТИНА");
+    EXPECT_EQ(styles.shownText("own", number(1234.5)), "1\u00a0234,50");
+    styles.setOfficeLocale("qq", "QQ");
     EXPECT_EQ(styles.shownText("plain", boolean), std::nullopt);
 }
 

@@ -145,8 +145,11 @@ TEST(FormatCalendar, CivilDatesWeekdaysAndWeeks) {
     EXPECT_EQ(weekday(45352), 5); // a Friday
     EXPECT_EQ(weekday(0), 6);     // 1899-12-30, a Saturday
     EXPECT_EQ(weekday(-1), 5);
-    EXPECT_EQ(isoWeek(serialFromCivil({2021, 1, 3})), 53);
-    EXPECT_EQ(isoWeek(serialFromCivil({2021, 1, 4})), 1);
+    EXPECT_EQ(weekOfYear(serialFromCivil({2021, 1, 3}), 1, 4), 53); // ISO 8601
+    EXPECT_EQ(weekOfYear(serialFromCivil({2021, 1, 4}), 1, 4), 1);
+    EXPECT_EQ(weekOfYear(serialFromCivil({2021, 1, 3}), 1, 1), 1);
+    EXPECT_EQ(weekOfYear(serialFromCivil({2024, 12, 31}), 0, 1), 1); // the USA
+    EXPECT_EQ(weekOfYear(serialFromCivil({2024, 12, 28}), 0, 1), 52);
     // The Gregorian reform: 1582-10-15 follows 1582-10-04.
     const long long reform = serialFromCivil({1582, 10, 15});
     const CivilDate before = civilFromSerial(reform - 1);

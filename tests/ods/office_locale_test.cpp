@@ -19,6 +19,8 @@ TEST(OfficeLocale, PosixNamesGiveLanguageAndCountry) {
     check("de_DE.UTF-8", "de", "DE");
     check("fr_CA@euro", "fr", "CA");
     check("pt", "pt", "");
+    check("sr_RS.UTF-8@latin", "sr-Latn-RS", "RS");
+    check("ca_ES@valencia", "ca-ES-valencia", "ES");
     check("C", "en", "US");
     check("C.UTF-8", "en", "US");
     check("POSIX", "en", "US");
@@ -72,6 +74,10 @@ TEST(OfficeLocale, TheEnvironmentDecidesHowUnstyledNumbersShow) {
         const ScopedVariable all("LC_ALL", nullptr);
         const ScopedVariable lang("LANG", "de_DE.UTF-8");
         EXPECT_EQ(shown(), "2,5");
+    }
+    {
+        const ScopedVariable all("LC_ALL", "uk_UA.UTF-8");
+        EXPECT_EQ(shown(), "2,5") << "any locale of the office";
     }
     {
         const ScopedVariable all("LC_ALL", "C.UTF-8");

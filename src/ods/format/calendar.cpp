@@ -208,12 +208,24 @@ int weekday(long long serial) {
     return static_cast<int>(w < 0 ? w + 7 : w);
 }
 
-int isoWeek(long long serial) {
-    const int isoDay = (weekday(serial) + 6) % 7; // Monday = 0
-    const long long thursday = serial - isoDay + 3;
-    const CivilDate date = civilFromSerial(thursday);
-    const long long firstOfYear = serialFromCivil({date.year, 1, 1});
-    return static_cast<int>((thursday - firstOfYear) / 7 + 1);
+int weekOfYear(long long serial, int firstWeekday, int minimalDays) {
+    const auto weekStart = [firstWeekday](long long day) {
+        return day - (weekday(day) - firstWeekday + 7) % 7;
+    };
+    // Week 1 is the week holding January 1st if enough of its days are in the year, else the
+    // week after it.
+    const auto firstWeek = [&](long long year) {
+        const long long january1 = serialFromCivil({year, 1, 1});
+        const long long start = weekStart(january1);
+        return start + 7 - january1 >= minimalDays ? start : start + 7;
+    };
+    const long long year = civilFromSerial(serial).year;
+    long long week1 = firstWeek(year);
+    if (serial < week1)
+        week1 = firstWeek(year - 1);
+    else if (const long long next = firstWeek(year + 1); serial >= next)
+        week1 = next;
+    return static_cast<int>((weekStart(serial) - week1) / 7 + 1);
 }
 
 } // namespace ods::format

@@ -29,7 +29,9 @@ long long serialFromCivil(const CivilDate& date);
 /// 0 = Sunday.
 int weekday(long long serial);
 
-/// The week of the year by ISO 8601 (weeks start on Monday, week 1 holds the first Thursday).
-int isoWeek(long long serial);
+/// The week of the year for weeks that start on `firstWeekday` (0 = Sunday) and count as the
+/// year's first when at least `minimalDays` of their days are in it: ISO 8601 is Monday and 4,
+/// the USA Sunday and 1.
+int weekOfYear(long long serial, int firstWeekday, int minimalDays);
 
 } // namespace ods::format

@@ -78,6 +78,8 @@ struct DataStyle {
     std::string country;
     bool truncateOnOverflow = true;
     bool automaticOrder = false; ///< day, month and year follow the order of the locale
+    bool fromSystem = false;     ///< number:format-source="language": the locale's own format
+    bool otherCalendar = false;  ///< a part names a calendar other than the Gregorian one
     std::vector<StylePart> parts;
     std::vector<StyleMap> maps;
 };

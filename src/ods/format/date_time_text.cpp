@@ -62,15 +62,54 @@ bool isDatePart(PartKind kind) {
     }
 }
 
-// Week numbers: the USA count weeks from Sunday with week 1 holding January 1st; elsewhere the
-// office follows ISO 8601.
-int weekOfYear(long long serial, bool usWeeks) {
-    if (!usWeeks)
-        return isoWeek(serial);
-    const long long saturday = serial + (6 - weekday(serial));
-    const CivilDate end = civilFromSerial(saturday);
-    const long long firstOfYear = serialFromCivil({end.year, 1, 1});
-    return static_cast<int>((saturday - firstOfYear) / 7 + 1);
+enum class MonthCase { Nominative, Genitive, Partitive };
+
+// Whether a text beside a month name glues onto it: a word does, a blank or a separator does not.
+bool gluesOn(char next) {
+    return std::string_view(" ,.-/:").find(next) == std::string_view::npos;
+}
+
+// The case of month names in a style, as the office decides it once for the whole style: the
+// month followed by the day of the month is its genitive (the month's 17th), the month after the
+// day its partitive (17 of the month); a month name glued to other text stays nominative.
+MonthCase monthCaseOf(const std::vector<StylePart>& parts) {
+    bool daySeen = false;
+    bool monthSeen = false;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const StylePart& part = parts[i];
+        if (part.kind == PartKind::Day) {
+            if (monthSeen)
+                return MonthCase::Genitive;
+            daySeen = true;
+        } else if (part.kind == PartKind::Month && part.textual) {
+            const bool gluedAfter = i + 1 < parts.size() && parts[i + 1].kind == PartKind::Text &&
+                                    !parts[i + 1].text.empty() &&
+                                    gluesOn(parts[i + 1].text.front());
+            const bool gluedBefore = i > 0 && parts[i - 1].kind == PartKind::Text &&
+                                     !parts[i - 1].text.empty() &&
+                                     gluesOn(parts[i - 1].text.back());
+            if (gluedAfter || gluedBefore)
+                return MonthCase::Nominative;
+            if (daySeen)
+                return MonthCase::Partitive;
+            monthSeen = true;
+        }
+    }
+    return MonthCase::Nominative;
+}
+
+std::string_view monthName(const LocaleData& locale, MonthCase monthCase, bool longForm,
+                           int month) {
+    const auto index = static_cast<std::size_t>(month - 1);
+    switch (monthCase) {
+    case MonthCase::Genitive:
+        return longForm ? locale.genitiveMonthsLong[index] : locale.genitiveMonthsShort[index];
+    case MonthCase::Partitive:
+        return longForm ? locale.partitiveMonthsLong[index] : locale.partitiveMonthsShort[index];
+    case MonthCase::Nominative:
+        break;
+    }
+    return longForm ? locale.monthsLong[index] : locale.monthsShort[index];
 }
 
 } // namespace
@@ -181,8 +220,7 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
             break;
         case PartKind::Month:
             if (part.textual)
-                text += part.longForm ? locale.monthsLong[date.month - 1]
-                                      : locale.monthsShort[date.month - 1];
+                text += monthName(locale, monthCaseOf(style.parts), part.longForm, date.month);
             else
                 appendTwoDigits(text, date.month, part.longForm);
             break;
@@ -198,10 +236,14 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
                                   : locale.quartersShort[(date.month - 1) / 3];
             break;
         case PartKind::WeekOfYear:
-            appendInteger(text, weekOfYear(daySerial, locale.usWeeks));
+            appendInteger(
+                text, weekOfYear(daySerial, locale.firstWeekday, locale.minimalDaysInFirstWeek));
             break;
         case PartKind::Era:
-            text += part.longForm ? locale.eraLong : locale.eraShort;
+            if (date.year <= 0)
+                text += part.longForm ? locale.eraBeforeLong : locale.eraBeforeShort;
+            else
+                text += part.longForm ? locale.eraLong : locale.eraShort;
             break;
         case PartKind::Hours: {
             long long shown = hour;
@@ -261,80 +303,4 @@ bool isDateOrTimePart(PartKind kind) {
     }
 }
 
-// A date style whose order follows the locale, rearranged as the USA write dates: month, day
-// and year with slashes, or "Wed, Jun 15, 22" when the month has a name.
-DataStyle orderedForUsa(const DataStyle& style) {
-    const StylePart* day = nullptr;
-    const StylePart* month = nullptr;
-    const StylePart* year = nullptr;
-    const StylePart* dayOfWeek = nullptr;
-    std::size_t lastDatePart = 0;
-    bool hasTime = false;
-    bool hasSeconds = false;
-    for (std::size_t i = 0; i < style.parts.size(); ++i) {
-        const StylePart& part = style.parts[i];
-        switch (part.kind) {
-        case PartKind::Day:
-            day = &part;
-            break;
-        case PartKind::Month:
-            month = &part;
-            break;
-        case PartKind::Year:
-            year = &part;
-            break;
-        case PartKind::DayOfWeek:
-            dayOfWeek = &part;
-            break;
-        case PartKind::Hours:
-        case PartKind::Minutes:
-            hasTime = true;
-            break;
-        case PartKind::Seconds:
-            hasSeconds = true;
-            break;
-        default:
-            break;
-        }
-        if (isDatePart(part.kind))
-            lastDatePart = i;
-    }
-    if (!day || !month || !year)
-        return style;
-    if (hasTime && !hasSeconds && !month->textual) {
-        if (auto standard = standardStyle(StyleKind::Date, "", "")) {
-            for (auto& part : standard->parts)
-                if (part.kind == PartKind::Year)
-                    part.longForm = year->longForm;
-            return *standard;
-        }
-    }
-    DataStyle ordered = style;
-    ordered.parts.clear();
-    auto text = [&ordered](std::string value) {
-        StylePart part;
-        part.text = std::move(value);
-        ordered.parts.push_back(std::move(part));
-    };
-    if (month->textual) {
-        if (dayOfWeek) {
-            ordered.parts.push_back(*dayOfWeek);
-            text(", ");
-        }
-        ordered.parts.push_back(*month);
-        text(" ");
-        ordered.parts.push_back(*day);
-        text(", ");
-        ordered.parts.push_back(*year);
-    } else {
-        ordered.parts.push_back(*month);
-        text("/");
-        ordered.parts.push_back(*day);
-        text("/");
-        ordered.parts.push_back(*year);
-    }
-    ordered.parts.insert(ordered.parts.end(), style.parts.begin() + lastDatePart + 1,
-                         style.parts.end());
-    return ordered;
-}
 } // namespace ods::format

@@ -19,7 +19,4 @@ bool isDateOrTimePart(PartKind kind);
 bool appendDateTimeText(std::string& out, const DataStyle& style, double value,
                         const LocaleData& locale, long long nullDate = 0);
 
-/// A date style whose order follows the locale, rearranged as the USA write dates.
-DataStyle orderedForUsa(const DataStyle& style);
-
 } // namespace ods::format

@@ -45,7 +45,15 @@ std::string fixedText(const Decimal& value, std::string_view decimalSeparator) {
     return text;
 }
 
-void appendGrouped(std::string& out, std::string_view digits, std::string_view separator,
+// Whether a group separator follows a digit that has `after` digits after it: every three, or in
+// India three and then every two.
+bool endsGroup(int after, bool indian) {
+    if (after <= 0)
+        return false;
+    return indian ? after == 3 || (after > 3 && (after - 3) % 2 == 0) : after % 3 == 0;
+}
+
+void appendGrouped(std::string& out, std::string_view digits, const LocaleData& locale,
                    const std::vector<EmbeddedText>& embedded, bool grouping) {
     if (!grouping && embedded.empty()) {
         out += digits;
@@ -58,8 +66,8 @@ void appendGrouped(std::string& out, std::string_view digits, std::string_view s
             if (text.position == position || (i == 0 && text.position > count))
                 out += text.text;
         out.push_back(digits[static_cast<std::size_t>(i)]);
-        if (grouping && position > 1 && (position - 1) % 3 == 0)
-            out += separator;
+        if (grouping && endsGroup(position - 1, locale.indianGrouping))
+            out += locale.groupSeparator;
     }
     for (const auto& text : embedded)
         if (text.position <= 0 || (count == 0 && text.position > 0))
@@ -109,9 +117,9 @@ Fraction closestFraction(double value, long long limit) {
     }
 }
 
-std::string groupDigits(std::string_view digits, std::string_view separator, bool grouping) {
+std::string groupDigits(std::string_view digits, const LocaleData& locale, bool grouping) {
     std::string result;
-    appendGrouped(result, digits, separator, {}, grouping);
+    appendGrouped(result, digits, locale, {}, grouping);
     return result;
 }
 
@@ -146,7 +154,7 @@ bool appendNumberText(std::string& out, const StylePart& part, double magnitude,
     integer.append(static_cast<std::size_t>(padding), '0');
     integer += digits.substr(0, static_cast<std::size_t>(integerCount));
     integer.resize(static_cast<std::size_t>(padding + integerCount), '0');
-    appendGrouped(out, integer, locale.groupSeparator, part.embedded, part.grouping);
+    appendGrouped(out, integer, locale, part.embedded, part.grouping);
     // The fraction ends at its last non-zero digit, but shows at least the minimum of decimals.
     const int minDecimals = part.minDecimals < 0 ? decimals : part.minDecimals;
     const int significant = rounded.isZero() ? 0 : rounded.count - rounded.exponent;
@@ -187,7 +195,7 @@ NumberPieces scientificText(const StylePart& part, double magnitude, const Local
     std::string integer = integerDigits(mantissa);
     if (static_cast<int>(integer.size()) < minInteger)
         integer.insert(0, minInteger - integer.size(), '0');
-    std::string text = groupDigits(integer, locale.groupSeparator, part.grouping);
+    std::string text = groupDigits(integer, locale, part.grouping);
     if (decimals > 0) {
         text += locale.decimalSeparator;
         text += fractionDigits(mantissa, decimals);
@@ -230,7 +238,7 @@ NumberPieces fractionText(const StylePart& part, double magnitude, const LocaleD
         std::string digits = integerDigits(shortestDecimal(whole));
         if (static_cast<int>(digits.size()) < std::max(part.minIntegerDigits, 1))
             digits.insert(0, std::max(part.minIntegerDigits, 1) - digits.size(), '0');
-        text = groupDigits(digits, locale.groupSeparator, part.grouping);
+        text = groupDigits(digits, locale, part.grouping);
     }
     if (numerator == 0) {
         // The office keeps the room of the fraction's digits, so that columns of fractions line

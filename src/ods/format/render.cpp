@@ -57,72 +57,166 @@ bool isGeneral(const DataStyle& style) {
            style.parts.front().kind == PartKind::Number && style.parts.front().decimals < 0;
 }
 
-std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& language,
-                                       const std::string& country) {
-    const bool english = language.empty() || language == "en";
-    if (!english && language != "de")
+namespace {
+
+// A built-in format of the locale table as a data style. The table writes each keyword as \x01,
+// a letter and a form digit; the rest is text.
+std::optional<DataStyle> decodedStyle(StyleKind kind, std::string_view code,
+                                      const std::string& language, const std::string& country) {
+    if (code.empty())
         return std::nullopt;
     DataStyle style;
     style.kind = kind;
     style.language = language;
     style.country = country;
-    auto add = [&style](PartKind part, bool longForm = false, std::string text = {}) {
-        StylePart piece;
-        piece.kind = part;
-        piece.longForm = longForm;
-        piece.text = std::move(text);
-        style.parts.push_back(std::move(piece));
-    };
-    switch (kind) {
-    case StyleKind::Date:
-        if (english) {
-            add(PartKind::Month, true);
-            add(PartKind::Text, false, "/");
-            add(PartKind::Day, true);
-            add(PartKind::Text, false, "/");
-        } else {
-            add(PartKind::Day, true);
-            add(PartKind::Text, false, ".");
-            add(PartKind::Month, true);
-            add(PartKind::Text, false, ".");
+    while (!code.empty()) {
+        StylePart part;
+        if (code.front() != '\x01' || code.size() < 3) {
+            const std::size_t end = std::min(code.find('\x01', 1), code.size());
+            part.text = code.substr(0, end);
+            code.remove_prefix(end);
+            style.parts.push_back(std::move(part));
+            continue;
         }
-        add(PartKind::Year);
-        add(PartKind::Text, false, " ");
-        add(PartKind::Hours, true);
-        add(PartKind::Text, false, ":");
-        add(PartKind::Minutes, true);
-        if (english) {
-            add(PartKind::Text, false, " ");
-            add(PartKind::AmPm);
+        const char letter = code[1];
+        const char form = code[2];
+        code.remove_prefix(3);
+        part.longForm = form == '1';
+        switch (letter) {
+        case 'D':
+            part.kind = PartKind::Day;
+            break;
+        case 'M':
+        case 'N':
+            part.kind = PartKind::Month;
+            part.textual = letter == 'N';
+            break;
+        case 'Y':
+            part.kind = PartKind::Year;
+            break;
+        case 'W':
+            part.kind = PartKind::DayOfWeek;
+            break;
+        case 'h':
+            part.kind = PartKind::Hours;
+            break;
+        case 'm':
+            part.kind = PartKind::Minutes;
+            break;
+        case 's':
+            part.kind = PartKind::Seconds;
+            break;
+        case 'a':
+            part.kind = PartKind::AmPm;
+            break;
+        case 'q':
+            part.kind = PartKind::Quarter;
+            break;
+        case 'b':
+            part.kind = PartKind::Boolean;
+            break;
+        case 'n':
+            part.kind = PartKind::Number;
+            part.decimals = form - '0';
+            part.minIntegerDigits = 1;
+            break;
+        default:
+            return std::nullopt;
         }
-        break;
-    case StyleKind::Time:
-        add(PartKind::Hours, true);
-        add(PartKind::Text, false, ":");
-        add(PartKind::Minutes, true);
-        add(PartKind::Text, false, ":");
-        add(PartKind::Seconds, true);
-        if (english) {
-            add(PartKind::Text, false, " ");
-            add(PartKind::AmPm);
-        }
-        break;
-    case StyleKind::Percentage: {
-        StylePart number;
-        number.kind = PartKind::Number;
-        number.decimals = 2;
-        number.minIntegerDigits = 1;
-        style.parts.push_back(number);
-        add(PartKind::Text, false, english ? "%" : "\u00a0%");
-        break;
-    }
-    case StyleKind::Boolean:
-        add(PartKind::Boolean);
-        break;
-    default:
-        return std::nullopt;
+        style.parts.push_back(std::move(part));
     }
     return style;
+}
+
+enum class Presence { None, Any, Short, Long, TextShort, TextLong };
+
+// The parts of the built-in date formats, in the order the office tries them for a date style
+// with number:automatic-order (the day of the week, day, month, year, hours, minutes, seconds)
+// and whether the style must come from the system's (format-source="language").
+struct DateFormatParts {
+    LocaleData::DateFormat format;
+    std::array<Presence, 7> parts;
+    bool system;
+};
+
+constexpr Presence None = Presence::None, Any = Presence::Any, Short = Presence::Short,
+                   Long = Presence::Long, TextShort = Presence::TextShort,
+                   TextLong = Presence::TextLong;
+
+constexpr DateFormatParts dateFormatParts[] = {
+    {LocaleData::SystemShort, {None, Any, Any, Any, None, None, None}, true},
+    {LocaleData::SystemLong, {Any, Any, Any, Any, None, None, None}, true},
+    {LocaleData::MonthYear, {None, None, Long, Short, None, None, None}, false},
+    {LocaleData::DayMonthName, {None, Long, TextShort, None, None, None, None}, false},
+    {LocaleData::DayMonthLongYear, {None, Long, Long, Long, None, None, None}, false},
+    {LocaleData::DayMonthYear, {None, Long, Long, Short, None, None, None}, false},
+    {LocaleData::DayMonthNameYear, {None, Short, TextShort, Short, None, None, None}, false},
+    {LocaleData::DayMonthNameLongYear, {None, Short, TextShort, Long, None, None, None}, false},
+    {LocaleData::DayLongMonthNameLongYear, {None, Short, TextLong, Long, None, None, None}, false},
+    {LocaleData::WeekdayDayMonthNameYear,
+     {Short, Short, TextShort, Short, None, None, None},
+     false},
+    {LocaleData::WeekdayDayLongMonthNameLongYear,
+     {Short, Short, TextLong, Long, None, None, None},
+     false},
+    {LocaleData::LongWeekdayDayLongMonthNameLongYear,
+     {Long, Short, TextLong, Long, None, None, None},
+     false},
+    {LocaleData::DateLongYearTime, {None, Any, Any, Long, Any, Any, None}, false},
+    {LocaleData::SystemDateTime, {None, Any, Any, Any, Any, Any, None}, true},
+    {LocaleData::DateTimeSeconds, {None, Any, Any, Any, Any, Any, Any}, false},
+};
+
+// The built-in date format of the locale that a date style with number:automatic-order stands
+// for: the one with exactly the style's parts, in the locale's order and with its separators.
+// Nothing for a style with other parts, which keeps its own order.
+const LocaleData::DateFormat* automaticOrderFormat(const DataStyle& style) {
+    std::array<Presence, 7> parts{};
+    parts.fill(Presence::None);
+    for (const auto& part : style.parts) {
+        const Presence form = part.longForm ? Presence::Long : Presence::Short;
+        switch (part.kind) {
+        case PartKind::Text:
+        case PartKind::AmPm: // the built-in formats bring their own, or none
+            break;
+        case PartKind::DayOfWeek:
+            parts[0] = form;
+            break;
+        case PartKind::Day:
+            parts[1] = form;
+            break;
+        case PartKind::Month:
+            parts[2] = !part.textual   ? form
+                       : part.longForm ? Presence::TextLong
+                                       : Presence::TextShort;
+            break;
+        case PartKind::Year:
+            parts[3] = form;
+            break;
+        case PartKind::Hours:
+            parts[4] = form;
+            break;
+        case PartKind::Minutes:
+            parts[5] = form;
+            break;
+        case PartKind::Seconds:
+            parts[6] = form;
+            break;
+        default:
+            return nullptr;
+        }
+    }
+    for (const auto& entry : dateFormatParts) {
+        if (entry.system != style.fromSystem)
+            continue;
+        bool matches = true;
+        for (std::size_t i = 0; i < parts.size() && matches; ++i)
+            matches = entry.parts[i] == parts[i] ||
+                      (entry.parts[i] == Presence::Any && parts[i] != Presence::None);
+        if (matches)
+            return &entry.format;
+    }
+    return nullptr;
 }
 
 // Blanks that open a currency, date or time format are no text to the office: it writes them
@@ -138,6 +232,34 @@ std::size_t unquotedLeadingBlanks(const DataStyle& style, const LocaleData& loca
                (style.parts[count].text == " " || style.parts[count].text == "  "))
             ++count;
     return count;
+}
+
+} // namespace
+
+std::optional<DataStyle> standardStyle(StyleKind kind, const std::string& language,
+                                       const std::string& country) {
+    const LocaleData& locale = localeData(language, country);
+    if (!locale.known || !locale.gregorian)
+        return std::nullopt;
+    std::string_view code;
+    switch (kind) {
+    case StyleKind::Date:
+        code = locale.standardDateTime;
+        break;
+    case StyleKind::Time:
+        code = locale.standardTime;
+        break;
+    case StyleKind::Percentage:
+        code = locale.standardPercent;
+        break;
+    case StyleKind::Boolean:
+        code = "\x01"
+               "b0";
+        break;
+    default:
+        break;
+    }
+    return decodedStyle(kind, code, language, country);
 }
 
 struct PreparedStyle::Section {
@@ -159,18 +281,23 @@ struct PreparedStyle::Section {
             style = &trimmed;
         }
         if (has([](const StylePart& part) { return isDateOrTimePart(part.kind); })) {
-            shape = Shape::DateTime;
-            const bool officeInUsa =
-                (context.officeLanguage.empty() || context.officeLanguage == "en") &&
-                (context.officeCountry.empty() || context.officeCountry == "US");
-            const bool usaOrder =
-                own.language.empty()
-                    ? officeInUsa
-                    : own.language == "en" && (own.country.empty() || own.country == "US");
-            if (own.automaticOrder && usaOrder) {
-                DataStyle ordered = orderedForUsa(*style);
-                style = &owned.emplace(std::move(ordered));
+            // Dates in another calendar (named by the style; by default in one locale; for the
+            // era of a locale that has a second calendar, as the office switches to it there)
+            // keep the file's texts.
+            const bool era = has([](const StylePart& part) { return part.kind == PartKind::Era; });
+            if (own.otherCalendar || !locale.gregorian || (era && locale.otherCalendar))
+                return;
+            if (own.automaticOrder && own.kind == StyleKind::Date) {
+                if (const auto* format = automaticOrderFormat(own)) {
+                    // A built-in format the engine cannot follow leaves the file's texts.
+                    auto ordered = decodedStyle(StyleKind::Date, locale.dateFormats[*format],
+                                                own.language, own.country);
+                    if (!ordered)
+                        return;
+                    style = &owned.emplace(std::move(*ordered));
+                }
             }
+            shape = Shape::DateTime;
             return;
         }
         if (has([](const StylePart& part) { return part.kind == PartKind::Boolean; })) {
@@ -278,8 +405,12 @@ PreparedStyle::PreparedStyle(const DataStyle& style, const RenderContext& contex
     const bool codeLike = named && named->text.size() == 3 &&
                           std::all_of(named->text.begin(), named->text.end(),
                                       [](char c) { return c >= 'A' && c <= 'Z'; });
-    if (!codeLike)
+    if (named && !codeLike) {
         currencyPart_ = named;
+        // Only a current currency of the symbol's locale ties it to a currency; any other
+        // symbol stays whatever the cell's currency.
+        symbolCurrency_ = currencyOfSymbol(named->text, named->language, named->country);
+    }
 }
 
 PreparedStyle::~PreparedStyle() = default;
@@ -292,9 +423,8 @@ bool PreparedStyle::otherCurrencyText(std::string& text, double value,
                                       std::string_view currency) const {
     if (currency.empty() || !currencyPart_)
         return false;
-    const std::string& written = currencyPart_->text;
-    const std::string_view symbol = currencySymbol(currency);
-    if (written == currency || symbol.empty() || written == symbol)
+    if (symbolCurrency_.empty() || currency == symbolCurrency_ || currency == currencyPart_->text ||
+        !knownCurrency(currency))
         return false;
     StylePart number;
     number.kind = PartKind::Number;

@@ -73,6 +73,7 @@ private:
     bool secondNegative_ = false; ///< so does the second
     bool invalid_ = false; ///< a code the office refuses; it shows the General format instead
     const StylePart* currencyPart_ = nullptr; ///< the symbol a cell's currency is held to
+    std::string_view symbolCurrency_; ///< the ISO code of that symbol, "" when the office has none
 };
 
 /// What a General cell style shows for a date, time, percentage or boolean cell: the standard
