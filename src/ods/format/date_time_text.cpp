@@ -175,9 +175,14 @@ bool appendDateTimeText(std::string& text, const DataStyle& style, double value,
         if (secondDecimals > 0) {
             // Shown fractions of a second are rounded, but never up into the next second.
             const double nearest = std::round(raw);
-            // The noise of a serial number grows with its days.
+            // The noise of a serial number grows with its days. The office keeps 15 significant
+            // digits of the seconds before it rounds them, so a time that noise keeps next to a
+            // whole unit or to half a unit (7.25 s shown to tenths) is that unit or that half.
             const double noise = 1e-6 + std::fabs(value) * 86400.0 * scale * 1e-14;
-            const double exact = std::fabs(raw - nearest) < noise ? nearest : raw;
+            const double half = std::floor(raw) + 0.5;
+            const double exact = std::fabs(raw - nearest) < noise ? nearest
+                                 : std::fabs(raw - half) < noise  ? half
+                                                                  : raw;
             const double rounded = std::round(exact);
             const bool nextSecond = std::floor(rounded / scale) > std::floor(exact / scale);
             units = static_cast<long long>(nextSecond ? std::floor(exact) : rounded);
