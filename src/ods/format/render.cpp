@@ -221,11 +221,17 @@ const LocaleData::DateFormat* automaticOrderFormat(const DataStyle& style) {
 
 // Blanks that open a currency, date or time format are no text to the office: it writes them
 // into the format code without quotes, and its formatter skips blanks at the start of a section.
-// A currency format of a language that groups digits with a blank quotes them, and keeps them.
+// A currency format with a written symbol, in a language that groups digits with a blank,
+// quotes them and keeps them; an empty symbol (the locale's own) leaves them unquoted.
 std::size_t unquotedLeadingBlanks(const DataStyle& style, const LocaleData& locale) {
+    const bool writtenSymbol =
+        std::any_of(style.parts.begin(), style.parts.end(), [](const StylePart& part) {
+            return part.kind == PartKind::CurrencySymbol && !part.text.empty();
+        });
+    const bool kept =
+        writtenSymbol && (locale.groupSeparator == " " || locale.groupSeparator == "\u00a0");
     const bool skipped = style.kind == StyleKind::Date || style.kind == StyleKind::Time ||
-                         (style.kind == StyleKind::Currency && locale.groupSeparator != " " &&
-                          locale.groupSeparator != "\u00a0");
+                         (style.kind == StyleKind::Currency && !kept);
     std::size_t count = 0;
     if (skipped)
         while (count < style.parts.size() && style.parts[count].kind == PartKind::Text &&
