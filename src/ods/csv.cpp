@@ -2,6 +2,7 @@
 
 #include "ods/error.h"
 #include "ods/limits.h"
+#include "ods/utf8.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -25,36 +26,6 @@ void appendQuoted(std::string& out, std::string_view text) {
         out += c;
     }
     out += '"';
-}
-
-/// Length of the UTF-8 sequence starting at text[i], or 0 when it is not one.
-std::size_t utf8Length(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high)
-        return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
-            return 0;
-    return length;
 }
 
 // Bytes read between two questions whether to stop: some milliseconds of work.
@@ -184,12 +155,12 @@ void readCsv(std::string_view text, const std::function<void(std::vector<std::st
 std::optional<std::size_t> firstLineNotUtf8(std::string_view text) {
     std::size_t line = 1;
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = utf8Length(text, i);
-        if (length == 0)
+        const int length = utf8SequenceLength(text.data() + i, text.data() + text.size());
+        if (length <= 0)
             return line;
         if (text[i] == '\n')
             ++line;
-        i += length;
+        i += static_cast<std::size_t>(length);
     }
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #include "ods/fast_xml_reader.h"
 
 #include "ods/namespaces.h"
+#include "ods/utf8.h"
 
 #include <algorithm>
 #include <bit>
@@ -162,43 +163,6 @@ bool isNameStart(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
-// The length of the UTF-8 sequence at p that XML allows, 0 when it is not allowed (overlong,
-// surrogate, U+FFFE, U+FFFF, beyond U+10FFFF, stray byte), -1 when it runs past end.
-int utf8Length(const char* p, const char* end) {
-    const unsigned char lead = byte(p);
-    int length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (end - p < length) {
-        return -1;
-    }
-    if (byte(p + 1) < low || byte(p + 1) > high) {
-        return 0;
-    }
-    for (int i = 2; i < length; ++i) {
-        if (byte(p + i) < 0x80 || byte(p + i) > 0xBF) {
-            return 0;
-        }
-    }
-    if (lead == 0xEF && byte(p + 1) == 0xBF && byte(p + 2) >= 0xBE) {
-        return 0;
-    }
-    return length;
-}
-
 // Whether [first, last) holds only characters XML allows.
 bool allowedText(const char* first, const char* last) {
     while (first < last) {
@@ -208,7 +172,7 @@ bool allowedText(const char* first, const char* last) {
         } else if (c == '\t' || c == '\n' || c == '\r') {
             ++first;
         } else if (c >= 0x80) {
-            const int length = utf8Length(first, last);
+            const int length = xmlCharacterLength(first, last);
             if (length <= 0) {
                 return false;
             }
@@ -601,7 +565,7 @@ const char* FastXmlReader::text(const char* p, const char* end, bool final, bool
             }
             ++p;
         } else if (c >= 0x80) {
-            const int length = utf8Length(p, end);
+            const int length = xmlCharacterLength(p, end);
             if (length > 0) {
                 p += length;
                 continue;
@@ -734,7 +698,7 @@ const char* FastXmlReader::startTag(const char* p, const char* end) {
                 needsDecoding = true;
                 ++q;
             } else if (c >= 0x80) {
-                const int length = utf8Length(q, end);
+                const int length = xmlCharacterLength(q, end);
                 if (length < 0) {
                     return nullptr;
                 }

@@ -3,6 +3,7 @@
 #include "ods/csv.h"
 #include "ods/error.h"
 #include "ods/output_file.h"
+#include "ods/utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -44,41 +45,6 @@ void appendNumber(std::string& out, std::int64_t value) {
     out.append(digits, end);
 }
 
-// Length of the valid UTF-8 sequence at the start of text, or 0 when it is malformed.
-std::size_t utf8Length(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 0;
-    std::uint32_t min = 0;
-    if (lead < 0x80) {
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (text.size() < length) {
-        return 0;
-    }
-    std::uint32_t code = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    const bool nonCharacter = code == 0xFFFE || code == 0xFFFF;
-    return code < min || code > 0x10FFFF || surrogate || nonCharacter ? 0 : length;
-}
-
 void appendBlanks(std::string& out, std::size_t count) {
     if (count == 1) {
         out += "<text:s/>";
@@ -117,13 +83,13 @@ void appendParagraph(std::string& out, std::string_view line) {
         }
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x80) {
-            const std::size_t length = utf8Length(line.substr(i));
-            if (length == 0) {
+            const int length = xmlCharacterLength(line.data() + i, line.data() + line.size());
+            if (length <= 0) {
                 out += "\xEF\xBF\xBD";
                 ++i;
             } else {
-                out.append(line.substr(i, length));
-                i += length;
+                out.append(line.substr(i, static_cast<std::size_t>(length)));
+                i += static_cast<std::size_t>(length);
             }
             continue;
         }
@@ -166,9 +132,10 @@ void appendAttributeText(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte >= 0x80) {
-            const std::size_t length = utf8Length(text.substr(i));
-            out.append(length == 0 ? std::string_view("\xEF\xBF\xBD") : text.substr(i, length));
-            i += length == 0 ? 1 : length;
+            const int length = xmlCharacterLength(text.data() + i, text.data() + text.size());
+            out.append(length <= 0 ? std::string_view("\xEF\xBF\xBD")
+                                   : text.substr(i, static_cast<std::size_t>(length)));
+            i += length <= 0 ? 1 : static_cast<std::size_t>(length);
             continue;
         }
         switch (text[i]) {
